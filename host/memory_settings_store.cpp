@@ -1,0 +1,70 @@
+// In-memory settings store: registry-like keys and values held in maps.
+#include "host/memory_settings_store.h"
+
+#include <cstring>
+
+namespace marvolet {
+
+class MemorySettingsStore::Key : public SettingsKey {
+ public:
+  Key(MemorySettingsStore& store, std::string path) : store_(store), path_(std::move(path)) {}
+
+  bool queryValue(const char* name, uint8_t* buffer, uint32_t* size) override {
+    const Values& values = store_.keys_[path_];
+    auto found = values.find(name);
+    const bool fits = found != values.end() && found->second.size() <= *size;
+    if (store_.failQueries.count(name) != 0 || !fits) {
+      // The registry leaves the buffer undefined on failure; scribble over it so that a
+      // caller which reads it anyway is caught.
+      std::memset(buffer, 0xA5, *size);
+      return false;
+    }
+    std::memcpy(buffer, found->second.data(), found->second.size());
+    *size = static_cast<uint32_t>(found->second.size());
+    return true;
+  }
+
+  bool setDword(const char* name, uint32_t value) override {
+    if (store_.failWrites.count(name) != 0) return false;
+    store_.setDword(path_, name, value);
+    store_.writes_.push_back({path_, name, value});
+    return true;
+  }
+
+ private:
+  MemorySettingsStore& store_;
+  std::string path_;
+};
+
+std::unique_ptr<SettingsKey> MemorySettingsStore::openKey(const char* path) {
+  if (failOpen || keys_.count(path) == 0) return nullptr;
+  return std::make_unique<Key>(*this, path);
+}
+
+std::unique_ptr<SettingsKey> MemorySettingsStore::createKey(const char* path) {
+  if (failCreate) return nullptr;
+  keys_[path];
+  return std::make_unique<Key>(*this, path);
+}
+
+void MemorySettingsStore::setRaw(const std::string& key, const std::string& name,
+                                 std::vector<uint8_t> data) {
+  keys_[key][name] = std::move(data);
+}
+
+void MemorySettingsStore::setDword(const std::string& key, const std::string& name,
+                                   uint32_t value) {
+  setRaw(key, name,
+         {static_cast<uint8_t>(value), static_cast<uint8_t>(value >> 8),
+          static_cast<uint8_t>(value >> 16), static_cast<uint8_t>(value >> 24)});
+}
+
+std::vector<uint8_t> MemorySettingsStore::raw(const std::string& key,
+                                              const std::string& name) const {
+  auto k = keys_.find(key);
+  if (k == keys_.end()) return {};
+  auto v = k->second.find(name);
+  return v == k->second.end() ? std::vector<uint8_t>{} : v->second;
+}
+
+}  // namespace marvolet

@@ -1,0 +1,50 @@
+// An in-memory SettingsStore with registry semantics and failure injection, for tests and for
+// hosts without a registry of their own.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "host/settings_store.h"
+
+namespace marvolet {
+
+class MemorySettingsStore : public SettingsStore {
+ public:
+  struct Write {
+    std::string key;
+    std::string name;
+    uint32_t value;
+  };
+
+  std::unique_ptr<SettingsKey> openKey(const char* path) override;
+  std::unique_ptr<SettingsKey> createKey(const char* path) override;
+
+  // Stores raw data, of any length, as a value of `key` (creating the key).
+  void setRaw(const std::string& key, const std::string& name, std::vector<uint8_t> data);
+  // Stores a 4-byte little-endian value.
+  void setDword(const std::string& key, const std::string& name, uint32_t value);
+  bool hasKey(const std::string& key) const { return keys_.count(key) != 0; }
+  // The stored data of a value; empty when missing.
+  std::vector<uint8_t> raw(const std::string& key, const std::string& name) const;
+
+  // Every successful setDword through a key, in order.
+  const std::vector<Write>& writes() const { return writes_; }
+
+  // Failure injection.
+  bool failOpen = false;              // openKey fails even for present keys
+  bool failCreate = false;            // createKey fails
+  std::set<std::string> failQueries;  // value names whose query fails
+  std::set<std::string> failWrites;   // value names whose setDword fails
+
+ private:
+  class Key;
+  using Values = std::map<std::string, std::vector<uint8_t>>;
+  std::map<std::string, Values> keys_;
+  std::vector<Write> writes_;
+};
+
+}  // namespace marvolet

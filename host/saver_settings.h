@@ -1,0 +1,50 @@
+// The host's settings record: registry limits, the three options and the closing state.
+#pragma once
+
+#include <cstdint>
+
+#include "host/settings_store.h"
+#include "render/renderer.h"
+
+namespace marvolet {
+
+// Shared by all screen savers; read only.
+constexpr const char* kSharedSettingsKey =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Screen Savers";
+// The program's own three options.
+constexpr const char* kOptionsKey = "Software\\Orvane\\Quenby";
+
+struct CursorPoint {
+  int32_t x = 0;  // screen pixels
+  int32_t y = 0;
+};
+
+struct SaverSettings {
+  // Clears the window and the close request; the loads below set the limits and options.
+  SaverSettings() = default;
+
+  // Defaults 15 s, 50 px, no check running; then "Password Delay" and "Mouse Threshold".
+  void loadSharedValues(SettingsStore& store);
+  // Defaults stars 1, blur 1, trails 0; then "UseStars", "UseBlur" and "UseTrails".
+  void loadOptions(SettingsStore& store);
+  // Creates the program's key if needed and writes the three options as REG_DWORD, in the
+  // order UseStars, UseBlur, UseTrails. Failures are silent: the options just stay unsaved.
+  void saveOptions(SettingsStore& store) const;
+
+  uintptr_t window = 0;         // the saver window, opaque to portable code
+  int32_t passwordDelay = 15;   // seconds after creation in which closing asks no password
+  int32_t mouseThreshold = 50;  // pixels the cursor may move per axis before the saver closes
+  CursorPoint startCursor;      // reference position for the mouse threshold
+  uint32_t startTick = 0;       // platform tick count (milliseconds) at window creation
+  bool checkingPassword = false;
+  bool closeRequested = false;  // only ever goes from false to true
+  int32_t useStars = 1;         // any non-zero number means on
+  int32_t useBlur = 1;
+  int32_t useTrails = 0;
+};
+
+// The renderer's flags for the three options: Trails, LightEffects and Stars, each when its
+// option is non-zero.
+RenderFlags renderFlagsFor(const SaverSettings& settings);
+
+}  // namespace marvolet
