@@ -1,0 +1,22 @@
+# Included from the top directory: a generated source must be made in the directory of its target.
+# The committed pictures become byte arrays at build time; nothing is read from files at run time.
+set(marvolet_images
+  "font_atlas.jpg:FontAtlasJpeg"
+  "first_logo.jpg:FirstLogoJpeg"
+  "second_logo.jpg:SecondLogoJpeg")
+foreach(entry IN LISTS marvolet_images)
+  string(REPLACE ":" ";" parts "${entry}")
+  list(GET parts 0 file_name)
+  list(GET parts 1 symbol)
+  set(input "${CMAKE_CURRENT_LIST_DIR}/data/${file_name}")
+  set(output "${CMAKE_CURRENT_BINARY_DIR}/assets/embedded_${symbol}.cpp")
+  add_custom_command(
+    OUTPUT "${output}"
+    COMMAND ${CMAKE_COMMAND} -DINPUT=${input} -DINPUT_NAME=${file_name} -DOUTPUT=${output}
+            -DSYMBOL=${symbol} -P ${PROJECT_SOURCE_DIR}/cmake/EmbedFile.cmake
+    DEPENDS "${input}" "${PROJECT_SOURCE_DIR}/cmake/EmbedFile.cmake"
+    COMMENT "Embedding ${file_name}"
+    VERBATIM)
+  target_sources(marvolet_core PRIVATE "${output}")
+endforeach()
+

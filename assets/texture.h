@@ -1,0 +1,37 @@
+// Embedded JPEG images decoded from memory with libjpeg and uploaded as mipmapped textures.
+#pragma once
+
+#include <cstdint>
+
+namespace marvolet {
+
+// One decoded image and its texture object. A zero-filled record is "empty": no pixels and
+// texture name 0, which draws untextured.
+struct Texture {
+  unsigned char* pixels;  // height rows of width * components bytes, top row first; malloc'd
+  int32_t bitsPerPixel;   // 8 for grayscale, 24 for colour
+  uint32_t width;         // pixels
+  uint32_t height;        // pixels
+  uint32_t textureName;   // GL texture object, 0 while none exists
+  uint32_t bytesPerRow;   // bitsPerPixel * width / 8, set by uploadTexture
+};
+
+// Decodes `length` bytes at `data` into `texture` (pixels, bitsPerPixel, width, height) without
+// touching OpenGL. `pixels` is overwritten, not freed: a record must not still own a buffer.
+// A stream that ends early decodes what it has (the library fills in the rest) with a warning.
+// On failure pixels is null, the library's message has gone to stderr, and nothing is leaked;
+// width, height and bitsPerPixel keep any values already taken from the stream. Pictures whose
+// decoded size exceeds 32 bits are refused. Never reads outside [data, data + length); a negative
+// length counts as an empty block.
+bool decodeJpeg(Texture& texture, const unsigned char* data, int32_t length);
+
+// Creates the texture object from the decoded pixels: GL_ALPHA for 8 bits, GL_RGB for 24, a full
+// mipmap chain, GL_CLAMP wrap; sets bytesPerRow. Rows are read packed whatever their length.
+// Frees the pixels (and nulls the pointer) unless keepPixels. Needs a current GL context; leaves
+// the new texture bound. Always true.
+bool uploadTexture(Texture& texture, bool keepPixels);
+
+// decodeJpeg then uploadTexture. True when the texture object was created.
+bool loadJpegTexture(Texture& texture, const unsigned char* data, int32_t length, bool keepPixels);
+
+}  // namespace marvolet

@@ -1,0 +1,73 @@
+// The frame driver: fixed GL state, camera, frame clock, adaptive frame delay, frame order and
+// key commands.
+#pragma once
+
+#include <cstdint>
+
+namespace marvolet {
+
+class Scene;
+
+// Bit set chosen by the host from the three options.
+using RenderFlags = uint32_t;
+constexpr RenderFlags Trails = 1;        // frames start without clearing colour or depth
+constexpr RenderFlags LightEffects = 2;  // the glow pass may run
+constexpr RenderFlags Stars = 4;         // the star field is initialised and moved
+
+class Renderer {
+ public:
+  // Needs a current GL context. width and height are the drawing area in pixels.
+  Renderer(int32_t width, int32_t height, RenderFlags flags);
+  ~Renderer();
+  Renderer(const Renderer&) = delete;
+  Renderer& operator=(const Renderer&) = delete;
+
+  // Composes one frame into the back buffer; true means "present it". Never fails.
+  bool renderFrame();
+  // Hands a key code (or mouse key-state word) to the scene. Always false: never consumed.
+  bool keyCommand(int32_t code);
+
+  void update();     // clock tick, then the scene's parameter step
+  void drawScene();  // star field, verse rings, logos and title
+  void startClock();
+  void tickClock();
+  // Light-effects pass: the scene once more into the capture texture, then the glow over it.
+  void captureFrame();
+  void drawGlow(int32_t layers, float insetStep);
+  // Whether the light-effects pass runs this frame.
+  bool lightEffectsActive() const;
+  // Follows a new drawing-area size: viewport and projection as at construction.
+  void resize(int32_t width, int32_t height);
+
+  Scene* scene;
+  int32_t width;   // pixels
+  int32_t height;  // pixels
+  float fps;       // frames per second over the last measuring window
+  // Seconds since the frame clock started. Double, from a 64-bit millisecond total, so that
+  // neither the 32-bit counter's wrap nor float rounding disturbs a saver left running for weeks.
+  double seconds;
+  int32_t frameCount;  // frames in the current measuring window
+  int32_t targetFps;
+  int32_t frameDelay;  // milliseconds the host sleeps after each frame, 1 to 1000
+  bool noLightEffects;
+  RenderFlags flags;
+};
+
+// Process-wide renderer state, window thread only.
+extern Renderer* currentRenderer;
+extern bool clockStarted;
+extern uint32_t clockStartTime;    // counter reading when the clock started
+extern uint32_t fpsWindowStart;    // counter reading at the start of the measuring window
+extern uint32_t clockLastReading;  // counter reading at the last tick, to extend across the wrap
+extern uint64_t clockElapsed;      // milliseconds from clockStartTime to clockLastReading
+extern bool showFps;
+// Returns every process-wide value of the renderer, the glow pass included, to its start-up
+// state, so that a second renderer in the same process starts as the first did.
+void resetRendererGlobals();
+
+// A fixed 640 x 480 space over the viewport, origin top-left, y down; the pair pushes and pops
+// both matrices and leaves GL_MODELVIEW current.
+void beginOverlayProjection();
+void endOverlayProjection();
+
+}  // namespace marvolet

@@ -1,0 +1,131 @@
+// The scene object: parameter draws, segment retargeting, smoothstep animation, assets and keys.
+#include "scene/scene.h"
+
+#include <cmath>
+#include <cstdlib>
+
+#include "assets/embedded_images.h"
+#include "render/gl.h"
+#include "render/renderer.h"
+#include "scene/random.h"
+#include "scene/star_field.h"
+
+namespace marvolet {
+
+extern const ParameterRange SceneParameterRanges[SceneParameterCount] = {
+    {0.95f, 3.1f, 3.0f},  // textdistance
+    {0.5f, 3.0f, 3.0f},   // textspeed
+    {0.0f, 1.0f, 1.0f},   // imagecolor red
+    {0.0f, 1.0f, 1.0f},   // imagecolor green
+    {0.0f, 1.0f, 1.0f},   // imagecolor blue
+    {0.5f, 1.0f, 1.0f},   // logocolor red
+    {0.5f, 1.0f, 1.0f},   // logocolor green
+    {0.5f, 1.0f, 1.0f},   // logocolor blue
+    {0.5f, 1.0f, 1.0f},   // textcolor red
+    {0.5f, 1.0f, 1.0f},   // textcolor green
+    {0.5f, 1.0f, 1.0f},   // textcolor blue
+    {0.5f, 1.0f, 1.0f},   // imagezoom
+    {0.0f, 1.0f, 1.0f},   // imagefade
+};
+
+namespace {
+constexpr int32_t TextureCount = 3;
+
+float segmentLength(float r) {
+  return 30.0f - 20.0f * r * r * r;
+}
+}  // namespace
+
+Scene::Scene(Renderer* owner) : renderer(owner), textures(nullptr) {
+  for (int32_t k = 0; k < SceneParameterCount; ++k) ranges[k] = SceneParameterRanges[k];
+  for (int32_t k = 0; k < SceneParameterCount; ++k) {
+    target[k] = draw(k);
+    start[k] = current[k] = draw(k);
+  }
+  setVerse(BuiltInVerse);
+  lightEffects = true;
+  segmentStart = renderer->seconds;
+  segmentDuration = segmentLength(randomUnit());
+  // The first retarget only moves the drawn targets into start; the second picks the targets
+  // the first segment heads for.
+  retarget();
+  retarget();
+}
+
+Scene::~Scene() {
+  if (textures == nullptr) return;
+  for (int32_t slot = 0; slot < TextureCount; ++slot) {
+    GLuint name = textures[slot].textureName;
+    if (name != 0) glDeleteTextures(1, &name);
+    std::free(textures[slot].pixels);
+  }
+  std::free(textures);
+  textures = nullptr;
+}
+
+float Scene::draw(int32_t k) const {
+  const ParameterRange& range = ranges[k];
+  return range.min + (range.max - range.min) * std::pow(randomUnit(), range.exponent);
+}
+
+void Scene::retarget() {
+  for (int32_t k = 0; k < SceneParameterCount; ++k) {
+    start[k] = target[k];
+    target[k] = draw(k);
+  }
+  // Big text is an excursion: after one it always comes back to 1.0, otherwise mostly so.
+  if (start[textdistance] > 1.2f) {
+    target[textdistance] = 1.0f;
+  } else if (static_cast<int32_t>(5.0f * randomUnit()) >= 1) {
+    target[textdistance] = 1.0f;
+  }
+  // The logos take turns: the fade only ever heads for one of them fully.
+  target[imagefade] = static_cast<int32_t>(2.0f * randomUnit()) != 0 ? 1.0f : 0.0f;
+  segmentDuration = segmentLength(randomUnit());
+}
+
+void Scene::update() {
+  const double now = renderer->seconds;
+  if (now - segmentStart > segmentDuration) {
+    segmentStart = now;
+    retarget();
+  }
+  const float t = static_cast<float>((now - segmentStart) / segmentDuration);
+  const float e = t * t * (3.0f - 2.0f * t);
+  for (int32_t k = 0; k < SceneParameterCount; ++k) {
+    current[k] = start[k] + e * (target[k] - start[k]);
+  }
+}
+
+void Scene::keyCommand(int32_t code) {
+  switch (code) {
+    case 0x42:
+    case 0x62:
+      lightEffects = !lightEffects;
+      break;
+    case 0x53:
+    case 0x73:
+      showFps = !showFps;
+      break;
+    default:
+      break;
+  }
+}
+
+void Scene::loadAssets() {
+  textures = static_cast<Texture*>(std::calloc(TextureCount, sizeof(Texture)));
+  if (textures != nullptr) {
+    // A picture that fails to decode leaves its slot empty; the scene draws regardless.
+    loadJpegTexture(textures[0], FontAtlasJpeg, static_cast<int32_t>(FontAtlasJpegLength), false);
+    loadJpegTexture(textures[1], FirstLogoJpeg, static_cast<int32_t>(FirstLogoJpegLength), false);
+    loadJpegTexture(textures[2], SecondLogoJpeg, static_cast<int32_t>(SecondLogoJpegLength), false);
+  }
+  glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+  if ((renderer->flags & Stars) != 0) initStars();
+}
+
+uint32_t Scene::textureName(int32_t slot) const {
+  return textures != nullptr ? textures[slot].textureName : 0;
+}
+
+}  // namespace marvolet

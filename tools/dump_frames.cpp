@@ -1,0 +1,134 @@
+// Renders frames of the real renderer on the headless context at chosen clock times and writes
+// them as PNG files, to look at what the saver draws.
+#include <sys/stat.h>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "headless_context.h"
+#include "platform/clock.h"
+#include "png_writer.h"
+#include "render/renderer.h"
+
+namespace {
+
+uint32_t simulatedNow = 0;
+uint32_t readSimulatedClock() {
+  return simulatedNow;
+}
+int64_t fixedCalendar = 0;
+int64_t readFixedCalendar() {
+  return fixedCalendar;
+}
+
+void usage() {
+  std::fprintf(stderr,
+               "usage: dump_frames [--size WxH] [--flags N] [--times MS,MS,...] [--step MS]\n"
+               "                   [--key MS:CODE]... [--seed N] [--out DIR]\n"
+               "Renders a frame every --step milliseconds of simulated time (default 33) and\n"
+               "writes those at the listed times (default 0,2000,6000) as DIR/frame_<ms>.png.\n"
+               "--key hands CODE (e.g. 83 for S, 66 for B) to the renderer at time MS.\n"
+               "--flags: 1 trails, 2 light effects, 4 stars (default 6).\n");
+}
+
+bool parseList(const char* text, std::vector<uint32_t>& out) {
+  out.clear();
+  while (*text) {
+    char* end = nullptr;
+    const unsigned long value = std::strtoul(text, &end, 10);
+    if (end == text) return false;
+    out.push_back(static_cast<uint32_t>(value));
+    text = *end == ',' ? end + 1 : end;
+    if (*end != ',' && *end != '\0') return false;
+  }
+  return !out.empty();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  int width = 1280, height = 720;
+  uint32_t flags = 6, step = 33;
+  std::vector<uint32_t> times = {0, 2000, 6000};
+  std::vector<std::pair<uint32_t, int>> keys;
+  std::string outDir = "out/frames";
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
+    if (arg == "--help" || arg == "-h") {
+      usage();
+      return 0;
+    }
+    if (!value) {
+      usage();
+      return 2;
+    }
+    ++i;
+    if (arg == "--size" && std::sscanf(value, "%dx%d", &width, &height) == 2 && width > 0 &&
+        height > 0) {
+    } else if (arg == "--flags") {
+      flags = static_cast<uint32_t>(std::strtoul(value, nullptr, 0));
+    } else if (arg == "--step") {
+      step = static_cast<uint32_t>(std::strtoul(value, nullptr, 10));
+      if (step == 0) step = 1;
+    } else if (arg == "--times" && parseList(value, times)) {
+    } else if (arg == "--key") {
+      unsigned at = 0;
+      int code = 0;
+      if (std::sscanf(value, "%u:%i", &at, &code) != 2) {
+        usage();
+        return 2;
+      }
+      keys.emplace_back(at, code);
+    } else if (arg == "--seed") {
+      fixedCalendar = std::strtoll(value, nullptr, 10);
+    } else if (arg == "--out") {
+      outDir = value;
+    } else {
+      usage();
+      return 2;
+    }
+  }
+
+  marvolet::tools::HeadlessContext context(width, height);
+  if (!context.ok()) {
+    std::fprintf(stderr, "dump_frames: no headless GL context: %s\n", context.error().c_str());
+    return 1;
+  }
+  ::mkdir(outDir.c_str(), 0755);
+  marvolet::platform::setMillisecondSource(&readSimulatedClock);
+  marvolet::platform::setCalendarSource(&readFixedCalendar);
+
+  uint32_t last = 0;
+  for (uint32_t t : times) last = t > last ? t : last;
+  marvolet::Renderer renderer(width, height, flags);
+  int failures = 0;
+  uint32_t now = 0;
+  for (;;) {
+    simulatedNow = now;
+    for (const auto& key : keys) {
+      if (key.first == now) renderer.keyCommand(key.second);
+    }
+    renderer.renderFrame();
+    for (uint32_t t : times) {
+      if (t != now) continue;
+      const std::string path = outDir + "/frame_" + std::to_string(t) + ".png";
+      if (marvolet::tools::writePng(path, width, height, context.readRgb())) {
+        std::printf("%s\n", path.c_str());
+      } else {
+        std::fprintf(stderr, "dump_frames: cannot write %s\n", path.c_str());
+        ++failures;
+      }
+    }
+    if (now >= last) break;
+    // Land exactly on every requested time and key press, whatever the step.
+    uint32_t next = now + step;
+    for (uint32_t t : times) next = t > now && t < next ? t : next;
+    for (const auto& key : keys) next = key.first > now && key.first < next ? key.first : next;
+    now = next;
+  }
+  return failures == 0 ? 0 : 1;
+}

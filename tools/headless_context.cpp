@@ -1,0 +1,93 @@
+// EGL surfaceless pbuffer context with the desktop (compatibility) OpenGL API.
+#include "headless_context.h"
+
+#include <EGL/egl.h>
+#include <EGL/eglext.h>
+#include <GL/gl.h>
+
+#include <algorithm>
+
+namespace marvolet::tools {
+
+HeadlessContext::HeadlessContext(int32_t width, int32_t height) : width_(width), height_(height) {
+  auto getPlatformDisplay = reinterpret_cast<PFNEGLGETPLATFORMDISPLAYEXTPROC>(
+      eglGetProcAddress("eglGetPlatformDisplayEXT"));
+  EGLDisplay display = EGL_NO_DISPLAY;
+  if (getPlatformDisplay) {
+    display = getPlatformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
+  }
+  if (display == EGL_NO_DISPLAY) {
+    error_ = "no surfaceless EGL display";
+    return;
+  }
+  EGLint major = 0, minor = 0;
+  if (!eglInitialize(display, &major, &minor)) {
+    error_ = "eglInitialize failed";
+    return;
+  }
+  display_ = display;
+  const EGLint configAttributes[] = {EGL_SURFACE_TYPE,
+                                     EGL_PBUFFER_BIT,
+                                     EGL_RENDERABLE_TYPE,
+                                     EGL_OPENGL_BIT,
+                                     EGL_RED_SIZE,
+                                     8,
+                                     EGL_GREEN_SIZE,
+                                     8,
+                                     EGL_BLUE_SIZE,
+                                     8,
+                                     EGL_ALPHA_SIZE,
+                                     8,
+                                     EGL_DEPTH_SIZE,
+                                     24,
+                                     EGL_NONE};
+  EGLConfig config = nullptr;
+  EGLint configCount = 0;
+  if (!eglChooseConfig(display, configAttributes, &config, 1, &configCount) || configCount < 1) {
+    error_ = "no RGBA8 + depth pbuffer config";
+    return;
+  }
+  const EGLint surfaceAttributes[] = {EGL_WIDTH, width, EGL_HEIGHT, height, EGL_NONE};
+  EGLSurface surface = eglCreatePbufferSurface(display, config, surfaceAttributes);
+  if (surface == EGL_NO_SURFACE) {
+    error_ = "eglCreatePbufferSurface failed";
+    return;
+  }
+  surface_ = surface;
+  eglBindAPI(EGL_OPENGL_API);
+  EGLContext context = eglCreateContext(display, config, EGL_NO_CONTEXT, nullptr);
+  if (context == EGL_NO_CONTEXT) {
+    error_ = "eglCreateContext failed";
+    return;
+  }
+  context_ = context;
+  if (!eglMakeCurrent(display, surface, surface, context)) {
+    error_ = "eglMakeCurrent failed";
+    return;
+  }
+  ok_ = true;
+}
+
+HeadlessContext::~HeadlessContext() {
+  if (!display_) return;
+  eglMakeCurrent(display_, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+  if (context_) eglDestroyContext(display_, context_);
+  if (surface_) eglDestroySurface(display_, surface_);
+  // The display stays initialised: terminating it would pull it from under any other context
+  // the process still holds on the same (shared) display.
+}
+
+std::vector<uint8_t> HeadlessContext::readRgb() const {
+  std::vector<uint8_t> pixels(static_cast<size_t>(width_) * height_ * 3);
+  if (!ok_) return pixels;
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  std::vector<uint8_t> bottomUp(pixels.size());
+  glReadPixels(0, 0, width_, height_, GL_RGB, GL_UNSIGNED_BYTE, bottomUp.data());
+  const size_t row = static_cast<size_t>(width_) * 3;
+  for (int32_t y = 0; y < height_; ++y) {
+    std::copy_n(&bottomUp[static_cast<size_t>(height_ - 1 - y) * row], row, &pixels[y * row]);
+  }
+  return pixels;
+}
+
+}  // namespace marvolet::tools
