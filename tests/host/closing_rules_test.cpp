@@ -1,0 +1,265 @@
+// The saver window's closing rules, driven with a fake clock, cursor and window system.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "host/closing_rules.h"
+
+namespace marvolet {
+namespace {
+
+// Records what the rules ask of the window system; posted closes queue up like messages.
+class FakeWindow : public SaverWindowPort {
+ public:
+  CursorPoint cursor{100, 200};
+  uint32_t now = 1000;
+  bool passwordAccepted = true;
+  // Runs inside the password check, as the platform's modal dialog would deliver messages.
+  std::function<void()> duringCheck;
+
+  int postedCloses = 0;
+  int destroyed = 0;
+  int passwordChecks = 0;
+  std::vector<bool> cursorRefreshes;  // checkingPassword at each refresh
+  std::vector<int32_t> keyCodes;
+  SaverSettings* settings = nullptr;
+
+  CursorPoint cursorPosition() override { return cursor; }
+  uint32_t tickCount() override { return now; }
+  void postClose() override { ++postedCloses; }
+  void destroyWindow() override { ++destroyed; }
+  void refreshCursor() override { cursorRefreshes.push_back(settings->checkingPassword); }
+  bool verifyPassword() override {
+    ++passwordChecks;
+    if (duringCheck) duringCheck();
+    return passwordAccepted;
+  }
+  void keyCommand(int32_t code) override { keyCodes.push_back(code); }
+};
+
+class ClosingRulesTest : public ::testing::Test {
+ protected:
+  ClosingRulesTest() { window.settings = &settings; }
+
+  ClosingRules rules(SaverMode mode = Saver) { return ClosingRules(mode, settings, window); }
+  // Creates the window and then lets `seconds` pass.
+  void createAndWait(double seconds, SaverMode mode = Saver) {
+    rules(mode).windowCreated(0x1234);
+    window.now += static_cast<uint32_t>(seconds * 1000.0);
+  }
+  void moveCursorBy(int32_t dx, int32_t dy) {
+    window.cursor = {settings.startCursor.x + dx, settings.startCursor.y + dy};
+    rules().mouseMoved();
+  }
+  // Delivers the close message that requestClose posted.
+  void deliverClose(SaverMode mode = Saver) { rules(mode).closeMessage(); }
+
+  SaverSettings settings;
+  FakeWindow window;
+};
+
+TEST_F(ClosingRulesTest, CreationRecordsWindowCursorAndTick) {
+  window.cursor = {-5, 7};
+  window.now = 0xFFFFFF00u;
+  rules(Preview).windowCreated(0xABCD);
+  EXPECT_EQ(settings.window, 0xABCDu);
+  EXPECT_EQ(settings.startCursor.x, -5);
+  EXPECT_EQ(settings.startCursor.y, 7);
+  EXPECT_EQ(settings.startTick, 0xFFFFFF00u);
+}
+
+TEST_F(ClosingRulesTest, MouseThresholdIsTestedPerAxis) {
+  createAndWait(1);
+  moveCursorBy(50, 0);
+  moveCursorBy(0, -50);
+  moveCursorBy(50, 50);  // diagonal: each axis within the threshold
+  moveCursorBy(-50, -50);
+  EXPECT_EQ(window.postedCloses, 0);
+  EXPECT_FALSE(settings.closeRequested);
+  moveCursorBy(51, 0);
+  EXPECT_EQ(window.postedCloses, 1);
+  EXPECT_TRUE(settings.closeRequested);
+  moveCursorBy(0, -51);
+  EXPECT_EQ(window.postedCloses, 2);
+}
+
+TEST_F(ClosingRulesTest, ZeroAndNegativeThresholds) {
+  settings.mouseThreshold = 0;
+  createAndWait(1);
+  moveCursorBy(0, 0);
+  EXPECT_EQ(window.postedCloses, 0);
+  moveCursorBy(1, 0);
+  EXPECT_EQ(window.postedCloses, 1);
+
+  settings.mouseThreshold = -1;
+  moveCursorBy(0, 0);  // a mouse-move message without any movement
+  EXPECT_EQ(window.postedCloses, 2);
+}
+
+TEST_F(ClosingRulesTest, ThresholdArithmeticDoesNotOverflow) {
+  EXPECT_TRUE(beyondMouseThreshold({INT32_MIN, 0}, {INT32_MAX, 0}, INT32_MAX));
+  EXPECT_FALSE(beyondMouseThreshold({INT32_MIN, INT32_MIN}, {INT32_MIN, INT32_MIN}, 0));
+  EXPECT_TRUE(beyondMouseThreshold({0, 0}, {0, 0}, INT32_MIN));
+}
+
+TEST_F(ClosingRulesTest, KeysAndButtonsGoToTheRendererAndClose) {
+  createAndWait(1);
+  rules().keyOrButtonPressed(0x42);  // B: the renderer acts on it, and the saver still closes
+  EXPECT_EQ(window.keyCodes, std::vector<int32_t>{0x42});
+  EXPECT_EQ(window.postedCloses, 1);
+  rules().keyOrButtonPressed(0x0001);  // MK_LBUTTON key-state word of a button press
+  EXPECT_EQ(window.keyCodes, (std::vector<int32_t>{0x42, 0x0001}));
+  EXPECT_EQ(window.postedCloses, 2);
+}
+
+TEST_F(ClosingRulesTest, LosingActivationCloses) {
+  createAndWait(1);
+  rules().activationChanged(false);
+  EXPECT_EQ(window.postedCloses, 0);
+  rules().activationChanged(true);
+  EXPECT_EQ(window.postedCloses, 1);
+}
+
+TEST_F(ClosingRulesTest, WithinTheDelayCloseDestroysWithoutPassword) {
+  createAndWait(10);
+  rules().keyOrButtonPressed(0x20);
+  deliverClose();
+  EXPECT_EQ(window.destroyed, 1);
+  EXPECT_EQ(window.passwordChecks, 0);
+}
+
+TEST_F(ClosingRulesTest, DelayBoundaryIsInclusive) {
+  createAndWait(15);  // exactly 15 000 ms
+  rules().requestClose();
+  deliverClose();
+  EXPECT_EQ(window.passwordChecks, 0);
+  EXPECT_EQ(window.destroyed, 1);
+
+  EXPECT_TRUE(withinPasswordDelay(0, 15000, 15));
+  EXPECT_FALSE(withinPasswordDelay(0, 15001, 15));
+  EXPECT_FALSE(withinPasswordDelay(0, 1, 0));  // a delay of 0 asks after any time at all
+  EXPECT_TRUE(withinPasswordDelay(0, 0, 0));
+}
+
+TEST_F(ClosingRulesTest, DelayHoldsAcrossTickCountWrap) {
+  window.now = 0xFFFFF000u;
+  createAndWait(10);  // the tick count wraps through zero
+  EXPECT_LT(window.now, 0xFFFFF000u);
+  rules().requestClose();
+  deliverClose();
+  EXPECT_EQ(window.passwordChecks, 0);
+  EXPECT_EQ(window.destroyed, 1);
+}
+
+TEST_F(ClosingRulesTest, DelayIsUnsigned32BitMilliseconds) {
+  // 5 000 000 s overflows a signed product; taken modulo 2^32 it is 705 032 704 ms.
+  EXPECT_TRUE(withinPasswordDelay(0, 705032704u, 5000000));
+  EXPECT_FALSE(withinPasswordDelay(0, 705032705u, 5000000));
+  // A negative delay reads as a huge unsigned one.
+  EXPECT_TRUE(withinPasswordDelay(0, 0x7FFFFFFFu, -1));
+}
+
+TEST_F(ClosingRulesTest, AfterTheDelayAnAcceptedPasswordCloses) {
+  createAndWait(16);
+  window.passwordAccepted = true;
+  rules().keyOrButtonPressed(0x20);
+  deliverClose();
+  EXPECT_EQ(window.passwordChecks, 1);
+  EXPECT_EQ(window.destroyed, 1);
+  // The cursor shows before the service runs and hides again right after it.
+  EXPECT_EQ(window.cursorRefreshes, (std::vector<bool>{true, false}));
+  EXPECT_FALSE(settings.checkingPassword);
+}
+
+TEST_F(ClosingRulesTest, RefusedPasswordKeepsRunningFromTheNewCursor) {
+  createAndWait(16);
+  window.passwordAccepted = false;
+  window.duringCheck = [this] { window.cursor = {400, 400}; };  // the user moved to type
+  moveCursorBy(80, 0);
+  deliverClose();
+  EXPECT_EQ(window.passwordChecks, 1);
+  EXPECT_EQ(window.destroyed, 0);
+  EXPECT_TRUE(settings.closeRequested);
+  EXPECT_FALSE(settings.checkingPassword);
+  EXPECT_EQ(settings.startCursor.x, 400);
+  EXPECT_EQ(settings.startCursor.y, 400);
+
+  // Movement is measured from where the check ended; the start tick is not renewed.
+  const int posted = window.postedCloses;
+  moveCursorBy(30, 30);
+  EXPECT_EQ(window.postedCloses, posted);
+  moveCursorBy(0, 51);
+  EXPECT_EQ(window.postedCloses, posted + 1);
+  window.duringCheck = nullptr;
+  window.passwordAccepted = true;
+  deliverClose();
+  EXPECT_EQ(window.passwordChecks, 2);
+  EXPECT_EQ(window.destroyed, 1);
+}
+
+TEST_F(ClosingRulesTest, NestedMessagesDuringTheCheckDoNothing) {
+  createAndWait(20);
+  window.passwordAccepted = false;
+  int postedInside = -1;
+  window.duringCheck = [this, &postedInside] {
+    const int before = window.postedCloses;
+    EXPECT_FALSE(rules().cursorHidden());  // the arrow shows while the service asks
+    rules().keyOrButtonPressed(0x41);
+    rules().activationChanged(true);
+    window.cursor = {5000, 5000};
+    rules().mouseMoved();
+    rules().closeMessage();  // a nested close is ignored
+    postedInside = window.postedCloses - before;
+  };
+  rules().requestClose();
+  deliverClose();
+  EXPECT_EQ(postedInside, 0);
+  EXPECT_EQ(window.passwordChecks, 1);
+  EXPECT_TRUE(window.keyCodes.empty());
+  EXPECT_TRUE(rules().cursorHidden());
+}
+
+TEST_F(ClosingRulesTest, CloseWithoutARequestIsIgnored) {
+  createAndWait(1);
+  EXPECT_FALSE(rules().closeMessage());  // no default handling either
+  EXPECT_EQ(window.destroyed, 0);
+  createAndWait(100);
+  EXPECT_FALSE(rules().closeMessage());
+  EXPECT_EQ(window.passwordChecks, 0);
+  EXPECT_EQ(window.destroyed, 0);
+}
+
+TEST_F(ClosingRulesTest, SaverSwallowsCloseAndScreenSaveSystemCommands) {
+  EXPECT_TRUE(rules().swallowsSystemCommand(kSysCommandClose));
+  EXPECT_TRUE(rules().swallowsSystemCommand(kSysCommandScreenSave));
+  EXPECT_FALSE(rules().swallowsSystemCommand(0xF100));      // SC_KEYMENU
+  EXPECT_FALSE(rules().swallowsSystemCommand(0xF060 | 2));  // exact values only
+  EXPECT_FALSE(rules(Preview).swallowsSystemCommand(kSysCommandClose));
+}
+
+TEST_F(ClosingRulesTest, PreviewIgnoresInputAndShowsTheArrow) {
+  createAndWait(100, Preview);
+  ClosingRules preview = rules(Preview);
+  window.cursor = {9999, 9999};
+  preview.mouseMoved();
+  preview.keyOrButtonPressed(0x42);
+  preview.activationChanged(true);
+  EXPECT_EQ(window.postedCloses, 0);
+  EXPECT_TRUE(window.keyCodes.empty());
+  EXPECT_FALSE(settings.closeRequested);
+  EXPECT_FALSE(preview.cursorHidden());
+  // Close goes to default handling: the window is simply destroyed by the platform.
+  EXPECT_TRUE(preview.closeMessage());
+  EXPECT_EQ(window.passwordChecks, 0);
+}
+
+TEST_F(ClosingRulesTest, SaverHidesTheCursor) {
+  createAndWait(1);
+  EXPECT_TRUE(rules().cursorHidden());
+  EXPECT_FALSE(rules(Config).cursorHidden());
+}
+
+}  // namespace
+}  // namespace marvolet
