@@ -1,0 +1,36 @@
+// Dialog procedure of the configuration dialog (resource 104).
+#include "host/config_dialog.h"
+#include "host/win32_host.h"
+#include "host/win32_registry_store.h"
+
+namespace marvolet {
+namespace {
+
+void writeBox(void* dialog, int32_t controlId, uint32_t state) {
+  CheckDlgButton(static_cast<HWND>(dialog), controlId, state);
+}
+
+uint32_t readBox(void* dialog, int32_t controlId) {
+  return IsDlgButtonChecked(static_cast<HWND>(dialog), controlId);
+}
+
+}  // namespace
+
+INT_PTR CALLBACK configDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+  switch (message) {
+    case WM_INITDIALOG:
+      initConfigDialog(*saverSettings, writeBox, dialog);
+      return TRUE;  // the platform sets the default focus
+    case WM_COMMAND: {
+      Win32RegistryStore registry;
+      const uint32_t result =
+          configDialogCommand(*saverSettings, registry, LOWORD(wParam), readBox, dialog);
+      if (result != 0) EndDialog(dialog, result);
+      return FALSE;
+    }
+    default:
+      return FALSE;
+  }
+}
+
+}  // namespace marvolet
