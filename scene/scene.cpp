@@ -9,6 +9,7 @@
 #include "render/renderer.h"
 #include "scene/random.h"
 #include "scene/star_field.h"
+#include "scene/verse_rings.h"
 
 namespace marvolet {
 
@@ -63,9 +64,17 @@ Scene::~Scene() {
   textures = nullptr;
 }
 
+float parameterValue(const ParameterRange& range, float r) {
+  return range.min + (range.max - range.min) * std::pow(r, range.exponent);
+}
+
+void resetSceneGlobals() {
+  resetStarField();
+  resetTextRings();
+}
+
 float Scene::draw(int32_t k) const {
-  const ParameterRange& range = ranges[k];
-  return range.min + (range.max - range.min) * std::pow(randomUnit(), range.exponent);
+  return parameterValue(ranges[k], randomUnit());
 }
 
 void Scene::retarget() {

@@ -31,6 +31,12 @@ struct ParameterRange {
 extern const ParameterRange SceneParameterRanges[SceneParameterCount];
 extern const char BuiltInVerse[];
 
+// min + (max - min) * r^exponent: the value a random r in [0, 1] draws from a range.
+float parameterValue(const ParameterRange& range, float r);
+
+// Star arrays and text rings back to their start-up values, for a fresh scene in the same process.
+void resetSceneGlobals();
+
 class Scene {
  public:
   explicit Scene(Renderer* renderer);

@@ -2,6 +2,10 @@
 // implementation, so a test can check the order of calls and the state one stage leaves.
 #pragma once
 
+// The real declarations must come before the macros that shadow them.
+#include <GL/gl.h>
+#include <GL/glu.h>
+
 #include <string>
 #include <type_traits>
 #include <vector>

@@ -1,0 +1,277 @@
+// Renderer: construction order, frame clock and adaptive delay, key commands, trails.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+
+#include "gl_recorder.h"
+#include "render/gl.h"
+#include "render/light_effects.h"
+#include "render/renderer.h"
+#include "saver_test.h"
+#include "scene/scene.h"
+
+namespace marvolet {
+namespace {
+
+using testing::Frame;
+using testing::GlCall;
+
+class RendererTest : public testing::SaverTest {};
+
+size_t indexOf(const std::vector<GlCall>& calls, const std::string& name, size_t from = 0) {
+  for (size_t i = from; i < calls.size(); ++i) {
+    if (calls[i].name == name) return i;
+  }
+  return calls.size();
+}
+
+TEST_F(RendererTest, ConstructionSetsProjectionBeforeSceneAndDepthBeforeCapabilityTest) {
+  testing::startGlRecording();
+  Renderer renderer(160, 120, Stars | LightEffects);
+  const auto calls = testing::stopGlRecording();
+
+  const size_t viewport = indexOf(calls, "glViewport");
+  const size_t perspective = indexOf(calls, "gluPerspective");
+  const size_t clearColor = indexOf(calls, "glClearColor");  // the scene's asset step
+  const size_t clearDepth = indexOf(calls, "glClearDepth");
+  const size_t extensions = indexOf(calls, "glGetString");
+  ASSERT_LT(extensions, calls.size());
+  EXPECT_LT(viewport, perspective);
+  EXPECT_LT(perspective, clearColor);
+  EXPECT_LT(clearColor, clearDepth);
+  EXPECT_LT(clearDepth, extensions);
+  EXPECT_EQ(calls[perspective].args, (std::vector<double>{30.0, 160.0 / 120.0, 0.1, 1000.0}));
+  EXPECT_EQ(calls[viewport].args, (std::vector<double>{0, 0, 160, 120}));
+  EXPECT_EQ(calls[indexOf(calls, "glDepthFunc")].args[0], GL_LEQUAL);
+  EXPECT_EQ(calls[indexOf(calls, "glHint")].args,
+            (std::vector<double>{GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST}));
+
+  EXPECT_EQ(currentRenderer, &renderer);
+  EXPECT_EQ(renderer.frameDelay, 60);
+  EXPECT_EQ(renderer.targetFps, 30);
+  EXPECT_FALSE(renderer.noLightEffects);
+  GLint mode = 0;
+  glGetIntegerv(GL_MATRIX_MODE, &mode);
+  EXPECT_EQ(mode, GL_MODELVIEW);
+}
+
+TEST_F(RendererTest, StartValuesOfTheFrameRate) {
+  {
+    Renderer plain(160, 120, 0);
+    EXPECT_FLOAT_EQ(plain.fps, 50.0f);  // the clock's start value
+    EXPECT_TRUE(plain.noLightEffects);
+  }
+  testing::resetSaverGlobals();
+  Renderer withStars(160, 120, Stars);
+  EXPECT_FLOAT_EQ(withStars.fps, 20.0f);  // left by the star field's warm-up
+}
+
+// Ticks `frames` frames 100 ms apart, then one at exactly a second after the window start.
+void runOneWindow(Renderer& renderer, testing::ScopedTestClock& clock, int32_t frames) {
+  const uint32_t windowStart = clock.now();
+  for (int32_t i = 0; i < frames; ++i) {
+    clock.advance(100);
+    renderer.tickClock();
+  }
+  clock.set(windowStart + 1000);
+  renderer.tickClock();
+}
+
+TEST_F(RendererTest, FirstAdaptationUsesTheStartRate) {
+  Renderer plain(160, 120, 0);
+  runOneWindow(plain, clock, 9);
+  EXPECT_EQ(plain.frameDelay, 66);  // (33 - 1000/50) / 2 = 6
+  EXPECT_FLOAT_EQ(plain.fps, 9.0f);
+  EXPECT_EQ(plain.frameCount, 0);
+
+  testing::resetSaverGlobals();
+  Renderer stars(160, 120, Stars);
+  runOneWindow(stars, clock, 9);
+  EXPECT_EQ(stars.frameDelay, 52);  // (33 - 1000/20) / 2 = -8, towards zero
+}
+
+TEST_F(RendererTest, AdaptationEdgeCases) {
+  Renderer renderer(160, 120, 0);
+  struct Case {
+    float previousFps;
+    int32_t delayBefore;
+    int32_t delayAfter;
+  };
+  const Case cases[] = {
+      {0.5f, 60, 60},                         // a rate below 1 truncates to 0: no adjustment
+      {0.5f, -5, 1},                          // ... but the clamp still applies
+      {0.5f, 5000, 1000}, {1500.0f, 60, 76},  // 1000 / 1500 is 0, so the delay grows by 33 / 2
+      {10.0f, 1, 1},                          // 1 + (33 - 100) / 2 clamps to 1
+      {1.0f, 999, 516},                       // 999 + (33 - 1000) / 2
+  };
+  for (const Case& c : cases) {
+    renderer.fps = c.previousFps;
+    renderer.frameDelay = c.delayBefore;
+    runOneWindow(renderer, clock, 3);
+    EXPECT_EQ(renderer.frameDelay, c.delayAfter) << "previous fps " << c.previousFps;
+  }
+}
+
+TEST_F(RendererTest, MeasurementWindowIsOneSecondInclusive) {
+  Renderer renderer(160, 120, 0);
+  const uint32_t windowStart = clock.now();
+  clock.set(windowStart + 999);
+  renderer.tickClock();
+  EXPECT_EQ(renderer.frameCount, 1);  // 0.999 s counts the frame
+  EXPECT_EQ(renderer.frameDelay, 60);
+  clock.set(windowStart + 1000);
+  renderer.tickClock();
+  EXPECT_EQ(renderer.frameCount, 0);  // exactly 1.0 s measures
+  EXPECT_FLOAT_EQ(renderer.fps, 1.0f);
+  EXPECT_EQ(renderer.frameDelay, 66);
+}
+
+TEST_F(RendererTest, ClockRunsForwardAcrossTheCounterWrap) {
+  for (uint32_t start : {0x7FFFFF00u, 0xFFFFFF00u}) {
+    testing::resetSaverGlobals();
+    clock.set(start);
+    Renderer renderer(160, 120, 0);
+    double previous = 0.0;
+    // A day and a half in 10-second frames crosses the 2^31 and 2^32 points of the counter.
+    for (int i = 1; i <= 13000; ++i) {
+      clock.advance(10000);
+      renderer.update();
+      ASSERT_GT(renderer.seconds, previous) << "frame " << i;
+      ASSERT_NEAR(renderer.seconds - previous, 10.0, 1e-9);
+      previous = renderer.seconds;
+      for (float value : renderer.scene->current) ASSERT_TRUE(std::isfinite(value));
+      ASSERT_LE(renderer.scene->current[imagefade], 1.0f);
+      ASSERT_GE(renderer.scene->current[imagefade], 0.0f);
+    }
+    EXPECT_DOUBLE_EQ(renderer.seconds, 130000.0);
+  }
+}
+
+TEST_F(RendererTest, SecondsKeepMillisecondResolutionAfterWeeks) {
+  Renderer renderer(160, 120, 0);
+  // 40 days in steps of 12 hours, then one 1 ms frame.
+  for (int i = 0; i < 80; ++i) {
+    clock.advance(12u * 3600u * 1000u);
+    renderer.tickClock();
+  }
+  const double before = renderer.seconds;
+  clock.advance(1);
+  renderer.tickClock();
+  EXPECT_NEAR(renderer.seconds - before, 0.001, 1e-9);
+}
+
+TEST_F(RendererTest, KeyCommandsToggleSwitchesAndAreNeverConsumed) {
+  Renderer renderer(160, 120, Stars | LightEffects);
+  EXPECT_TRUE(renderer.scene->lightEffectsEnabled());
+  EXPECT_FALSE(renderer.keyCommand(0x42));
+  EXPECT_FALSE(renderer.scene->lightEffectsEnabled());
+  EXPECT_FALSE(renderer.keyCommand(0x62));
+  EXPECT_TRUE(renderer.scene->lightEffectsEnabled());
+
+  EXPECT_FALSE(showFps);
+  EXPECT_FALSE(renderer.keyCommand(0x53));
+  EXPECT_TRUE(showFps);
+  EXPECT_FALSE(renderer.keyCommand(0x73));
+  EXPECT_FALSE(showFps);
+
+  for (int32_t other : {0x41, 0x43, 0x20, 0, -1, 0x142}) {
+    EXPECT_FALSE(renderer.keyCommand(other));
+    EXPECT_TRUE(renderer.scene->lightEffectsEnabled());
+    EXPECT_FALSE(showFps);
+  }
+}
+
+// Pure red cannot come from the picture: every colour it draws has green or blue in it.
+int32_t pureRedPixels(const Frame& frame) {
+  int32_t count = 0;
+  for (int32_t y = 0; y < frame.height(); ++y) {
+    for (int32_t x = 0; x < frame.width(); ++x) {
+      const testing::Rgb p = frame.at(x, y);
+      if (p.r > 60 && p.g < 8 && p.b < 8) ++count;
+    }
+  }
+  return count;
+}
+
+TEST_F(RendererTest, TrailsLeaveThePreviousFrameUncleared) {
+  for (RenderFlags flags : {RenderFlags{0}, Trails}) {
+    testing::resetSaverGlobals();
+    Renderer renderer(160, 120, flags);
+    glClearColor(1.0f, 0.0f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    clock.advance(40);
+    EXPECT_TRUE(renderer.renderFrame());
+    const int32_t red = pureRedPixels(Frame(context));
+    if (flags & Trails) {
+      EXPECT_GT(red, 160 * 120 / 4) << "the red background should survive under trails";
+    } else {
+      EXPECT_EQ(red, 0) << "a cleared frame keeps nothing of the one before";
+    }
+  }
+}
+
+TEST_F(RendererTest, FrameOrderClearsThenCameraThenScene) {
+  Renderer renderer(160, 120, Stars);
+  clock.advance(40);
+  testing::startGlRecording();
+  renderer.renderFrame();
+  const auto calls = testing::stopGlRecording();
+  ASSERT_GE(calls.size(), 4u);
+  EXPECT_EQ(calls[0].name, "glDrawBuffer");
+  EXPECT_EQ(calls[0].args[0], GL_BACK);
+  EXPECT_EQ(calls[1].name, "glClear");
+  EXPECT_EQ(calls[1].args[0], GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  EXPECT_EQ(calls[2].name, "glLoadIdentity");
+  EXPECT_EQ(calls[3].name, "gluLookAt");
+  EXPECT_EQ(calls[3].args, (std::vector<double>{0, 0, 5.5, 0, 0, 0, 0, 1, 0}));
+  EXPECT_EQ(calls.back().name, "glFlush");
+}
+
+TEST_F(RendererTest, OverlayProjectionIsTopLeft640By480AndRestoresBothMatrices) {
+  Renderer renderer(160, 120, 0);
+  GLdouble before[16];
+  glGetDoublev(GL_PROJECTION_MATRIX, before);
+  beginOverlayProjection();
+  GLdouble modelview[16], projection[16];
+  glGetDoublev(GL_MODELVIEW_MATRIX, modelview);
+  glGetDoublev(GL_PROJECTION_MATRIX, projection);
+  GLint viewport[4];
+  glGetIntegerv(GL_VIEWPORT, viewport);
+  GLdouble wx, wy, wz;
+  gluProject(0, 0, 0, modelview, projection, viewport, &wx, &wy, &wz);
+  EXPECT_NEAR(wx, 0, 1e-4);
+  EXPECT_NEAR(wy, 120, 1e-4);  // overlay (0, 0) is the window's top-left corner
+  gluProject(640, 480, 0, modelview, projection, viewport, &wx, &wy, &wz);
+  EXPECT_NEAR(wx, 160, 1e-4);
+  EXPECT_NEAR(wy, 0, 1e-4);
+  endOverlayProjection();
+  GLdouble after[16];
+  glGetDoublev(GL_PROJECTION_MATRIX, after);
+  EXPECT_TRUE(std::equal(before, before + 16, after));
+  GLint mode = 0;
+  glGetIntegerv(GL_MATRIX_MODE, &mode);
+  EXPECT_EQ(mode, GL_MODELVIEW);
+}
+
+TEST_F(RendererTest, TwoRenderersOneAfterTheOtherStartAlike) {
+  float firstTargets[SceneParameterCount];
+  {
+    Renderer first(160, 120, Stars | LightEffects);
+    std::copy(first.scene->target, first.scene->target + SceneParameterCount, firstTargets);
+    clock.advance(40);
+    first.renderFrame();
+  }
+  EXPECT_EQ(currentRenderer, nullptr);
+  testing::resetSaverGlobals();
+  Renderer second(160, 120, Stars | LightEffects);
+  EXPECT_TRUE(std::equal(firstTargets, firstTargets + SceneParameterCount, second.scene->target));
+  EXPECT_FLOAT_EQ(second.fps, 20.0f);
+  clock.advance(40);
+  EXPECT_TRUE(second.renderFrame());
+}
+
+}  // namespace
+}  // namespace marvolet

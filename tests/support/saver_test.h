@@ -1,0 +1,51 @@
+// Fixture pieces shared by the GL tests: a headless context, a hand-set clock and clean
+// process-wide state, so every test starts as a fresh process would.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "headless_context.h"
+#include "test_clock.h"
+
+namespace marvolet::testing {
+
+// Every subsystem's process-wide values back to their start-up state.
+void resetSaverGlobals();
+
+struct Rgb {
+  uint8_t r, g, b;
+};
+
+// A frame read back from the headless context, top row first.
+class Frame {
+ public:
+  explicit Frame(const tools::HeadlessContext& context);
+  Rgb at(int32_t x, int32_t y) const;  // window pixels, origin top-left
+  int32_t width() const { return width_; }
+  int32_t height() const { return height_; }
+  // Mean of r + g + b over a rectangle of window pixels, origin top-left.
+  double brightness(int32_t x0, int32_t y0, int32_t x1, int32_t y1) const;
+  // Pixels in the rectangle whose brightest channel exceeds `threshold`.
+  int32_t inkCount(int32_t x0, int32_t y0, int32_t x1, int32_t y1, int threshold = 40) const;
+
+ private:
+  int32_t width_;
+  int32_t height_;
+  std::vector<uint8_t> rgb_;
+};
+
+class SaverTest : public ::testing::Test {
+ protected:
+  explicit SaverTest(int32_t width = 160, int32_t height = 120);
+  void SetUp() override;
+  void TearDown() override;
+
+  tools::HeadlessContext context;
+  ScopedTestClock clock;
+};
+
+}  // namespace marvolet::testing
