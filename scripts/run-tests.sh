@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Installs what is missing (Debian 12, as root), builds, and runs every test: unit and GL tests
+# (plain and under ASan+UBSan), the fuzzers briefly, the Windows saver under Wine and the X11
+# saver under Xvfb. MARVOLET_SKIP_WINE=1 or MARVOLET_SKIP_SANITIZE=1 leave those parts out.
+set -euo pipefail
+
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+cd "$root"
+
+packages=(cmake ninja-build g++ clang pkgconf libgtest-dev libgmock-dev libbenchmark-dev
+  libgl-dev libglu1-mesa-dev libegl-dev libegl-mesa0 libgl1-mesa-dri libjpeg62-turbo-dev
+  libfreetype-dev libx11-dev xvfb xdotool x11-utils imagemagick)
+missing=()
+for package in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
+    missing+=("$package")
+done
+if ((${#missing[@]})); then
+  echo "Installing: ${missing[*]}"
+  apt-get update
+  DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"
+fi
+
+wine_args=()
+if [[ "${MARVOLET_SKIP_WINE:-0}" != 1 ]]; then
+  bash scripts/build-windows.sh
+  wine_args=(-DMARVOLET_WINDOWS_SCR="$root/build-windows/marvolet.scr")
+fi
+
+cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${wine_args[@]}"
+cmake --build build/test -j2
+ctest --test-dir build/test --output-on-failure -j2 --timeout 600
+
+if [[ "${MARVOLET_SKIP_SANITIZE:-0}" != 1 ]]; then
+  cmake -S . -B build/sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DMARVOLET_SANITIZE=ON \
+    -DMARVOLET_BUILD_X11=OFF -DMARVOLET_BUILD_TOOLS=OFF
+  cmake --build build/sanitize -j2
+  ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+    ctest --test-dir build/sanitize -L 'unit|gl' --output-on-failure -j2 --timeout 600
+fi
+
+MARVOLET_FUZZ_BUILD="$root/build/fuzz" bash scripts/run-fuzzers.sh 20
