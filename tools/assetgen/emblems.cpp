@@ -116,15 +116,15 @@ GrayImage drawSecondLogo(int size) {
     constexpr double kPetal = 36;  // radius of each circle of the rosette, and of its centres
     const double r = std::hypot(x, y);
     double value = coverage(discDistance(x, y, 6), kSoft);
-    value = std::max(value, coverage(ringDistance(x, y, kPetal, 2.0), kSoft));
+    value = std::max(value, coverage(ringDistance(x, y, kPetal, 1.6), kSoft));
     // Six circles through the centre: the six-petalled rosette.
     for (int i = 0; i < 6; ++i) {
       const double a = i * kPi / 3;
       value = std::max(value, coverage(ringDistance(x - kPetal * std::sin(a),
-                                                    y + kPetal * std::cos(a), kPetal, 2.0),
+                                                    y + kPetal * std::cos(a), kPetal, 1.6),
                                        kSoft));
     }
-    value = std::max(value, coverage(ringDistance(x, y, 2 * kPetal + 8, 3.0), kSoft));
+    value = std::max(value, coverage(ringDistance(x, y, 2 * kPetal + 8, 2.4), kSoft));
     // Beads outside the petal tips, and between them.
     for (int i = 0; i < 12; ++i) {
       const double a = i * kPi / 6;
