@@ -1,0 +1,145 @@
+// Star field: warm-up, motion steps, rebirth, drawing order and the state handed to the rings.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+
+#include "gl_recorder.h"
+#include "render/gl.h"
+#include "render/renderer.h"
+#include "saver_test.h"
+#include "scene/scene.h"
+#include "scene/star_field.h"
+
+namespace marvolet {
+namespace {
+
+class StarFieldTest : public testing::SaverTest {
+ protected:
+  void TearDown() override {
+    delete renderer;
+    SaverTest::TearDown();
+  }
+  void build(RenderFlags flags) {
+    renderer = new Renderer(160, 120, flags);
+    scene = renderer->scene;
+  }
+  bool allZero() const {
+    static const Star zeros[FarStarCount] = {};
+    return std::memcmp(warmStars, zeros, sizeof warmStars) == 0 &&
+           std::memcmp(coolStars, zeros, sizeof coolStars) == 0 &&
+           std::memcmp(farStars, zeros, sizeof farStars) == 0;
+  }
+
+  Renderer* renderer = nullptr;
+  Scene* scene = nullptr;
+};
+
+TEST_F(StarFieldTest, InitialisationSpreadsColoursTheLayersAndLeavesTwentyFps) {
+  build(Stars);
+  EXPECT_FLOAT_EQ(renderer->fps, 20.0f);
+  for (const Star& s : warmStars) {
+    EXPECT_GE(s.red, 0.9f);
+    EXPECT_GE(s.green, 0.6f);
+    EXPECT_GE(s.blue, 0.5f);
+  }
+  for (const Star& s : coolStars) {
+    EXPECT_GE(s.red, 0.5f);
+    EXPECT_GE(s.green, 0.8f);
+    EXPECT_GE(s.blue, 0.9f);
+  }
+  for (const Star& s : farStars) {
+    for (float c : {s.red, s.green, s.blue}) {
+      EXPECT_GE(c, 0.4f);
+      EXPECT_LE(c, 0.5f);
+    }
+  }
+  for (const Star* layer : {warmStars, coolStars}) {
+    for (int i = 0; i < WarmStarCount; ++i) {
+      EXPECT_LE(layer[i].z, 0.0f);
+      EXPECT_GE(layer[i].z, -1000.0f);
+    }
+  }
+}
+
+TEST_F(StarFieldTest, StepsAtTwentyFpsAndRebirthAtTheCameraPlane) {
+  build(Stars);
+  renderer->fps = 20.0f;
+  glLoadIdentity();
+  gluLookAt(0, 0, 5.5, 0, 0, 0, 0, 1, 0);
+  coolStars[0] = Star{0.6f, 0.9f, 0.95f, 0.0f, 0.0f, -700.0f};
+  farStars[0] = Star{0.45f, 0.45f, 0.45f, 0.0f, 0.0f, -700.0f};
+  coolStars[1] = Star{0.6f, 0.9f, 0.95f, 0.0f, 0.0f, -9.125f};  // lands exactly on z = 0
+  warmStars[0] = Star{0.95f, 0.7f, 0.6f, 0.0f, 0.0f, -9.124f};  // passes it
+  scene->moveStars();
+  EXPECT_FLOAT_EQ(coolStars[0].z, -690.875f);
+  EXPECT_FLOAT_EQ(farStars[0].z, -700.0f + 1.140625f);
+  EXPECT_EQ(coolStars[1].z, 0.0f);
+  EXPECT_EQ(warmStars[0].z, -730.0f);
+  EXPECT_LE(std::fabs(warmStars[0].x), 500.0f);
+  EXPECT_LE(std::fabs(warmStars[0].y), 250.0f);
+  // The colour survives rebirth.
+  EXPECT_EQ(warmStars[0].red, 0.95f);
+  EXPECT_EQ(warmStars[0].green, 0.7f);
+  EXPECT_EQ(warmStars[0].blue, 0.6f);
+}
+
+TEST_F(StarFieldTest, WithoutStarsTheArraysStayZeroButThePointsAreDrawn) {
+  build(0);
+  EXPECT_TRUE(allZero());
+  for (int frame = 0; frame < 20; ++frame) {
+    clock.advance(50);
+    renderer->renderFrame();
+  }
+  EXPECT_TRUE(allZero());
+  testing::startGlRecording();
+  scene->drawStarStage();
+  const auto calls = testing::stopGlRecording();
+  std::vector<double> counts;
+  for (const auto& call : calls) {
+    if (call.name == "glDrawArrays") counts.push_back(call.args[2]);
+  }
+  EXPECT_EQ(counts, (std::vector<double>{128, 32, 64}));  // far first, then warm and cool
+}
+
+TEST_F(StarFieldTest, StageHandsTheRingsBlendingOnCullingOffDepthOn) {
+  build(Stars);
+  glLoadIdentity();
+  scene->drawStarStage();
+  EXPECT_TRUE(glIsEnabled(GL_BLEND));
+  EXPECT_FALSE(glIsEnabled(GL_CULL_FACE));
+  EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
+  EXPECT_FALSE(glIsEnabled(GL_FOG));
+  EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+  EXPECT_TRUE(glIsEnabled(GL_POINT_SMOOTH));
+  EXPECT_FALSE(glIsEnabled(GL_VERTEX_ARRAY));
+  EXPECT_FALSE(glIsEnabled(GL_COLOR_ARRAY));
+  GLint value = 0;
+  glGetIntegerv(GL_FRONT_FACE, &value);
+  EXPECT_EQ(value, GL_CW);
+  glGetIntegerv(GL_TEXTURE_BINDING_2D, &value);
+  EXPECT_EQ(static_cast<uint32_t>(value), scene->textureName(0));
+  GLint src = 0, dst = 0;
+  glGetIntegerv(GL_BLEND_SRC, &src);
+  glGetIntegerv(GL_BLEND_DST, &dst);
+  EXPECT_EQ(src, GL_SRC_ALPHA);
+  EXPECT_EQ(dst, GL_ONE_MINUS_SRC_ALPHA);
+}
+
+TEST_F(StarFieldTest, StarsFlyTowardsTheViewer) {
+  build(Stars);
+  renderer->fps = 20.0f;
+  glLoadIdentity();
+  gluLookAt(0, 0, 5.5, 0, 0, 0, 0, 1, 0);
+  int approached = 0;
+  Star before[CoolStarCount];
+  std::memcpy(before, coolStars, sizeof before);
+  scene->moveStars();
+  for (int i = 0; i < CoolStarCount; ++i) {
+    if (coolStars[i].z > before[i].z) ++approached;
+  }
+  EXPECT_GT(approached, CoolStarCount / 2);
+}
+
+}  // namespace
+}  // namespace marvolet
