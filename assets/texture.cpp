@@ -1,0 +1,193 @@
+// JPEG streams decoded from memory with libjpeg, and their upload as mipmapped textures.
+#include "assets/texture.h"
+
+#include <csetjmp>
+#include <cstddef>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+// jpeglib.h needs FILE and size_t declared before it.
+#include <jerror.h>
+#include <jpeglib.h>
+
+#include "render/gl.h"
+
+namespace marvolet {
+
+namespace {
+
+struct MemoryBlock {
+  const JOCTET* data;
+  size_t length;
+};
+
+// The library sees only the first member; the block reference rides behind it.
+struct MemorySource {
+  jpeg_source_mgr manager;
+  MemoryBlock* block;
+};
+
+struct JpegErrorManager {
+  jpeg_error_mgr manager;  // first, so the library's err pointer is also ours
+  std::jmp_buf recoveryPoint;
+};
+
+// Case number of JERR_OUT_OF_MEMORY when the decoded picture cannot be held; the library's own
+// cases are small numbers, so this one stays recognisable in the message.
+constexpr int PixelBufferCase = 100;
+
+// Offered once the block is used up: the library then ends the image as if the stream had
+// ended there, warns "Premature end of JPEG file" and fills what is missing.
+const JOCTET FakeEndOfImage[2] = {0xFF, JPEG_EOI};
+
+void initSource(j_decompress_ptr) {}
+void termSource(j_decompress_ptr) {}
+
+boolean fillInputBuffer(j_decompress_ptr info) {
+  WARNMS(info, JWRN_JPEG_EOF);
+  info->src->next_input_byte = FakeEndOfImage;
+  info->src->bytes_in_buffer = sizeof FakeEndOfImage;
+  return TRUE;
+}
+
+// A damaged length field may ask to skip past the end; the skip stops there and the next read
+// gets the fake end-of-image marker.
+void skipInputData(j_decompress_ptr info, long count) {
+  if (count <= 0) return;
+  jpeg_source_mgr* source = info->src;
+  size_t step = static_cast<unsigned long>(count);
+  if (step > source->bytes_in_buffer) step = source->bytes_in_buffer;
+  source->next_input_byte += step;
+  source->bytes_in_buffer -= step;
+}
+
+void installMemorySource(j_decompress_ptr info, MemoryBlock* block) {
+  if (info->src == nullptr) {
+    info->src = static_cast<jpeg_source_mgr*>((*info->mem->alloc_small)(
+        reinterpret_cast<j_common_ptr>(info), JPOOL_PERMANENT, sizeof(MemorySource)));
+  }
+  MemorySource* source = reinterpret_cast<MemorySource*>(info->src);
+  source->block = block;
+  source->manager.next_input_byte = block->data;
+  source->manager.bytes_in_buffer = block->length;
+  source->manager.init_source = initSource;
+  source->manager.fill_input_buffer = fillInputBuffer;
+  source->manager.skip_input_data = skipInputData;
+  source->manager.resync_to_restart = jpeg_resync_to_restart;
+  source->manager.term_source = termSource;
+}
+
+// Fatal library errors: report as the library would, then unwind to decodeJpeg's recovery point.
+// Only libjpeg's C frames lie in between, so nothing with a destructor is skipped.
+[[noreturn]] void exitToRecoveryPoint(j_common_ptr info) {
+  (*info->err->output_message)(info);
+  std::longjmp(reinterpret_cast<JpegErrorManager*>(info->err)->recoveryPoint, 1);
+}
+
+}  // namespace
+
+bool decodeJpeg(Texture& texture, const unsigned char* data, int32_t length) {
+  // Everything the recovery path reads is either plain memory reached through a pointer or a
+  // volatile local, so a longjmp cannot leave it stale in a register.
+  jpeg_decompress_struct decompressor;
+  std::memset(&decompressor, 0, sizeof decompressor);
+  JpegErrorManager errors;
+  MemoryBlock* volatile block = nullptr;
+  texture.pixels = nullptr;
+
+  decompressor.err = jpeg_std_error(&errors.manager);
+  errors.manager.error_exit = exitToRecoveryPoint;
+  if (setjmp(errors.recoveryPoint)) {
+    jpeg_destroy_decompress(&decompressor);
+    delete block;
+    std::free(texture.pixels);
+    texture.pixels = nullptr;
+    return false;
+  }
+
+  jpeg_create_decompress(&decompressor);
+
+  // A negative length or missing data is an empty block, which the library rejects with its
+  // own message.
+  size_t usable = (data != nullptr && length > 0) ? static_cast<size_t>(length) : 0;
+  block = new (std::nothrow) MemoryBlock{data, usable};
+  if (block == nullptr) {
+    jpeg_destroy_decompress(&decompressor);
+    return false;
+  }
+  installMemorySource(&decompressor, block);
+
+  jpeg_read_header(&decompressor, TRUE);
+  // A forged header can claim up to 65535 x 65535 x 4 bytes. Refuse anything whose decoded size
+  // does not fit the 32-bit sizes of Texture before the library or we try to allocate it.
+  const unsigned long long claimed = static_cast<unsigned long long>(decompressor.image_width) *
+                                     static_cast<unsigned long long>(decompressor.num_components) *
+                                     decompressor.image_height;
+  if (claimed > 0xFFFFFFFFull) ERREXIT1(&decompressor, JERR_OUT_OF_MEMORY, PixelBufferCase);
+  jpeg_start_decompress(&decompressor);
+
+  texture.width = decompressor.output_width;
+  texture.height = decompressor.output_height;
+  texture.bitsPerPixel = decompressor.output_components * 8;
+  const size_t rowLength =
+      static_cast<size_t>(decompressor.output_components) * decompressor.output_width;
+  const size_t size = rowLength * decompressor.output_height;
+
+  texture.pixels = static_cast<unsigned char*>(std::malloc(size));
+  if (texture.pixels == nullptr) ERREXIT1(&decompressor, JERR_OUT_OF_MEMORY, PixelBufferCase);
+  std::memset(texture.pixels, 0, size);
+
+  JSAMPARRAY row =
+      (*decompressor.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&decompressor), JPOOL_IMAGE,
+                                        static_cast<JDIMENSION>(rowLength), 1);
+  size_t offset = 0;
+  while (decompressor.output_scanline < decompressor.output_height) {
+    jpeg_read_scanlines(&decompressor, row, 1);
+    std::memcpy(texture.pixels + offset, row[0], rowLength);
+    offset += rowLength;
+  }
+
+  jpeg_finish_decompress(&decompressor);
+  jpeg_destroy_decompress(&decompressor);
+  delete block;
+  return true;
+}
+
+bool uploadTexture(Texture& texture, bool keepPixels) {
+  texture.bytesPerRow = (static_cast<uint32_t>(texture.bitsPerPixel) * texture.width) / 8;
+  GLuint name = 0;
+  glGenTextures(1, &name);
+  texture.textureName = name;
+  glBindTexture(GL_TEXTURE_2D, name);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP);
+  glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
+  glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+
+  const GLenum format = texture.bitsPerPixel == 24 ? GL_RGB : GL_ALPHA;
+  // Our rows are packed, and so are the smaller levels GLU makes, but GLU hands those to GL
+  // under the caller's unpack alignment: with the default of 4, the 2 x 2 level of an alpha
+  // texture (2-byte rows) is read past the end of GLU's buffer, as is any picture of ours whose
+  // rows are not a multiple of 4 bytes. So the whole chain is read packed.
+  GLint alignment = 4;
+  glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+  gluBuild2DMipmaps(GL_TEXTURE_2D, static_cast<GLint>(format), static_cast<GLint>(texture.width),
+                    static_cast<GLint>(texture.height), format, GL_UNSIGNED_BYTE, texture.pixels);
+  glPixelStorei(GL_UNPACK_ALIGNMENT, alignment);
+
+  if (!keepPixels) {
+    std::free(texture.pixels);
+    texture.pixels = nullptr;
+  }
+  return true;
+}
+
+bool loadJpegTexture(Texture& texture, const unsigned char* data, int32_t length, bool keepPixels) {
+  if (!decodeJpeg(texture, data, length)) return false;
+  return uploadTexture(texture, keepPixels);
+}
+
+}  // namespace marvolet
