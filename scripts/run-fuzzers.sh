@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Builds every libFuzzer target with clang and runs each briefly from its seeds.
+# Usage: scripts/run-fuzzers.sh [seconds per fuzzer, default 20]; MARVOLET_FUZZ_BUILD overrides
+# the build folder (build-fuzz/).
+set -euo pipefail
+
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+build="${MARVOLET_FUZZ_BUILD:-$root/build-fuzz}"
+seconds="${1:-20}"
+
+generator=()
+if command -v ninja >/dev/null 2>&1; then generator=(-G Ninja); fi
+
+cmake -S "$root" -B "$build" "${generator[@]}" \
+  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DMARVOLET_FUZZ=ON -DMARVOLET_FUZZ_SECONDS="$seconds"
+cmake --build "$build" --target marvolet_fuzzers -j2
+ctest --test-dir "$build" -L fuzz --output-on-failure
