@@ -64,6 +64,25 @@ int32_t measureTextLine(const char* text) {
   return width;
 }
 
+GlyphTexCoords glyphTexCoords(const Glyph& glyph, float atlasWidth, float atlasHeight) {
+  if (atlasWidth <= 0.0f || atlasHeight <= 0.0f) return {0.0f, 0.0f, 0.0f, 0.0f};
+  GlyphTexCoords t;
+  t.s0 = static_cast<float>(glyph.atlasX) / atlasWidth;
+  t.t0 = static_cast<float>(glyph.atlasY) / atlasHeight;
+  t.s1 = t.s0 + static_cast<float>(glyph.width) / atlasWidth;
+  t.t1 = t.t0 + static_cast<float>(glyph.height) / atlasHeight;
+  return t;
+}
+
+void beginGlyphState(uint32_t atlasName) {
+  glDisable(GL_DEPTH_TEST);
+  glEnable(GL_BLEND);
+  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+  glEnable(GL_TEXTURE_2D);
+  glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+  glBindTexture(GL_TEXTURE_2D, atlasName);
+}
+
 namespace {
 
 // The atlas lives in the scene, which may not exist yet (or failed to load its textures); a
@@ -76,14 +95,7 @@ const Texture* fontAtlas() {
 }
 
 void drawGlyph(const Glyph& glyph, float atlasWidth, float atlasHeight) {
-  // An atlas that never decoded has no size; its coordinates do not matter with texture 0.
-  float s0 = 0.0f, t0 = 0.0f, s1 = 0.0f, t1 = 0.0f;
-  if (atlasWidth > 0.0f && atlasHeight > 0.0f) {
-    s0 = static_cast<float>(glyph.atlasX) / atlasWidth;
-    t0 = static_cast<float>(glyph.atlasY) / atlasHeight;
-    s1 = s0 + static_cast<float>(glyph.width) / atlasWidth;
-    t1 = t0 + static_cast<float>(glyph.height) / atlasHeight;
-  }
+  const GlyphTexCoords t = glyphTexCoords(glyph, atlasWidth, atlasHeight);
   const float width = static_cast<float>(glyph.width);
   const float height = static_cast<float>(glyph.height);
 
@@ -91,14 +103,14 @@ void drawGlyph(const Glyph& glyph, float atlasWidth, float atlasHeight) {
   glTranslatef(static_cast<float>(glyph.xOffset), static_cast<float>(glyph.yOffset), 0.0f);
   glBegin(GL_QUADS);
   glColor4f(bottomColor[0], bottomColor[1], bottomColor[2], bottomColor[3]);
-  glTexCoord2f(s0, t1);
+  glTexCoord2f(t.s0, t.t1);
   glVertex2f(0.0f, -height);
-  glTexCoord2f(s1, t1);
+  glTexCoord2f(t.s1, t.t1);
   glVertex2f(width, -height);
   glColor4f(topColor[0], topColor[1], topColor[2], topColor[3]);
-  glTexCoord2f(s1, t0);
+  glTexCoord2f(t.s1, t.t0);
   glVertex2f(width, 0.0f);
-  glTexCoord2f(s0, t0);
+  glTexCoord2f(t.s0, t.t0);
   glVertex2f(0.0f, 0.0f);
   glEnd();
   glTranslatef(static_cast<float>(glyph.advance - glyph.xOffset),
@@ -114,12 +126,7 @@ void drawTextLine(float x, float y, const char* text) {
   const float atlasHeight = atlas != nullptr ? static_cast<float>(atlas->height) : 0.0f;
 
   glPushMatrix();
-  glDisable(GL_DEPTH_TEST);
-  glEnable(GL_BLEND);
-  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-  glEnable(GL_TEXTURE_2D);
-  glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
-  glBindTexture(GL_TEXTURE_2D, atlasName);
+  beginGlyphState(atlasName);
 
   // -1.0 is the callers' way of asking for a centred line; any other value is a position.
   if (x == -1.0f) {

@@ -41,6 +41,18 @@ void resetTextState();        // back to the start-up values
 // The glyph of `c`, or null for a character outside the font (the space has a glyph).
 const Glyph* glyphFor(char c);
 
+// Where a glyph's rectangle lies in an atlas of atlasWidth x atlasHeight pixels, as texture
+// coordinates: s0/t0 the rectangle's left/top edge, s1/t1 its right/bottom edge. An atlas without
+// a size (never decoded) gives all zeros, which texture 0 ignores.
+struct GlyphTexCoords {
+  float s0, t0, s1, t1;
+};
+GlyphTexCoords glyphTexCoords(const Glyph& glyph, float atlasWidth, float atlasHeight);
+
+// The state glyphs are drawn in: depth test off, alpha blending on, texturing on with
+// GL_MODULATE, the atlas texture `atlasName` bound. Needs a current GL context.
+void beginGlyphState(uint32_t atlasName);
+
 // scale 0 selects the font's own displaySize / atlasSize.
 void setTextScale(float scale);
 void setTextColor(float r, float g, float b, float a);

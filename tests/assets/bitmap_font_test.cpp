@@ -41,6 +41,20 @@ TEST_F(TextState, CharactersWithoutAGlyphAreSkipped) {
   EXPECT_EQ(glyphFor('A')->advance, 79);
 }
 
+// The rule the verse rings share: edges in float, right/bottom as left/top plus the size.
+TEST_F(TextState, GlyphTextureCoordinatesFollowTheAtlasSize) {
+  const Glyph& a = *glyphFor('A');  // 307, 111, 79 x 79
+  const GlyphTexCoords t = glyphTexCoords(a, 1024.0f, 512.0f);
+  EXPECT_EQ(t.s0, 307.0f / 1024.0f);
+  EXPECT_EQ(t.t0, 111.0f / 512.0f);
+  EXPECT_EQ(t.s1, 307.0f / 1024.0f + 79.0f / 1024.0f);
+  EXPECT_EQ(t.t1, 111.0f / 512.0f + 79.0f / 512.0f);
+  // An atlas that never decoded has no size: finite zeros, not a division by zero.
+  const GlyphTexCoords none = glyphTexCoords(a, 0.0f, 0.0f);
+  EXPECT_EQ(none.s0, 0.0f);
+  EXPECT_EQ(none.t1, 0.0f);
+}
+
 TEST_F(TextState, ScaleZeroSelectsTheFontsOwnRatio) {
   setTextScale(0.0f);
   EXPECT_EQ(textScale, 18.0f / 106.0f);
