@@ -9,7 +9,7 @@ cd "$root"
 
 packages=(cmake ninja-build g++ clang pkgconf libgtest-dev libgmock-dev libbenchmark-dev
   libgl-dev libglu1-mesa-dev libegl-dev libegl-mesa0 libgl1-mesa-dri libjpeg62-turbo-dev
-  libfreetype-dev libx11-dev xvfb xdotool x11-utils imagemagick)
+  libfreetype-dev zlib1g-dev libx11-dev xvfb xdotool x11-utils imagemagick)
 missing=()
 for package in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||

@@ -1,28 +1,14 @@
-// PNG files from RGB rows, uncompressed inside zlib's stored blocks.
+// PNG files from RGB rows, compressed with zlib.
 #include "png_writer.h"
 
 #include <algorithm>
-#include <array>
 #include <cstdio>
+
+#include <zlib.h>
 
 namespace marvolet::tools {
 
 namespace {
-
-uint32_t crc32(const uint8_t* data, size_t length, uint32_t crc = 0) {
-  static const std::array<uint32_t, 256> table = [] {
-    std::array<uint32_t, 256> t{};
-    for (uint32_t n = 0; n < 256; ++n) {
-      uint32_t c = n;
-      for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-      t[n] = c;
-    }
-    return t;
-  }();
-  crc = ~crc;
-  for (size_t i = 0; i < length; ++i) crc = table[(crc ^ data[i]) & 0xFF] ^ (crc >> 8);
-  return ~crc;
-}
 
 void putBigEndian(std::vector<uint8_t>& out, uint32_t value) {
   for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<uint8_t>(value >> shift));
@@ -33,7 +19,8 @@ void appendChunk(std::vector<uint8_t>& out, const char* type, const std::vector<
   const size_t typeAt = out.size();
   out.insert(out.end(), type, type + 4);
   out.insert(out.end(), data.begin(), data.end());
-  putBigEndian(out, crc32(&out[typeAt], data.size() + 4));
+  putBigEndian(out,
+               static_cast<uint32_t>(crc32(0, &out[typeAt], static_cast<uInt>(data.size() + 4))));
 }
 
 }  // namespace
@@ -51,24 +38,12 @@ bool writePng(const std::string& path, int32_t width, int32_t height,
     raw.insert(raw.end(), rgb.begin() + y * row, rgb.begin() + (y + 1) * row);
   }
 
-  std::vector<uint8_t> zlib = {0x78, 0x01};
-  uint32_t a = 1, b = 0;
-  for (uint8_t byte : raw) {
-    a = (a + byte) % 65521u;
-    b = (b + a) % 65521u;
+  uLongf packedSize = compressBound(static_cast<uLong>(raw.size()));
+  std::vector<uint8_t> zlib(packedSize);
+  if (compress2(zlib.data(), &packedSize, raw.data(), static_cast<uLong>(raw.size()), 6) != Z_OK) {
+    return false;
   }
-  for (size_t at = 0; at < raw.size() || at == 0; at += 65535) {
-    const size_t length = std::min<size_t>(65535, raw.size() - at);
-    const bool last = at + length >= raw.size();
-    zlib.push_back(last ? 1 : 0);
-    zlib.push_back(static_cast<uint8_t>(length));
-    zlib.push_back(static_cast<uint8_t>(length >> 8));
-    zlib.push_back(static_cast<uint8_t>(~length));
-    zlib.push_back(static_cast<uint8_t>(~length >> 8));
-    zlib.insert(zlib.end(), raw.begin() + at, raw.begin() + at + length);
-    if (last) break;
-  }
-  putBigEndian(zlib, (b << 16) | a);
+  zlib.resize(packedSize);
 
   std::vector<uint8_t> header;
   putBigEndian(header, static_cast<uint32_t>(width));

@@ -1,4 +1,4 @@
-// Minimal PNG encoder (stored deflate blocks) for frame dumps; no library needed.
+// Minimal PNG encoder for frame dumps and screenshots.
 #pragma once
 
 #include <cstdint>
