@@ -1,0 +1,274 @@
+// Settings in a text file under the XDG configuration folder, replaced atomically on save.
+#include "host/file_settings_store.h"
+
+#include <fcntl.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <utility>
+#include <vector>
+
+namespace marvolet {
+namespace {
+
+constexpr const char* kFileHeader = "# Marvolet screen saver settings\n";
+
+bool isBlank(char c) {
+  return c == ' ' || c == '\t' || c == '\r';
+}
+
+std::string trimmed(const std::string& text, size_t begin, size_t end) {
+  while (begin < end && isBlank(text[begin])) ++begin;
+  while (end > begin && isBlank(text[end - 1])) --end;
+  return text.substr(begin, end - begin);
+}
+
+bool sameName(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+    if (lower(a[i]) != lower(b[i])) return false;
+  }
+  return true;
+}
+
+// A decimal 32-bit integer, signed or unsigned range, as its 32-bit pattern.
+bool parseValue(const std::string& text, uint32_t* value) {
+  size_t i = 0;
+  const bool negative = !text.empty() && text[0] == '-';
+  if (!text.empty() && (text[0] == '-' || text[0] == '+')) i = 1;
+  if (i == text.size()) return false;
+  int64_t magnitude = 0;
+  for (; i < text.size(); ++i) {
+    if (text[i] < '0' || text[i] > '9') return false;
+    magnitude = magnitude * 10 + (text[i] - '0');
+    if (magnitude > int64_t{UINT32_MAX}) return false;  // also keeps the product in range
+  }
+  if (negative && magnitude > -int64_t{INT32_MIN}) return false;
+  *value = static_cast<uint32_t>(negative ? -magnitude : magnitude);
+  return true;
+}
+
+// A well-formed "Name=value" line; comments, blank and garbled lines give false.
+bool parseLine(const std::string& line, std::string* name, uint32_t* value) {
+  size_t start = 0;
+  while (start < line.size() && isBlank(line[start])) ++start;
+  if (start == line.size() || line[start] == '#' || line[start] == ';') return false;
+  const size_t equals = line.find('=', start);
+  if (equals == std::string::npos) return false;
+  *name = trimmed(line, start, equals);
+  return !name->empty() && parseValue(trimmed(line, equals + 1, line.size()), value);
+}
+
+std::vector<std::string> splitLines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream stream(text);
+  for (std::string line; std::getline(stream, line);) lines.push_back(line);
+  return lines;
+}
+
+bool readFile(const std::string& path, std::string* contents) {
+  std::ifstream file(path, std::ios::binary);
+  if (!file) return false;
+  std::ostringstream buffer;
+  buffer << file.rdbuf();
+  *contents = buffer.str();
+  return !file.bad();
+}
+
+// Creates each missing folder of `path`'s parent with mode 0700.
+bool makeParentFolders(const std::string& path) {
+  for (size_t slash = path.find('/', 1); slash != std::string::npos;
+       slash = path.find('/', slash + 1)) {
+    const std::string folder = path.substr(0, slash);
+    if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) return false;
+  }
+  return true;
+}
+
+ssize_t systemWrite(int fd, const void* data, size_t size) {
+  return ::write(fd, data, size);
+}
+int systemFsync(int fd) {
+  return ::fsync(fd);
+}
+int systemRename(const char* from, const char* to) {
+  return ::rename(from, to);
+}
+
+bool writeAll(const FileWriteCalls& calls, int fd, const std::string& data) {
+  size_t done = 0;
+  while (done < data.size()) {
+    const ssize_t written = calls.write(fd, data.data() + done, data.size() - done);
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) return false;
+    done += static_cast<size_t>(written);
+  }
+  return true;
+}
+
+// Replaces `path` by a file holding `data`, or leaves it untouched.
+bool replaceFile(const FileWriteCalls& calls, const std::string& path, const std::string& data) {
+  // A settings file kept as a symbolic link (dotfile managers) is replaced at its target.
+  char* resolved = realpath(path.c_str(), nullptr);
+  const std::string target = resolved != nullptr ? resolved : path;
+  std::free(resolved);
+
+  struct stat old {};
+  const bool existed = stat(target.c_str(), &old) == 0;
+  const std::string temporary = target + ".tmp." + std::to_string(getpid());
+  unlink(temporary.c_str());  // left by a crashed run that had our process id
+  const int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+  if (fd < 0) return false;
+  if (existed) fchmod(fd, old.st_mode & 07777);
+  bool ok = writeAll(calls, fd, data) && calls.fsync(fd) == 0;
+  ok = close(fd) == 0 && ok;
+  if (ok) ok = calls.rename(temporary.c_str(), target.c_str()) == 0;
+  if (!ok) {
+    unlink(temporary.c_str());
+    return false;
+  }
+  // The rename itself must survive a power cut, so the folder is flushed too.
+  const size_t slash = target.rfind('/');
+  const std::string folder = slash == 0 ? "/" : target.substr(0, slash);
+  const int folderFd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (folderFd >= 0) {
+    calls.fsync(folderFd);
+    close(folderFd);
+  }
+  return true;
+}
+
+}  // namespace
+
+std::string defaultSettingsPath() {
+  const char* configHome = std::getenv("XDG_CONFIG_HOME");
+  // Relative values are invalid by the XDG rules and must be ignored.
+  if (configHome != nullptr && configHome[0] == '/') {
+    return std::string(configHome) + "/marvolet/marvolet.conf";
+  }
+  std::string home;
+  if (const char* value = std::getenv("HOME"); value != nullptr && value[0] != '\0') {
+    home = value;
+  } else if (const passwd* entry = getpwuid(getuid()); entry != nullptr && entry->pw_dir) {
+    home = entry->pw_dir;
+  }
+  if (home.empty()) return std::string();
+  return home + "/.config/marvolet/marvolet.conf";
+}
+
+FileWriteCalls systemFileWriteCalls() {
+  return {systemWrite, systemFsync, systemRename};
+}
+
+class FileSettingsStore::Key : public SettingsKey {
+ public:
+  Key(FileSettingsStore& store, std::string contents, bool writable)
+      : store_(store), contents_(std::move(contents)), writable_(writable) {}
+
+  ~Key() override {
+    if (writable_ && !staged_.empty()) save();
+  }
+
+  bool queryValue(const char* name, uint8_t* buffer, uint32_t* size) override {
+    uint32_t value = 0;
+    bool found = false;
+    for (const auto& [stagedName, stagedValue] : staged_) {
+      if (sameName(stagedName, name)) {
+        value = stagedValue;
+        found = true;
+      }
+    }
+    if (!found) {
+      std::string lineName;
+      uint32_t lineValue = 0;
+      for (const std::string& line : splitLines(contents_)) {
+        if (parseLine(line, &lineName, &lineValue) && sameName(lineName, name)) {
+          value = lineValue;
+          found = true;
+        }
+      }
+    }
+    if (!found || *size < 4) return false;
+    for (int i = 0; i < 4; ++i) buffer[i] = static_cast<uint8_t>(value >> (8 * i));
+    *size = 4;
+    return true;
+  }
+
+  bool setDword(const char* name, uint32_t value) override {
+    if (!writable_) return false;
+    for (auto& entry : staged_) {
+      if (sameName(entry.first, name)) {
+        entry.second = value;
+        return true;
+      }
+    }
+    staged_.emplace_back(name, value);
+    return true;
+  }
+
+ private:
+  void save() {
+    // Taken afresh, so that a hand edit made while the key was open is kept.
+    std::string current;
+    if (!readFile(store_.path_, &current)) current = kFileHeader;
+    std::vector<bool> written(staged_.size(), false);
+    std::string output;
+    std::string lineName;
+    uint32_t lineValue = 0;
+    for (const std::string& line : splitLines(current)) {
+      size_t index = staged_.size();
+      if (parseLine(line, &lineName, &lineValue)) {
+        for (size_t i = 0; i < staged_.size(); ++i) {
+          if (sameName(staged_[i].first, lineName)) index = i;
+        }
+      }
+      if (index == staged_.size()) {
+        output += line + "\n";
+      } else if (!written[index]) {
+        // The first line of a name takes the new value; later ones would override it on the
+        // next read, so they go.
+        output += formatted(staged_[index]);
+        written[index] = true;
+      }
+    }
+    for (size_t i = 0; i < staged_.size(); ++i) {
+      if (!written[i]) output += formatted(staged_[i]);
+    }
+    replaceFile(store_.calls, store_.path_, output);
+  }
+
+  static std::string formatted(const std::pair<std::string, uint32_t>& entry) {
+    return entry.first + "=" + std::to_string(static_cast<int32_t>(entry.second)) + "\n";
+  }
+
+  FileSettingsStore& store_;
+  std::string contents_;
+  bool writable_;
+  std::vector<std::pair<std::string, uint32_t>> staged_;
+};
+
+FileSettingsStore::FileSettingsStore(std::string path)
+    : calls(systemFileWriteCalls()), path_(std::move(path)) {}
+
+std::unique_ptr<SettingsKey> FileSettingsStore::openKey(const char*) {
+  std::string contents;
+  if (path_.empty() || !readFile(path_, &contents)) return nullptr;
+  return std::make_unique<Key>(*this, std::move(contents), false);
+}
+
+std::unique_ptr<SettingsKey> FileSettingsStore::createKey(const char*) {
+  if (path_.empty() || !makeParentFolders(path_)) return nullptr;
+  std::string contents;
+  readFile(path_, &contents);
+  return std::make_unique<Key>(*this, std::move(contents), true);
+}
+
+}  // namespace marvolet

@@ -1,0 +1,57 @@
+// The saver's settings on POSIX systems: one small "Name=value" text file instead of the registry.
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstddef>
+#include <string>
+
+#include "host/settings_store.h"
+
+namespace marvolet {
+
+// The settings file: $XDG_CONFIG_HOME/marvolet/marvolet.conf when XDG_CONFIG_HOME is an absolute
+// path, else ~/.config/marvolet/marvolet.conf with ~ from HOME (or the password database).
+// Empty when no home directory can be found.
+std::string defaultSettingsPath();
+
+// The system calls behind an atomic save, replaceable so that tests can interrupt one.
+struct FileWriteCalls {
+  ssize_t (*write)(int fd, const void* data, size_t size);
+  int (*fsync)(int fd);
+  int (*rename)(const char* from, const char* to);
+};
+FileWriteCalls systemFileWriteCalls();
+
+// Every key path names the same file, so the shared values ("Password Delay", "Mouse
+// Threshold") and the program's options ("UseStars", "UseBlur", "UseTrails") sit side by side.
+//
+// File format: one "Name=value" per line; blanks around name and value are ignored, names
+// compare case-insensitively (as registry value names do), '#' or ';' starts a comment line.
+// A value is a decimal 32-bit integer, -2147483648 to 4294967295 (stored as its 32-bit
+// pattern, like a REG_DWORD). Any other line is ignored, so the setting keeps its default; when
+// a name appears more than once, its last well-formed line counts.
+//
+// Writing: a key from createKey() collects setDword() values and saves them when it is
+// destroyed (closing the key), in one atomic replacement: a temporary file in the same folder,
+// written in full, fsync'ed, then renamed over the old file. Lines for other names, comments and
+// ignored lines are kept. Either the old file or the complete new one is there at any moment.
+class FileSettingsStore : public SettingsStore {
+ public:
+  explicit FileSettingsStore(std::string path);
+
+  // Null when the file is missing or unreadable: the caller keeps its defaults.
+  std::unique_ptr<SettingsKey> openKey(const char* path) override;
+  // Creates the file's folder (mode 0700) if needed; null when that fails or no path is known.
+  std::unique_ptr<SettingsKey> createKey(const char* path) override;
+
+  const std::string& path() const { return path_; }
+
+  FileWriteCalls calls;
+
+ private:
+  class Key;
+  std::string path_;
+};
+
+}  // namespace marvolet

@@ -1,0 +1,153 @@
+// Parsing of the X11 saver's arguments; the Windows switches go through the Windows parser.
+#include "host/hack_command_line.h"
+
+#include <cstring>
+
+#include "host/command_line.h"
+
+namespace marvolet {
+namespace {
+
+bool isDecimal(const char* text) {
+  if (*text == '\0') return false;
+  for (; *text != '\0'; ++text) {
+    if (*text < '0' || *text > '9') return false;
+  }
+  return true;
+}
+
+char lowered(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// "/s", "-S", "/c:1234", "-p": a letter the Windows saver knows, alone or followed by ':' (or,
+// after '/', anything the Windows parser skips). Longer dash options are ours.
+bool isWindowsSwitch(const char* arg) {
+  if (arg[0] != '/' && arg[0] != '-') return false;
+  if (std::strchr("scpla", lowered(arg[1])) == nullptr || arg[1] == '\0') return false;
+  return arg[0] == '/' || arg[2] == '\0' || arg[2] == ':';
+}
+
+struct FlagOption {
+  const char* on;
+  const char* off;
+  std::optional<bool> HackOptions::*field;
+};
+
+constexpr FlagOption kFlagOptions[] = {
+    {"-stars", "-no-stars", &HackOptions::stars},
+    {"-light-effects", "-no-light-effects", &HackOptions::lightEffects},
+    {"-trails", "-no-trails", &HackOptions::trails},
+};
+
+}  // namespace
+
+bool parseWindowId(const char* text, uint32_t* id) {
+  if (text == nullptr) return false;
+  uint64_t value = 0;
+  const bool hex = text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+  const char* digit = hex ? text + 2 : text;
+  if (*digit == '\0') return false;
+  for (; *digit != '\0'; ++digit) {
+    const char c = lowered(*digit);
+    int v = -1;
+    if (c >= '0' && c <= '9') v = c - '0';
+    if (hex && c >= 'a' && c <= 'f') v = c - 'a' + 10;
+    if (v < 0) return false;
+    value = value * (hex ? 16 : 10) + static_cast<uint64_t>(v);
+    if (value > UINT32_MAX) return false;
+  }
+  if (value == 0) return false;
+  *id = static_cast<uint32_t>(value);
+  return true;
+}
+
+HackOptions parseHackArguments(int argc, const char* const argv[]) {
+  HackOptions options;
+  for (int i = 1; i < argc && options.error.empty(); ++i) {
+    const char* arg = argv[i];
+    // GNU-style doubled dashes are accepted for every long option.
+    const char* name = (arg[0] == '-' && arg[1] == '-' && arg[2] != '\0') ? arg + 1 : arg;
+    bool matched = false;
+    for (const FlagOption& flag : kFlagOptions) {
+      if (std::strcmp(name, flag.on) == 0 || std::strcmp(name, flag.off) == 0) {
+        options.*flag.field = std::strcmp(name, flag.on) == 0;
+        matched = true;
+      }
+    }
+    if (matched) continue;
+    if (std::strcmp(name, "-fps") == 0) {
+      options.showFps = true;
+    } else if (std::strcmp(name, "-window") == 0) {
+      options.mode = HackMode::Window;
+    } else if (std::strcmp(name, "-root") == 0) {
+      options.mode = HackMode::Root;
+    } else if (std::strcmp(name, "-config") == 0) {
+      options.mode = HackMode::Config;
+    } else if (std::strcmp(name, "-window-id") == 0 || std::strncmp(name, "-window-id=", 11) == 0) {
+      const char* value = name[10] == '=' ? name + 11 : (i + 1 < argc ? argv[++i] : nullptr);
+      options.mode = HackMode::WindowId;
+      if (!parseWindowId(value, &options.windowId)) {
+        options.error = std::string("-window-id needs a window number, not \"") +
+                        (value != nullptr ? value : "") + "\"";
+      }
+    } else if (std::strcmp(name, "-help") == 0 || std::strcmp(name, "-h") == 0) {
+      options.help = true;
+    } else if (isWindowsSwitch(arg)) {
+      // "/p 1234": the number may come as the next argument, as it does on Windows.
+      std::string line = std::string("marvolet ") + arg;
+      const bool takesNumber = std::strchr("cpla", lowered(arg[1])) != nullptr;
+      if (takesNumber && arg[2] == '\0' && i + 1 < argc && isDecimal(argv[i + 1])) {
+        line += std::string(" ") + argv[++i];
+      }
+      const CommandLine parsed = parseCommandLine(line.c_str());
+      if (parsed.mode == Saver) {
+        options.mode = HackMode::FullScreen;
+      } else if (parsed.mode == Config) {
+        options.mode = HackMode::Config;
+      } else if (parsed.mode == ChangePassword) {
+        options.mode = HackMode::ChangePassword;
+      } else {
+        options.mode = HackMode::WindowId;
+        options.windowId = static_cast<uint32_t>(parsed.window);
+        if (options.windowId == 0) options.error = std::string(arg) + " needs a window number";
+      }
+    } else {
+      options.error = std::string("unknown option \"") + arg + "\"";
+    }
+  }
+  return options;
+}
+
+HackOptions withScreensaverWindow(HackOptions options, const char* environmentValue) {
+  uint32_t window = 0;
+  if ((options.mode == HackMode::Unset || options.mode == HackMode::Root) &&
+      parseWindowId(environmentValue, &window)) {
+    options.mode = HackMode::WindowId;
+    options.windowId = window;
+  }
+  return options;
+}
+
+void applyOverrides(const HackOptions& options, SaverSettings& settings) {
+  if (options.stars) settings.useStars = *options.stars ? 1 : 0;
+  if (options.lightEffects) settings.useBlur = *options.lightEffects ? 1 : 0;
+  if (options.trails) settings.useTrails = *options.trails ? 1 : 0;
+}
+
+const char* hackUsage() {
+  return "usage: marvolet [mode] [options]\n"
+         "modes:\n"
+         "  -s, /s             full screen; any key, click or mouse movement ends it\n"
+         "  -window            in an ordinary window (Escape ends it)\n"
+         "  -root              in the root window, or in $XSCREENSAVER_WINDOW when set\n"
+         "  -window-id ID      in an existing window (decimal or 0x hex)\n"
+         "  -config, /c        the settings dialog (also with no mode at all)\n"
+         "options, for this run only:\n"
+         "  -stars, -no-stars                  the star field\n"
+         "  -light-effects, -no-light-effects  the glow\n"
+         "  -trails, -no-trails                frames drawn over the previous ones\n"
+         "  -fps                               show the frame rate\n";
+}
+
+}  // namespace marvolet

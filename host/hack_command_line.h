@@ -1,0 +1,51 @@
+// The X11 saver's command line: xscreensaver-style options beside the Windows switches.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "host/saver_settings.h"
+
+namespace marvolet {
+
+enum class HackMode {
+  Unset,           // no mode given: the configuration dialog, as a bare Windows saver does
+  Config,          // -config, /c, -c
+  FullScreen,      // /s, -s: cover the screen, close on input
+  Window,          // -window: an ordinary window for trying it out
+  Root,            // -root: the (virtual) root window, or XSCREENSAVER_WINDOW when set
+  WindowId,        // -window-id ID, /p ID: draw into an existing window
+  ChangePassword,  // /a: the screen locker's job on X11, so nothing runs
+};
+
+struct HackOptions {
+  HackMode mode = HackMode::Unset;
+  uint32_t windowId = 0;  // the X window to draw into, WindowId mode only
+  // Overrides of the stored options for this run; empty keeps the stored value.
+  std::optional<bool> stars;
+  std::optional<bool> lightEffects;
+  std::optional<bool> trails;
+  bool showFps = false;  // -fps: the frame-rate text from the first frame
+  bool help = false;
+  std::string error;  // set when an argument was not understood; nothing should run then
+};
+
+// Parses argv[1..argc-1]. A later mode option replaces an earlier one.
+HackOptions parseHackArguments(int argc, const char* const argv[]);
+
+// An X window id, decimal or 0x-prefixed hex, non-zero and at most 32 bits.
+bool parseWindowId(const char* text, uint32_t* id);
+
+// xscreensaver hands its window over in XSCREENSAVER_WINDOW (`environmentValue`, may be null)
+// and runs hacks with -root or with no mode at all; either then draws into that window. A value
+// that is no window id is ignored.
+HackOptions withScreensaverWindow(HackOptions options, const char* environmentValue);
+
+// The overrides written into the options for this run only (nothing is saved).
+void applyOverrides(const HackOptions& options, SaverSettings& settings);
+
+// One line per option, for -help and for errors.
+const char* hackUsage();
+
+}  // namespace marvolet

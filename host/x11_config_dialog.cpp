@@ -1,0 +1,296 @@
+// The configuration dialog in plain Xlib: the Windows dialog's controls at its positions, drawn
+// with core fonts; the decisions (which box is which option, OK and Cancel) are shared.
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/keysym.h>
+#include <poll.h>
+
+#include <cstring>
+#include <map>
+
+#include "host/config_dialog.h"
+#include "host/x11_host.h"
+
+namespace marvolet {
+namespace {
+
+// The Windows template is in dialog units of an 8-point font: 1.5 x 1.625 pixels each.
+constexpr int px(int dialogUnits) {
+  return dialogUnits * 3 / 2;
+}
+constexpr int py(int dialogUnits) {
+  return dialogUnits * 13 / 8;
+}
+
+constexpr int kDialogWidth = px(228);
+constexpr int kDialogHeight = py(94);
+constexpr int kBoxSize = 13;  // check-box square, pixels
+constexpr int kPollMilliseconds = 100;
+
+enum class Kind { Button, CheckBox, Label };
+
+struct Control {
+  Kind kind;
+  int32_t id;  // command or box id; 0 for the label
+  const char* text;
+  int x, y, width, height;  // pixels
+};
+
+// Template (and tab) order.
+const Control kControls[] = {
+    {Kind::Button, static_cast<int32_t>(kDialogOk), "OK", px(172), py(4), px(50), py(14)},
+    {Kind::Button, static_cast<int32_t>(kDialogCancel), "Cancel", px(172), py(23), px(50), py(14)},
+    {Kind::CheckBox, kStarsBox, "Stars", px(9), py(14), px(37), py(10)},
+    {Kind::Label, 0, "Version 1.0", px(7), py(64), px(36), py(8)},
+    {Kind::CheckBox, kLightEffectsBox, "Light Effects", px(7), py(32), px(52), py(10)},
+    {Kind::CheckBox, kTrailsBox, "Trails", px(88), py(14), px(52), py(10)},
+};
+constexpr int kControlCount = sizeof kControls / sizeof kControls[0];
+
+class ConfigDialog {
+ public:
+  ConfigDialog(Display* display, SaverSettings& settings, SettingsStore& store)
+      : display_(display), settings_(settings), store_(store) {}
+
+  void run() {
+    create();
+    initConfigDialog(settings_, writeBox, this);
+    XMapWindow(display_, window_);
+    while (!done_) {
+      if (terminationRequested) break;  // like Cancel: nothing is written
+      if (XPending(display_) == 0) {
+        pollfd connection{ConnectionNumber(display_), POLLIN, 0};
+        poll(&connection, 1, kPollMilliseconds);
+        continue;
+      }
+      XEvent event;
+      XNextEvent(display_, &event);
+      handle(event);
+    }
+    if (font_ != nullptr) XFreeFont(display_, font_);
+    XFreeGC(display_, gc_);
+    XDestroyWindow(display_, window_);
+    XSync(display_, False);
+  }
+
+ private:
+  static void writeBox(void* context, int32_t id, uint32_t state) {
+    // A two-state box shows any non-zero state as checked, as the Windows control does.
+    static_cast<ConfigDialog*>(context)->boxes_[id] = state != 0 ? 1 : 0;
+  }
+  static uint32_t readBox(void* context, int32_t id) {
+    return static_cast<ConfigDialog*>(context)->boxes_[id];
+  }
+
+  void create() {
+    const int screen = DefaultScreen(display_);
+    const int x = (DisplayWidth(display_, screen) - kDialogWidth) / 2;
+    const int y = (DisplayHeight(display_, screen) - kDialogHeight) / 2;
+    face_ = color(0xD4D0C8);
+    light_ = color(0xFFFFFF);
+    shadow_ = color(0x808080);
+    dark_ = color(0x000000);
+    window_ = XCreateSimpleWindow(display_, RootWindow(display_, screen), x, y, kDialogWidth,
+                                  kDialogHeight, 0, dark_, face_);
+    XSelectInput(display_, window_,
+                 ExposureMask | KeyPressMask | ButtonPressMask | ButtonReleaseMask);
+    XStoreName(display_, window_, "Config dialog");
+    XClassHint classHint{const_cast<char*>("marvolet"), const_cast<char*>("Marvolet")};
+    XSetClassHint(display_, window_, &classHint);
+    XSizeHints* hints = XAllocSizeHints();
+    hints->flags = PPosition | PMinSize | PMaxSize;
+    hints->x = x;
+    hints->y = y;
+    hints->min_width = hints->max_width = kDialogWidth;
+    hints->min_height = hints->max_height = kDialogHeight;
+    XSetWMNormalHints(display_, window_, hints);
+    XFree(hints);
+    deleteWindow_ = XInternAtom(display_, "WM_DELETE_WINDOW", False);
+    XSetWMProtocols(display_, window_, &deleteWindow_, 1);
+    gc_ = XCreateGC(display_, window_, 0, nullptr);
+    font_ = XLoadQueryFont(display_, "-misc-fixed-medium-r-semicondensed--13-*-*-*-*-*-iso8859-1");
+    if (font_ == nullptr) font_ = XLoadQueryFont(display_, "fixed");
+    if (font_ != nullptr) XSetFont(display_, gc_, font_->fid);
+  }
+
+  unsigned long color(unsigned rgb) {
+    XColor xcolor{};
+    xcolor.red = static_cast<unsigned short>(((rgb >> 16) & 0xFF) * 257);
+    xcolor.green = static_cast<unsigned short>(((rgb >> 8) & 0xFF) * 257);
+    xcolor.blue = static_cast<unsigned short>((rgb & 0xFF) * 257);
+    const int screen = DefaultScreen(display_);
+    if (XAllocColor(display_, DefaultColormap(display_, screen), &xcolor) == 0) {
+      return rgb >= 0x808080 ? WhitePixel(display_, screen) : BlackPixel(display_, screen);
+    }
+    return xcolor.pixel;
+  }
+
+  void handle(XEvent& event) {
+    switch (event.type) {
+      case Expose:
+        if (event.xexpose.count == 0) draw();
+        break;
+      case ClientMessage:
+        if (static_cast<Atom>(event.xclient.data.l[0]) == deleteWindow_) command(kDialogCancel);
+        break;
+      case KeyPress:
+        keyPressed(event.xkey);
+        break;
+      case ButtonPress:
+        if (event.xbutton.button == Button1) {
+          pressed_ = controlAt(event.xbutton.x, event.xbutton.y);
+          if (pressed_ >= 0) focus_ = pressed_;
+          draw();
+        }
+        break;
+      case ButtonRelease:
+        if (event.xbutton.button == Button1 && pressed_ >= 0) {
+          const int released = controlAt(event.xbutton.x, event.xbutton.y);
+          const int control = pressed_;
+          pressed_ = -1;
+          if (released == control) activate(control);
+          if (!done_) draw();
+        }
+        break;
+      default:
+        break;
+    }
+  }
+
+  void keyPressed(XKeyEvent& key) {
+    const KeySym keysym = XLookupKeysym(&key, 0);
+    if (keysym == XK_Escape) {
+      command(kDialogCancel);
+    } else if (keysym == XK_Tab || keysym == XK_ISO_Left_Tab) {
+      const int step = (key.state & ShiftMask) != 0 || keysym == XK_ISO_Left_Tab ? -1 : 1;
+      do {
+        focus_ = (focus_ + step + kControlCount) % kControlCount;
+      } while (kControls[focus_].kind == Kind::Label);
+      draw();
+    } else if (keysym == XK_space) {
+      activate(focus_);
+      if (!done_) draw();
+    } else if (keysym == XK_Return || keysym == XK_KP_Enter) {
+      // The focused push button, else the default one (OK).
+      activate(kControls[focus_].kind == Kind::Button ? focus_ : 0);
+    }
+  }
+
+  void activate(int index) {
+    const Control& control = kControls[index];
+    if (control.kind == Kind::CheckBox) {
+      uint32_t& state = boxes_[control.id];
+      state = state == 1 ? 0 : 1;
+    } else if (control.kind == Kind::Button) {
+      command(static_cast<uint32_t>(control.id));
+    }
+  }
+
+  void command(uint32_t id) {
+    if (configDialogCommand(settings_, store_, id, readBox, this) != 0) done_ = true;
+  }
+
+  int controlAt(int x, int y) const {
+    for (int i = 0; i < kControlCount; ++i) {
+      const Control& c = kControls[i];
+      if (c.kind != Kind::Label && x >= c.x && x < c.x + c.width && y >= c.y &&
+          y < c.y + c.height) {
+        return i;
+      }
+    }
+    return -1;
+  }
+
+  int textWidth(const char* text) const {
+    return font_ != nullptr ? XTextWidth(font_, text, static_cast<int>(std::strlen(text)))
+                            : static_cast<int>(std::strlen(text)) * 6;
+  }
+
+  void text(int x, int baselineCentre, const char* value) {
+    if (font_ == nullptr) return;
+    const int baseline = baselineCentre + (font_->ascent - font_->descent) / 2;
+    XSetForeground(display_, gc_, dark_);
+    XDrawString(display_, window_, gc_, x, baseline, value, static_cast<int>(std::strlen(value)));
+  }
+
+  void bevel(int x, int y, int width, int height, bool sunken) {
+    XSetForeground(display_, gc_, sunken ? shadow_ : light_);
+    XDrawLine(display_, window_, gc_, x, y, x + width - 1, y);
+    XDrawLine(display_, window_, gc_, x, y, x, y + height - 1);
+    XSetForeground(display_, gc_, sunken ? light_ : dark_);
+    XDrawLine(display_, window_, gc_, x, y + height - 1, x + width - 1, y + height - 1);
+    XDrawLine(display_, window_, gc_, x + width - 1, y, x + width - 1, y + height - 1);
+  }
+
+  void focusFrame(int x, int y, int width, int height) {
+    XSetForeground(display_, gc_, dark_);
+    XSetLineAttributes(display_, gc_, 1, LineOnOffDash, CapButt, JoinMiter);
+    XDrawRectangle(display_, window_, gc_, x, y, static_cast<unsigned>(width),
+                   static_cast<unsigned>(height));
+    XSetLineAttributes(display_, gc_, 1, LineSolid, CapButt, JoinMiter);
+  }
+
+  void draw() {
+    XSetForeground(display_, gc_, face_);
+    XFillRectangle(display_, window_, gc_, 0, 0, kDialogWidth, kDialogHeight);
+    for (int i = 0; i < kControlCount; ++i) {
+      const Control& c = kControls[i];
+      const int middle = c.y + c.height / 2;
+      if (c.kind == Kind::Label) {
+        text(c.x, middle, c.text);
+      } else if (c.kind == Kind::Button) {
+        bevel(c.x, c.y, c.width, c.height, pressed_ == i);
+        if (c.id == static_cast<int32_t>(kDialogOk)) {  // the default button's heavier frame
+          XSetForeground(display_, gc_, dark_);
+          XDrawRectangle(display_, window_, gc_, c.x - 1, c.y - 1,
+                         static_cast<unsigned>(c.width + 1), static_cast<unsigned>(c.height + 1));
+        }
+        const int left = c.x + (c.width - textWidth(c.text)) / 2;
+        text(left, middle, c.text);
+        if (focus_ == i) focusFrame(c.x + 3, c.y + 3, c.width - 7, c.height - 7);
+      } else {
+        const int boxY = middle - kBoxSize / 2;
+        XSetForeground(display_, gc_, light_);
+        XFillRectangle(display_, window_, gc_, c.x, boxY, kBoxSize, kBoxSize);
+        bevel(c.x, boxY, kBoxSize, kBoxSize, true);
+        if (boxes_[c.id] == 1) {
+          XSetForeground(display_, gc_, dark_);
+          XSetLineAttributes(display_, gc_, 2, LineSolid, CapButt, JoinMiter);
+          XPoint tick[] = {{short(c.x + 3), short(boxY + 6)},
+                           {short(c.x + 5), short(boxY + 9)},
+                           {short(c.x + 10), short(boxY + 3)}};
+          XDrawLines(display_, window_, gc_, tick, 3, CoordModeOrigin);
+          XSetLineAttributes(display_, gc_, 1, LineSolid, CapButt, JoinMiter);
+        }
+        const int labelX = c.x + kBoxSize + 4;
+        text(labelX, middle, c.text);
+        if (focus_ == i) {
+          focusFrame(labelX - 2, middle - 8, textWidth(c.text) + 3, 16);
+        }
+      }
+    }
+    XFlush(display_);
+  }
+
+  Display* display_;
+  SaverSettings& settings_;
+  SettingsStore& store_;
+  Window window_ = None;
+  GC gc_ = nullptr;
+  XFontStruct* font_ = nullptr;
+  Atom deleteWindow_ = None;
+  unsigned long face_ = 0, light_ = 0, shadow_ = 0, dark_ = 0;
+  std::map<int32_t, uint32_t> boxes_;
+  int focus_ = 0;     // index into kControls; OK first, as the platform's default focus
+  int pressed_ = -1;  // control under a held mouse button
+  bool done_ = false;
+};
+
+}  // namespace
+
+void runX11ConfigDialog(Display* display, SaverSettings& settings, SettingsStore& store) {
+  ConfigDialog dialog(display, settings, store);
+  dialog.run();
+}
+
+}  // namespace marvolet

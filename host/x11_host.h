@@ -1,0 +1,30 @@
+// What the X11 program's entry point, saver window and configuration dialog share.
+#pragma once
+
+#include <X11/Xlib.h>
+
+#include <csignal>
+
+#include "host/hack_command_line.h"
+#include "host/saver_settings.h"
+#include "host/settings_store.h"
+
+namespace marvolet {
+
+// Set by SIGTERM and SIGINT; the saver loop and the dialog end cleanly (exit code 0) when
+// they see it.
+extern volatile sig_atomic_t terminationRequested;
+
+// Set by the X error handler, which otherwise ignores the error: a window we draw into may be
+// destroyed by its owner at any moment, and the requests already on their way then fail.
+extern volatile bool xErrorSeen;
+
+// Runs the saver in FullScreen, Window, Root or WindowId mode until it closes, the target
+// window goes away or a termination signal arrives. Returns the process exit code: 0 then,
+// 1 when it could not start (no such window, no suitable GL visual or context).
+int runX11Saver(Display* display, const HackOptions& options, SaverSettings& settings);
+
+// The configuration dialog: three check boxes, OK and Cancel. Saves on OK only.
+void runX11ConfigDialog(Display* display, SaverSettings& settings, SettingsStore& store);
+
+}  // namespace marvolet

@@ -1,0 +1,89 @@
+// Entry point of the X11 saver: parse the arguments, load the settings file, run one mode.
+#include <X11/Xlib.h>
+
+#include <unistd.h>
+#include <cstdio>
+#include <cstdlib>
+
+#include "host/file_settings_store.h"
+#include "host/hack_command_line.h"
+#include "host/saver_settings.h"
+#include "host/x11_host.h"
+
+namespace marvolet {
+
+volatile sig_atomic_t terminationRequested = 0;
+volatile bool xErrorSeen = false;
+
+namespace {
+
+void onTerminationSignal(int) {
+  terminationRequested = 1;
+}
+
+void installTerminationHandlers() {
+  struct sigaction action {};
+  action.sa_handler = onTerminationSignal;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = 0;  // no SA_RESTART: a blocking call returns so the flag is seen soon
+  sigaction(SIGTERM, &action, nullptr);
+  sigaction(SIGINT, &action, nullptr);
+}
+
+int onXError(Display*, XErrorEvent*) {
+  xErrorSeen = true;
+  return 0;
+}
+
+// The connection is gone (server ended or killed): nothing left to clean up through it.
+int onXIOError(Display*) {
+  static const char message[] = "marvolet: lost the connection to the X server\n";
+  ssize_t ignored = write(STDERR_FILENO, message, sizeof message - 1);
+  (void)ignored;
+  _exit(1);
+}
+
+}  // namespace
+}  // namespace marvolet
+
+int main(int argc, char** argv) {
+  using namespace marvolet;
+  const HackOptions options =
+      withScreensaverWindow(parseHackArguments(argc, const_cast<const char* const*>(argv)),
+                            std::getenv("XSCREENSAVER_WINDOW"));
+  if (options.help) {
+    std::fputs(hackUsage(), stdout);
+    return 0;
+  }
+  if (!options.error.empty()) {
+    std::fprintf(stderr, "marvolet: %s\n%s", options.error.c_str(), hackUsage());
+    return 1;
+  }
+
+  FileSettingsStore store(defaultSettingsPath());
+  SaverSettings settings;
+  settings.loadSharedValues(store);
+  settings.loadOptions(store);
+  // Passwords belong to the screen locker on X11; like a Windows system without the
+  // password service, the mode ends without showing anything.
+  if (options.mode == HackMode::ChangePassword) return 0;
+
+  installTerminationHandlers();
+  Display* display = XOpenDisplay(nullptr);
+  if (display == nullptr) {
+    std::fprintf(stderr, "marvolet: cannot open the X display \"%s\"\n", XDisplayName(nullptr));
+    return 1;
+  }
+  XSetErrorHandler(onXError);
+  XSetIOErrorHandler(onXIOError);
+
+  int exitCode = 0;
+  if (options.mode == HackMode::Unset || options.mode == HackMode::Config) {
+    runX11ConfigDialog(display, settings, store);
+  } else {
+    applyOverrides(options, settings);
+    exitCode = runX11Saver(display, options, settings);
+  }
+  XCloseDisplay(display);
+  return exitCode;
+}

@@ -1,0 +1,451 @@
+// The saver on X11: full-screen, ordinary or borrowed window, GLX context, event handling and
+// the frame loop shared with the Windows host.
+#include <GL/glx.h>
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/keysym.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <new>
+
+#include "host/closing_rules.h"
+#include "host/keysym_codes.h"
+#include "host/saver_window.h"
+#include "host/x11_host.h"
+#include "platform/clock.h"
+#include "render/renderer.h"
+
+namespace marvolet {
+namespace {
+
+constexpr int kTryWindowWidth = 800;  // -window's first size, pixels
+constexpr int kTryWindowHeight = 600;
+constexpr int kGrabAttempts = 20;  // another client may hold a grab for a moment
+constexpr uint32_t kGrabRetryMilliseconds = 50;
+
+// A GL visual fit for the renderer: RGBA, double-buffered, with a depth buffer.
+bool suitableVisual(Display* display, XVisualInfo* info) {
+  int useGl = 0, rgba = 0, doubleBuffer = 0, depth = 0;
+  glXGetConfig(display, info, GLX_USE_GL, &useGl);
+  glXGetConfig(display, info, GLX_RGBA, &rgba);
+  glXGetConfig(display, info, GLX_DOUBLEBUFFER, &doubleBuffer);
+  glXGetConfig(display, info, GLX_DEPTH_SIZE, &depth);
+  return useGl && rgba && doubleBuffer && depth > 0;
+}
+
+XVisualInfo* chooseVisual(Display* display, int screen) {
+  int attributes[] = {
+      GLX_RGBA, GLX_DOUBLEBUFFER, GLX_RED_SIZE, 1,   GLX_GREEN_SIZE, 1, GLX_BLUE_SIZE,
+      1,        GLX_DEPTH_SIZE,   16,           None};
+  return glXChooseVisual(display, screen, attributes);
+}
+
+// The GL visual that is the window's own visual, if it is suitable.
+XVisualInfo* windowVisual(Display* display, const XWindowAttributes& attributes) {
+  XVisualInfo pattern{};
+  pattern.visualid = XVisualIDFromVisual(attributes.visual);
+  pattern.screen = XScreenNumberOfScreen(attributes.screen);
+  int count = 0;
+  XVisualInfo* found = XGetVisualInfo(display, VisualIDMask | VisualScreenMask, &pattern, &count);
+  if (found != nullptr && !suitableVisual(display, found)) {
+    XFree(found);
+    return nullptr;
+  }
+  return found;
+}
+
+class X11Saver : public SaverWindowSystem, public SaverWindowPort {
+ public:
+  X11Saver(Display* display, const HackOptions& options, SaverSettings& settings)
+      : display_(display),
+        mode_(options.mode),
+        settings_(settings),
+        showFps_(options.showFps),
+        screen_(DefaultScreen(display)),
+        root_(RootWindow(display, DefaultScreen(display))),
+        target_(options.mode == HackMode::Root ? root_ : options.windowId) {}
+
+  ~X11Saver() override {
+    if (visual_ != nullptr) XFree(visual_);
+  }
+
+  // Own windows are destroyed after the GL teardown; a borrowed one is left to its owner.
+  void finish() {
+    if (mode_ == HackMode::FullScreen) {
+      XUngrabKeyboard(display_, CurrentTime);
+      XUngrabPointer(display_, CurrentTime);
+    }
+    if (ownsWindow_ && !windowGone_) XDestroyWindow(display_, window_);
+    if (colormap_ != None) XFreeColormap(display_, colormap_);
+    if (blankCursor_ != None) XFreeCursor(display_, blankCursor_);
+    XSync(display_, False);
+  }
+
+  int exitCode() const { return failed_ ? 1 : 0; }
+
+  // SaverWindowSystem ------------------------------------------------------------------------
+
+  bool registerClass() override { return true; }  // X has no window classes
+
+  bool createWindow() override {
+    if (mode_ == HackMode::Root || mode_ == HackMode::WindowId) return adoptTarget();
+    visual_ = chooseVisual(display_, screen_);
+    if (visual_ == nullptr) return true;  // reported by choosePixelFormat
+    const bool fullScreen = mode_ == HackMode::FullScreen;
+    width_ = DisplayWidth(display_, screen_);
+    height_ = DisplayHeight(display_, screen_);
+    if (!fullScreen) {
+      width_ = std::min(width_, kTryWindowWidth);
+      height_ = std::min(height_, kTryWindowHeight);
+    }
+    XSetWindowAttributes attributes{};
+    unsigned long mask = CWColormap | CWBackPixel | CWBorderPixel | CWEventMask;
+    colormap_ = XCreateColormap(display_, root_, visual_->visual, AllocNone);
+    attributes.colormap = colormap_;
+    attributes.background_pixel = BlackPixel(display_, screen_);
+    attributes.border_pixel = 0;
+    attributes.event_mask = KeyPressMask | StructureNotifyMask;
+    if (fullScreen) {
+      // Above everything and outside the window manager's reach, as a saver must be.
+      attributes.override_redirect = True;
+      attributes.event_mask |= ButtonPressMask | PointerMotionMask | FocusChangeMask;
+      mask |= CWOverrideRedirect;
+    }
+    window_ = XCreateWindow(display_, root_, 0, 0, static_cast<unsigned>(width_),
+                            static_cast<unsigned>(height_), 0, visual_->depth, InputOutput,
+                            visual_->visual, mask, &attributes);
+    if (window_ == None) return false;
+    ownsWindow_ = true;
+    drawable_ = window_;
+    XStoreName(display_, window_, "Marvolet");
+    XClassHint classHint{const_cast<char*>("marvolet"), const_cast<char*>("Marvolet")};
+    XSetClassHint(display_, window_, &classHint);
+    if (fullScreen) {
+      XSelectInput(display_, root_, StructureNotifyMask);  // screen size changes
+    } else {
+      deleteWindowAtom_ = XInternAtom(display_, "WM_DELETE_WINDOW", False);
+      XSetWMProtocols(display_, window_, &deleteWindowAtom_, 1);
+    }
+    rules().windowCreated(window_);
+    return true;
+  }
+
+  void setScreenSaverRunning(bool) override {}
+  void acquireDeviceContext() override {}
+  bool choosePixelFormat() override { return visual_ != nullptr; }
+  bool setPixelFormat() override { return true; }  // the visual was fixed with the window
+
+  bool createContext() override {
+    context_ = glXCreateContext(display_, visual_, nullptr, True);
+    return context_ != nullptr;
+  }
+
+  bool makeCurrent() override { return glXMakeCurrent(display_, drawable_, context_) == True; }
+
+  void showError(const char* text) override {
+    const char* message = text;
+    if (text == kChoosePixelFormatFailed) {
+      message = "no double-buffered RGBA GLX visual with a depth buffer";
+    } else if (text == kCreateContextFailed) {
+      message = "glXCreateContext() failed: cannot create an OpenGL context";
+    } else if (text == kMakeCurrentFailed) {
+      message = "glXMakeCurrent() failed: cannot make the OpenGL context current";
+    }
+    std::fprintf(stderr, "marvolet: %s\n", message);
+    failed_ = true;
+  }
+
+  bool createRenderer(RenderFlags flags) override {
+    renderer_ = new (std::nothrow) Renderer(width_, height_, flags);
+    currentRenderer = renderer_;
+    if (renderer_ != nullptr && showFps_) renderer_->keyCommand('S');
+    return renderer_ != nullptr;
+  }
+
+  void showWindow() override {
+    if (mode_ == HackMode::FullScreen) {
+      XMapRaised(display_, window_);
+      XSync(display_, False);  // override-redirect: viewable once the server has the map
+      takeInput();
+    } else if (ownsWindow_) {
+      XMapWindow(display_, window_);  // -window, or our child inside a borrowed window
+    }
+  }
+
+  PumpResult pumpMessage() override {
+    if (quit_ || terminationRequested) return PumpResult::Quit;
+    if (xErrorSeen) {
+      xErrorSeen = false;
+      if (borrowed() && !targetExists()) return PumpResult::Quit;
+    }
+    if (XPending(display_) > 0) {
+      XEvent event;
+      XNextEvent(display_, &event);
+      handle(event);
+      return PumpResult::Dispatched;
+    }
+    if (closePending_) {
+      // Queued behind the events that were already waiting, as a posted close is.
+      closePending_ = false;
+      if (rules().closeMessage()) destroyWindow();
+      return PumpResult::Dispatched;
+    }
+    return PumpResult::Empty;
+  }
+
+  bool renderFrame() override { return renderer_->renderFrame(); }
+  int32_t frameDelay() override { return renderer_->frameDelay; }
+  void swapBuffers() override { glXSwapBuffers(display_, drawable_); }
+  void sleep(uint32_t milliseconds) override { platform::sleepMilliseconds(milliseconds); }
+
+  void deleteRenderer() override {
+    delete renderer_;
+    renderer_ = nullptr;
+    currentRenderer = nullptr;
+  }
+
+  void releaseCurrent() override { glXMakeCurrent(display_, None, nullptr); }
+  void releaseDeviceContext() override {}
+  void deleteContext() override { glXDestroyContext(display_, context_); }
+
+  // SaverWindowPort --------------------------------------------------------------------------
+
+  CursorPoint cursorPosition() override {
+    Window rootReturn, childReturn;
+    int rootX = 0, rootY = 0, windowX = 0, windowY = 0;
+    unsigned int buttons = 0;
+    XQueryPointer(display_, root_, &rootReturn, &childReturn, &rootX, &rootY, &windowX, &windowY,
+                  &buttons);
+    return {rootX, rootY};
+  }
+
+  uint32_t tickCount() override { return platform::milliseconds(); }
+  void postClose() override { closePending_ = true; }
+  // The window itself goes after the GL teardown (finish), so no frame is drawn into it
+  // meanwhile; the loop ends at once, as WM_DESTROY's quit message ends it on Windows.
+  void destroyWindow() override { quit_ = true; }
+
+  void refreshCursor() override {
+    if (mode_ != HackMode::FullScreen) return;
+    const Cursor cursor = rules().cursorHidden() ? blankCursor_ : None;
+    XDefineCursor(display_, window_, cursor);
+    XChangeActivePointerGrab(display_, ButtonPressMask | PointerMotionMask, cursor, CurrentTime);
+  }
+
+  // The screen locker, not the saver, asks for passwords on X11.
+  bool verifyPassword() override { return true; }
+
+  void keyCommand(int32_t code) override {
+    if (currentRenderer != nullptr) currentRenderer->keyCommand(code);
+  }
+
+ private:
+  ClosingRules rules() {
+    return ClosingRules(mode_ == HackMode::FullScreen ? Saver : Preview, settings_, *this);
+  }
+
+  bool borrowed() const { return mode_ == HackMode::Root || mode_ == HackMode::WindowId; }
+
+  bool targetExists() {
+    XWindowAttributes attributes;
+    xErrorSeen = false;
+    const bool exists = XGetWindowAttributes(display_, target_, &attributes) != 0;
+    XSync(display_, False);
+    return exists && !xErrorSeen;
+  }
+
+  // Root and WindowId: draw into the given window, or into a child of ours where its visual
+  // is no good for GL.
+  bool adoptTarget() {
+    XWindowAttributes attributes;
+    xErrorSeen = false;
+    if (XGetWindowAttributes(display_, target_, &attributes) == 0 || xErrorSeen) {
+      std::fprintf(stderr, "marvolet: there is no window 0x%lx\n", target_);
+      failed_ = true;
+      return false;
+    }
+    // Only its life and size matter; input stays with whoever owns it.
+    XSelectInput(display_, target_, StructureNotifyMask);
+    width_ = attributes.width;
+    height_ = attributes.height;
+    visual_ = windowVisual(display_, attributes);
+    if (visual_ != nullptr) {
+      drawable_ = target_;
+      return true;
+    }
+    if (target_ == root_) return true;  // no child window over the whole desktop
+    visual_ = chooseVisual(display_, XScreenNumberOfScreen(attributes.screen));
+    if (visual_ == nullptr) return true;
+    XSetWindowAttributes childAttributes{};
+    colormap_ = XCreateColormap(display_, target_, visual_->visual, AllocNone);
+    childAttributes.colormap = colormap_;
+    childAttributes.background_pixel = 0;
+    childAttributes.border_pixel = 0;
+    childAttributes.event_mask = StructureNotifyMask;
+    window_ = XCreateWindow(display_, target_, 0, 0, static_cast<unsigned>(width_),
+                            static_cast<unsigned>(height_), 0, visual_->depth, InputOutput,
+                            visual_->visual, CWColormap | CWBackPixel | CWBorderPixel | CWEventMask,
+                            &childAttributes);
+    ownsWindow_ = true;
+    drawable_ = window_;
+    return true;
+  }
+
+  // Keyboard and pointer come to the saver wherever they are, and focus too, so that another
+  // window taking it counts as the saver losing activation.
+  void takeInput() {
+    blankCursor_ = makeBlankCursor();
+    XDefineCursor(display_, window_, blankCursor_);
+    XSetInputFocus(display_, window_, RevertToParent, CurrentTime);
+    bool keyboard = false, pointer = false;
+    for (int attempt = 0; attempt < kGrabAttempts && !(keyboard && pointer); ++attempt) {
+      if (attempt > 0) platform::sleepMilliseconds(kGrabRetryMilliseconds);
+      if (!keyboard) {
+        keyboard = XGrabKeyboard(display_, window_, True, GrabModeAsync, GrabModeAsync,
+                                 CurrentTime) == GrabSuccess;
+      }
+      if (!pointer) {
+        pointer = XGrabPointer(display_, window_, True, ButtonPressMask | PointerMotionMask,
+                               GrabModeAsync, GrabModeAsync, None, blankCursor_,
+                               CurrentTime) == GrabSuccess;
+      }
+    }
+    if (!keyboard || !pointer) {
+      std::fprintf(stderr, "marvolet: could not grab the %s; input may reach other windows\n",
+                   keyboard ? "pointer" : "keyboard");
+    }
+  }
+
+  Cursor makeBlankCursor() {
+    static const char noBits[1] = {0};
+    const Pixmap empty = XCreateBitmapFromData(display_, window_, noBits, 1, 1);
+    XColor black{};
+    const Cursor cursor = XCreatePixmapCursor(display_, empty, empty, &black, &black, 0, 0);
+    XFreePixmap(display_, empty);
+    return cursor;
+  }
+
+  void handle(XEvent& event) {
+    switch (event.type) {
+      case DestroyNotify:
+        if (event.xdestroywindow.window == target_ || event.xdestroywindow.window == window_) {
+          windowGone_ = true;
+          quit_ = true;
+        }
+        break;
+      case ConfigureNotify:
+        followSize(event.xconfigure);
+        break;
+      case ClientMessage:
+        if (ownsWindow_ && static_cast<Atom>(event.xclient.data.l[0]) == deleteWindowAtom_ &&
+            rules().closeMessage()) {
+          destroyWindow();
+        }
+        break;
+      case KeyPress:
+        keyPressed(event.xkey);
+        break;
+      case ButtonPress:
+        if (mode_ == HackMode::FullScreen) {
+          const int32_t keyState = buttonKeyState(event.xbutton.button, event.xbutton.state);
+          if (keyState >= 0) rules().keyOrButtonPressed(keyState);
+        }
+        break;
+      case MotionNotify:
+        if (mode_ == HackMode::FullScreen) rules().mouseMoved();
+        break;
+      case FocusIn:
+        hadFocus_ = true;
+        break;
+      case FocusOut:
+        if (mode_ == HackMode::FullScreen && lostFocus(event.xfocus)) {
+          rules().activationChanged(true);
+        }
+        break;
+      default:
+        break;
+    }
+  }
+
+  // Focus moved to another window or client. Moves into our own window tree, the pointer
+  // bookkeeping and the focus events of grabs are not losses: taking our own keyboard grab
+  // sends a FocusOut/FocusIn pair to the window even when it already has the focus, and no
+  // other client can grab while ours holds.
+  bool lostFocus(const XFocusChangeEvent& focus) const {
+    return hadFocus_ && focus.window == window_ &&
+           (focus.mode == NotifyNormal || focus.mode == NotifyWhileGrabbed) &&
+           focus.detail != NotifyInferior && focus.detail != NotifyPointer;
+  }
+
+  void keyPressed(XKeyEvent& key) {
+    if (mode_ != HackMode::FullScreen && mode_ != HackMode::Window) return;
+    KeySym keysym = XLookupKeysym(&key, 0);
+    if (keysym >= XK_KP_Space && keysym <= XK_KP_9) {
+      // The keypad's meaning depends on NumLock, as Windows' virtual keys do.
+      char text[8];
+      XLookupString(&key, text, sizeof text, &keysym, nullptr);
+    }
+    const KeyPressCode code = keyCodeFor(static_cast<uint32_t>(keysym), key.state);
+    if (code.systemKey) return;
+    if (mode_ == HackMode::FullScreen) {
+      rules().keyOrButtonPressed(code.virtualKey);
+    } else if (keysym == XK_Escape) {
+      destroyWindow();
+    } else {
+      keyCommand(code.virtualKey);
+    }
+  }
+
+  void followSize(const XConfigureEvent& configure) {
+    if (configure.window == root_ && mode_ == HackMode::FullScreen) {
+      XMoveResizeWindow(display_, window_, 0, 0, static_cast<unsigned>(configure.width),
+                        static_cast<unsigned>(configure.height));
+    } else if (configure.window == target_ && drawable_ != target_ && window_ != None) {
+      XResizeWindow(display_, window_, static_cast<unsigned>(configure.width),
+                    static_cast<unsigned>(configure.height));
+    } else if (configure.window == drawable_ &&
+               (configure.width != width_ || configure.height != height_)) {
+      width_ = configure.width;
+      height_ = configure.height;
+      if (renderer_ != nullptr) renderer_->resize(width_, height_);
+    }
+  }
+
+  Display* display_;
+  HackMode mode_;
+  SaverSettings& settings_;
+  bool showFps_;
+  int screen_;
+  Window root_;
+  Window target_;           // the borrowed window (Root, WindowId)
+  Window window_ = None;    // a window of our own, if any
+  Window drawable_ = None;  // where GL draws: window_ or target_
+  bool ownsWindow_ = false;
+  XVisualInfo* visual_ = nullptr;
+  Colormap colormap_ = None;
+  Cursor blankCursor_ = None;
+  Atom deleteWindowAtom_ = None;
+  GLXContext context_ = nullptr;
+  Renderer* renderer_ = nullptr;
+  int width_ = 0;  // pixels
+  int height_ = 0;
+  bool closePending_ = false;
+  bool quit_ = false;
+  bool windowGone_ = false;
+  bool hadFocus_ = false;
+  bool failed_ = false;
+};
+
+}  // namespace
+
+int runX11Saver(Display* display, const HackOptions& options, SaverSettings& settings) {
+  X11Saver saver(display, options, settings);
+  runSaverWindowWith(options.mode == HackMode::FullScreen ? Saver : Preview,
+                     renderFlagsFor(settings), saver);
+  saver.finish();
+  return saver.exitCode();
+}
+
+}  // namespace marvolet

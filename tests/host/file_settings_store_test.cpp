@@ -1,0 +1,406 @@
+// The settings file: defaults, tolerant reading, OK/Cancel, and saves that never leave a half file.
+#include <gtest/gtest.h>
+
+#include <dirent.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <fstream>
+#include <map>
+#include <set>
+#include <sstream>
+#include <string>
+
+#include "host/config_dialog.h"
+#include "host/file_settings_store.h"
+#include "host/saver_settings.h"
+
+namespace marvolet {
+namespace {
+
+class TemporaryFolder {
+ public:
+  TemporaryFolder() {
+    char pattern[] = "/tmp/marvolet-settings-XXXXXX";
+    path_ = mkdtemp(pattern);
+  }
+  ~TemporaryFolder() { std::system(("rm -rf '" + path_ + "'").c_str()); }
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+void writeText(const std::string& path, const std::string& text) {
+  std::ofstream(path, std::ios::binary) << text;
+}
+
+std::string readText(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::ostringstream text;
+  text << file.rdbuf();
+  return text.str();
+}
+
+bool exists(const std::string& path) {
+  struct stat info {};
+  return stat(path.c_str(), &info) == 0;
+}
+
+std::set<std::string> folderEntries(const std::string& folder) {
+  std::set<std::string> names;
+  if (DIR* dir = opendir(folder.c_str())) {
+    while (dirent* entry = readdir(dir)) {
+      const std::string name = entry->d_name;
+      if (name != "." && name != "..") names.insert(name);
+    }
+    closedir(dir);
+  }
+  return names;
+}
+
+SaverSettings loadedFrom(FileSettingsStore& store) {
+  SaverSettings settings;
+  settings.loadSharedValues(store);
+  settings.loadOptions(store);
+  return settings;
+}
+
+SaverSettings loadedFromText(const std::string& text) {
+  TemporaryFolder folder;
+  const std::string path = folder.path() + "/marvolet.conf";
+  writeText(path, text);
+  FileSettingsStore store(path);
+  return loadedFrom(store);
+}
+
+void expectDefaults(const SaverSettings& settings) {
+  EXPECT_EQ(settings.passwordDelay, 15);
+  EXPECT_EQ(settings.mouseThreshold, 50);
+  EXPECT_EQ(settings.useStars, 1);
+  EXPECT_EQ(settings.useBlur, 1);
+  EXPECT_EQ(settings.useTrails, 0);
+  EXPECT_EQ(renderFlagsFor(settings), 6u);
+}
+
+TEST(FileSettingsRead, MissingFileOrFolderGivesTheDefaults) {
+  TemporaryFolder folder;
+  FileSettingsStore missingFile(folder.path() + "/marvolet.conf");
+  expectDefaults(loadedFrom(missingFile));
+  FileSettingsStore missingFolder(folder.path() + "/no/such/folder/marvolet.conf");
+  expectDefaults(loadedFrom(missingFolder));
+  FileSettingsStore noPath("");
+  expectDefaults(loadedFrom(noPath));
+  EXPECT_EQ(noPath.createKey(kOptionsKey), nullptr);
+}
+
+TEST(FileSettingsRead, ReadsAllFiveValuesWithBlanksCaseAndLineEnds) {
+  const SaverSettings settings = loadedFromText(
+      "# comment\n"
+      "  usestars = 0 \r\n"
+      "UseBlur=0\n"
+      "\tUSETRAILS\t=\t1\n"
+      "Password Delay=3\n"
+      "mouse threshold = -7");  // no final newline
+  EXPECT_EQ(settings.passwordDelay, 3);
+  EXPECT_EQ(settings.mouseThreshold, -7);
+  EXPECT_EQ(settings.useStars, 0);
+  EXPECT_EQ(settings.useBlur, 0);
+  EXPECT_EQ(settings.useTrails, 1);
+  EXPECT_EQ(renderFlagsFor(settings), Trails);
+}
+
+TEST(FileSettingsRead, GarbledLinesAreIgnoredAndDefaultsKept) {
+  expectDefaults(
+      loadedFromText("UseStars=abc\n"
+                     "UseBlur\n"
+                     "=0\n"
+                     "UseTrails=1.5\n"
+                     "UseTrails=1 1\n"
+                     "UseTrails=99999999999\n"
+                     "UseTrails=4294967296\n"
+                     "UseTrails=-2147483649\n"
+                     "UseTrails=0x1\n"
+                     "UseTrails=\n"
+                     "UseTrails=-\n"
+                     "# UseTrails=1\n"
+                     "; UseTrails=1\n"
+                     "Use Trails=1\n"
+                     "Mouse Threshold=5 px\n"
+                     "\x01\xff garbage \x7f\n"));
+}
+
+TEST(FileSettingsRead, AGarbledLaterLineDoesNotUndoAGoodOne) {
+  const SaverSettings settings =
+      loadedFromText("UseTrails=1\nUseTrails=yes\nUseBlur=0\nUseBlur=1\n");
+  EXPECT_EQ(settings.useTrails, 1);
+  EXPECT_EQ(settings.useBlur, 1);  // the last well-formed line counts
+}
+
+TEST(FileSettingsRead, AnyNonZeroCountsAsOnAndThe32BitRangeIsKept) {
+  const SaverSettings settings = loadedFromText(
+      "UseStars=5\nUseBlur=4294967295\nUseTrails=-2147483648\nMouse Threshold=+2147483647\n");
+  EXPECT_EQ(settings.useStars, 5);
+  EXPECT_EQ(settings.useBlur, -1);
+  EXPECT_EQ(settings.useTrails, INT32_MIN);
+  EXPECT_EQ(settings.mouseThreshold, INT32_MAX);
+  EXPECT_EQ(renderFlagsFor(settings), 7u);
+}
+
+// Check boxes as the dialog would report them.
+std::map<int32_t, uint32_t> boxes;
+uint32_t readBox(void*, int32_t id) {
+  return boxes[id];
+}
+
+TEST(FileSettingsDialog, CancelWritesNothingAndOkWritesAllThree) {
+  TemporaryFolder folder;
+  const std::string path = folder.path() + "/config/marvolet/marvolet.conf";
+  FileSettingsStore store(path);
+  SaverSettings settings = loadedFrom(store);
+  boxes = {{kStarsBox, 0}, {kLightEffectsBox, 1}, {kTrailsBox, 1}};
+
+  EXPECT_EQ(configDialogCommand(settings, store, kDialogCancel, readBox, nullptr), kDialogCancel);
+  EXPECT_FALSE(exists(path));
+  EXPECT_FALSE(exists(folder.path() + "/config"));
+  EXPECT_EQ(settings.useStars, 1);
+
+  EXPECT_EQ(configDialogCommand(settings, store, kDialogOk, readBox, nullptr), kDialogOk);
+  ASSERT_TRUE(exists(path));
+  const SaverSettings reloaded = loadedFrom(store);
+  EXPECT_EQ(reloaded.useStars, 0);
+  EXPECT_EQ(reloaded.useBlur, 1);
+  EXPECT_EQ(reloaded.useTrails, 1);
+  struct stat info {};
+  stat((folder.path() + "/config/marvolet").c_str(), &info);
+  EXPECT_EQ(info.st_mode & 0777, 0700u);
+}
+
+TEST(FileSettingsDialog, OkAfterAStoredFiveWritesOneOrZero) {
+  TemporaryFolder folder;
+  const std::string path = folder.path() + "/marvolet.conf";
+  writeText(path, "UseStars=5\nUseBlur=5\n");
+  FileSettingsStore store(path);
+  SaverSettings settings = loadedFrom(store);
+  boxes = {{kStarsBox, 1}, {kLightEffectsBox, 0}, {kTrailsBox, 2}};  // 2: not exactly checked
+  configDialogCommand(settings, store, kDialogOk, readBox, nullptr);
+  const std::string text = readText(path);
+  EXPECT_NE(text.find("UseStars=1\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("UseBlur=0\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("UseTrails=0\n"), std::string::npos) << text;
+}
+
+TEST(FileSettingsSave, KeepsOtherLinesAndDropsStaleDuplicates) {
+  TemporaryFolder folder;
+  const std::string path = folder.path() + "/marvolet.conf";
+  writeText(path,
+            "# my settings\n"
+            "Mouse Threshold = 10\n"
+            "usestars=1\n"
+            "something odd\n"
+            "UseStars=1\n");
+  FileSettingsStore store(path);
+  SaverSettings settings = loadedFrom(store);
+  settings.useStars = 0;
+  settings.saveOptions(store);
+  EXPECT_EQ(readText(path),
+            "# my settings\n"
+            "Mouse Threshold = 10\n"
+            "UseStars=0\n"
+            "something odd\n"
+            "UseBlur=1\n"
+            "UseTrails=0\n");
+  EXPECT_EQ(loadedFrom(store).useStars, 0);
+  EXPECT_EQ(loadedFrom(store).mouseThreshold, 10);
+}
+
+TEST(FileSettingsSave, ReplacesTheTargetOfASymbolicLink) {
+  TemporaryFolder folder;
+  const std::string target = folder.path() + "/dotfiles.conf";
+  const std::string link = folder.path() + "/marvolet.conf";
+  writeText(target, "UseTrails=0\n");
+  ASSERT_EQ(symlink(target.c_str(), link.c_str()), 0);
+  FileSettingsStore store(link);
+  SaverSettings settings = loadedFrom(store);
+  settings.useTrails = 1;
+  settings.saveOptions(store);
+  struct stat info {};
+  ASSERT_EQ(lstat(link.c_str(), &info), 0);
+  EXPECT_TRUE(S_ISLNK(info.st_mode));
+  EXPECT_EQ(loadedFrom(store).useTrails, 1);
+}
+
+// Write-call doubles. A plain function pointer carries no state, so the budget is global.
+size_t writeBudget = 0;
+
+ssize_t writeOneByte(int fd, const void* data, size_t size) {
+  return ::write(fd, data, size > 0 ? 1 : 0);
+}
+
+ssize_t writeThenFail(int fd, const void* data, size_t size) {
+  if (writeBudget == 0) {
+    errno = ENOSPC;
+    return -1;
+  }
+  const size_t chunk = size < writeBudget ? size : writeBudget;
+  writeBudget -= chunk;
+  return ::write(fd, data, chunk);
+}
+
+ssize_t writeThenDie(int fd, const void* data, size_t size) {
+  if (writeBudget == 0) _exit(3);  // the process is killed half-way through the file
+  return writeThenFail(fd, data, size);
+}
+
+int failFsync(int) {
+  errno = EIO;
+  return -1;
+}
+
+int failRename(const char*, const char*) {
+  errno = EXDEV;
+  return -1;
+}
+
+TEST(FileSettingsSave, ShortWritesAreContinuedToTheEnd) {
+  TemporaryFolder folder;
+  const std::string path = folder.path() + "/marvolet.conf";
+  FileSettingsStore store(path);
+  store.calls.write = writeOneByte;
+  SaverSettings settings = loadedFrom(store);
+  settings.useTrails = 1;
+  settings.saveOptions(store);
+  const SaverSettings reloaded = loadedFrom(store);
+  EXPECT_EQ(reloaded.useTrails, 1);
+  EXPECT_NE(readText(path).find("UseTrails=1\n"), std::string::npos);
+}
+
+class InterruptedSave : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    path = folder.path() + "/marvolet.conf";
+    writeText(path, original);
+  }
+
+  // Saves changed options through `store` and checks that the old file is still whole.
+  void expectOriginalKept(FileSettingsStore& store) {
+    SaverSettings settings = loadedFrom(store);
+    settings.useStars = 0;
+    settings.useTrails = 1;
+    settings.saveOptions(store);
+    EXPECT_EQ(readText(path), original);
+    EXPECT_EQ(folderEntries(folder.path()), std::set<std::string>{"marvolet.conf"});
+  }
+
+  TemporaryFolder folder;
+  std::string path;
+  const std::string original =
+      "# kept as it was\nUseStars=1\nUseBlur=1\nUseTrails=0\nMouse Threshold=20\n";
+};
+
+TEST_F(InterruptedSave, AFailedWriteLeavesTheOldFileAndNoTemporary) {
+  FileSettingsStore store(path);
+  store.calls.write = writeThenFail;
+  writeBudget = 20;
+  expectOriginalKept(store);
+}
+
+TEST_F(InterruptedSave, AFailedFsyncLeavesTheOldFile) {
+  FileSettingsStore store(path);
+  store.calls.fsync = failFsync;
+  expectOriginalKept(store);
+}
+
+TEST_F(InterruptedSave, AFailedRenameLeavesTheOldFile) {
+  FileSettingsStore store(path);
+  store.calls.rename = failRename;
+  expectOriginalKept(store);
+}
+
+TEST_F(InterruptedSave, AProcessKilledMidWriteLeavesTheOldFileWhole) {
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    FileSettingsStore store(path);
+    store.calls.write = writeThenDie;
+    writeBudget = 25;
+    SaverSettings settings = loadedFrom(store);
+    settings.useTrails = 1;
+    settings.saveOptions(store);
+    _exit(0);  // not reached: the write dies first
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 3);
+  EXPECT_EQ(readText(path), original);
+  FileSettingsStore store(path);
+  EXPECT_EQ(loadedFrom(store).mouseThreshold, 20);
+}
+
+TEST_F(InterruptedSave, AFirstSaveThatFailsLeavesNoFileAtAll) {
+  const std::string fresh = folder.path() + "/new/marvolet.conf";
+  FileSettingsStore store(fresh);
+  store.calls.write = writeThenFail;
+  writeBudget = 10;
+  SaverSettings settings = loadedFrom(store);
+  settings.saveOptions(store);
+  EXPECT_FALSE(exists(fresh));
+  EXPECT_TRUE(folderEntries(folder.path() + "/new").empty());
+}
+
+// Sets or clears an environment variable for one test and puts the old value back.
+class ScopedVariable {
+ public:
+  ScopedVariable(const char* name, const char* value) : name_(name) {
+    const char* old = std::getenv(name);
+    hadOld_ = old != nullptr;
+    if (hadOld_) old_ = old;
+    if (value != nullptr) {
+      setenv(name, value, 1);
+    } else {
+      unsetenv(name);
+    }
+  }
+  ~ScopedVariable() {
+    if (hadOld_) {
+      setenv(name_, old_.c_str(), 1);
+    } else {
+      unsetenv(name_);
+    }
+  }
+
+ private:
+  const char* name_;
+  bool hadOld_;
+  std::string old_;
+};
+
+TEST(DefaultSettingsPath, FollowsXdgConfigHomeThenHome) {
+  ScopedVariable home("HOME", "/home/tester");
+  {
+    ScopedVariable xdg("XDG_CONFIG_HOME", "/srv/config");
+    EXPECT_EQ(defaultSettingsPath(), "/srv/config/marvolet/marvolet.conf");
+  }
+  for (const char* ignored : {"relative/config", ""}) {
+    ScopedVariable xdg("XDG_CONFIG_HOME", ignored);
+    EXPECT_EQ(defaultSettingsPath(), "/home/tester/.config/marvolet/marvolet.conf") << ignored;
+  }
+  ScopedVariable xdg("XDG_CONFIG_HOME", nullptr);
+  EXPECT_EQ(defaultSettingsPath(), "/home/tester/.config/marvolet/marvolet.conf");
+}
+
+TEST(DefaultSettingsPath, WithoutHomeUsesThePasswordDatabase) {
+  ScopedVariable xdg("XDG_CONFIG_HOME", nullptr);
+  ScopedVariable home("HOME", nullptr);
+  const std::string path = defaultSettingsPath();
+  EXPECT_FALSE(path.empty());
+  EXPECT_EQ(path.front(), '/');
+  EXPECT_NE(path.find("/.config/marvolet/marvolet.conf"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace marvolet
