@@ -13,25 +13,13 @@
 namespace marvolet {
 namespace {
 
-class LogoTitleTest : public testing::SaverTest {
+class LogoTitleTest : public testing::RendererFixture {
  protected:
-  void SetUp() override {
-    SaverTest::SetUp();
-    renderer = new Renderer(160, 120, 0);
-    scene = renderer->scene;
-  }
-  void TearDown() override {
-    delete renderer;
-    SaverTest::TearDown();
-  }
   std::vector<testing::GlCall> recordLogos() {
     testing::startGlRecording();
     scene->drawLogoAndTitle();
     return testing::stopGlRecording();
   }
-
-  Renderer* renderer = nullptr;
-  Scene* scene = nullptr;
 };
 
 TEST_F(LogoTitleTest, QuadAlphasShareTheFade) {

@@ -18,16 +18,11 @@ using testing::Frame;
 constexpr int32_t Width = 320;
 constexpr int32_t Height = 240;
 
-class PictureTest : public testing::SaverTest {
+class PictureTest : public testing::RendererFixture {
  protected:
-  PictureTest() : SaverTest(Width, Height) {}
-  void TearDown() override {
-    delete renderer;
-    SaverTest::TearDown();
-  }
+  PictureTest() : RendererFixture(Width, Height) {}
   void build(RenderFlags flags) {
-    renderer = new Renderer(Width, Height, flags);
-    scene = renderer->scene;
+    RendererFixture::build(flags);
     // Hold the parameters still for the frames of a test.
     scene->segmentDuration = 1000.0f;
     pin(textdistance, 1.0f);
@@ -45,9 +40,6 @@ class PictureTest : public testing::SaverTest {
     }
     return Frame(context);
   }
-
-  Renderer* renderer = nullptr;
-  Scene* scene = nullptr;
 };
 
 struct Box {
@@ -113,7 +105,6 @@ TEST_F(PictureTest, TitleSitsAtTheBottomRightOfTheCentre) {
 TEST_F(PictureTest, LogosTintTheTextWithTheImageColour) {
   double blue[2] = {0, 0};
   for (int run = 0; run < 2; ++run) {
-    testing::resetSaverGlobals();
     build(0);
     pinColour(textcolor, 1.0f, 1.0f, 0.0f);
     pinColour(logocolor, 1.0f, 1.0f, 0.0f);
@@ -123,8 +114,6 @@ TEST_F(PictureTest, LogosTintTheTextWithTheImageColour) {
     for (int32_t y = 0; y < Height; ++y) {
       for (int32_t x = 0; x < Width; ++x) blue[run] += frame.at(x, y).b;
     }
-    delete renderer;
-    renderer = nullptr;
   }
   EXPECT_GT(blue[0], 2000.0) << "a blue logo over yellow text shows blue";
   EXPECT_LT(blue[1], 50.0) << "nothing else in that frame is blue";
@@ -134,12 +123,9 @@ TEST_F(PictureTest, GlowBrightensTheCentre) {
   double centre[2] = {0, 0};
   const RenderFlags flags[2] = {Stars, Stars | LightEffects};
   for (int run = 0; run < 2; ++run) {
-    testing::resetSaverGlobals();
     build(flags[run]);
     const Frame frame = frameAfter(3);
     centre[run] = frame.brightness(Width / 4, Height / 4, Width * 3 / 4, Height * 3 / 4);
-    delete renderer;
-    renderer = nullptr;
   }
   EXPECT_GT(centre[1], centre[0] * 1.1);
 }

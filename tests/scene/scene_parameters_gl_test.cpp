@@ -11,25 +11,13 @@
 namespace marvolet {
 namespace {
 
-class SceneParameterTest : public testing::SaverTest {
+class SceneParameterTest : public testing::RendererFixture {
  protected:
-  void SetUp() override {
-    SaverTest::SetUp();
-    renderer = new Renderer(160, 120, 0);
-    scene = renderer->scene;
-  }
-  void TearDown() override {
-    delete renderer;
-    SaverTest::TearDown();
-  }
   // Places the clock so the scene's next update sees `seconds`.
   void updateAt(double seconds) {
     renderer->seconds = seconds;
     scene->update();
   }
-
-  Renderer* renderer = nullptr;
-  Scene* scene = nullptr;
 };
 
 TEST_F(SceneParameterTest, ConstructionDrawsTargetThenStartPerParameterThenRetargetsTwice) {

@@ -14,25 +14,14 @@
 namespace marvolet {
 namespace {
 
-class StarFieldTest : public testing::SaverTest {
+class StarFieldTest : public testing::RendererFixture {
  protected:
-  void TearDown() override {
-    delete renderer;
-    SaverTest::TearDown();
-  }
-  void build(RenderFlags flags) {
-    renderer = new Renderer(160, 120, flags);
-    scene = renderer->scene;
-  }
   bool allZero() const {
     static const Star zeros[FarStarCount] = {};
     return std::memcmp(warmStars, zeros, sizeof warmStars) == 0 &&
            std::memcmp(coolStars, zeros, sizeof coolStars) == 0 &&
            std::memcmp(farStars, zeros, sizeof farStars) == 0;
   }
-
-  Renderer* renderer = nullptr;
-  Scene* scene = nullptr;
 };
 
 TEST_F(StarFieldTest, InitialisationSpreadsColoursTheLayersAndLeavesTwentyFps) {

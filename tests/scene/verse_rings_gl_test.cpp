@@ -16,17 +16,8 @@
 namespace marvolet {
 namespace {
 
-class VerseRingTest : public testing::SaverTest {
+class VerseRingTest : public testing::RendererFixture {
  protected:
-  void SetUp() override {
-    SaverTest::SetUp();
-    renderer = new Renderer(160, 120, 0);
-    scene = renderer->scene;
-  }
-  void TearDown() override {
-    delete renderer;
-    SaverTest::TearDown();
-  }
   // Draws the rings at the clock's current time, recording the GL calls.
   std::vector<testing::GlCall> recordVerse() {
     testing::startGlRecording();
@@ -34,9 +25,6 @@ class VerseRingTest : public testing::SaverTest {
     return testing::stopGlRecording();
   }
   float width(char c) const { return 1.5f * static_cast<float>(glyphFor(c)->advance); }
-
-  Renderer* renderer = nullptr;
-  Scene* scene = nullptr;
 };
 
 TEST_F(VerseRingTest, RingsStartFortyOneCharactersApart) {

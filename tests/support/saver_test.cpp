@@ -65,4 +65,22 @@ void SaverTest::TearDown() {
   resetSaverGlobals();
 }
 
+void RendererFixture::SetUp() {
+  SaverTest::SetUp();
+  build(0);
+}
+
+void RendererFixture::TearDown() {
+  delete renderer;
+  renderer = nullptr;
+  SaverTest::TearDown();
+}
+
+void RendererFixture::build(RenderFlags flags) {
+  delete renderer;
+  resetSaverGlobals();
+  renderer = new Renderer(context.width(), context.height(), flags);
+  scene = renderer->scene;
+}
+
 }  // namespace marvolet::testing

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "headless_context.h"
+#include "render/renderer.h"
 #include "test_clock.h"
 
 namespace marvolet::testing {
@@ -46,6 +47,19 @@ class SaverTest : public ::testing::Test {
 
   tools::HeadlessContext context;
   ScopedTestClock clock;
+};
+
+// A renderer of the context's size, built for each test (flags 0) and deleted after it.
+class RendererFixture : public SaverTest {
+ protected:
+  using SaverTest::SaverTest;
+  void SetUp() override;
+  void TearDown() override;
+  // Replaces the renderer with a fresh one, as a new process would build it.
+  void build(RenderFlags flags);
+
+  Renderer* renderer = nullptr;
+  Scene* scene = nullptr;
 };
 
 }  // namespace marvolet::testing
