@@ -91,26 +91,17 @@ void Scene::drawVerse() {
   glEnable(GL_CULL_FACE);
   glCullFace(GL_BACK);
   glPushMatrix();
-  glDisable(GL_DEPTH_TEST);
-  glEnable(GL_BLEND);
-  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-  glEnable(GL_TEXTURE_2D);
-  glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
   const int32_t slot = currentFont->textureSlot;
-  glBindTexture(GL_TEXTURE_2D, textureName(slot));
+  beginGlyphState(textureName(slot));
   glColor3f(1.0f, 1.0f, 1.0f);
 
   const double now = renderer->seconds;
   const double dt = now - previousTime;
   previousTime = now;
 
-  // An atlas that failed to load draws untextured; keep its texture coordinates finite.
-  const float atlasWidth = textures != nullptr && textures[slot].width > 0
-                               ? static_cast<float>(textures[slot].width)
-                               : 1;
-  const float atlasHeight = textures != nullptr && textures[slot].height > 0
-                                ? static_cast<float>(textures[slot].height)
-                                : 1;
+  // An atlas that failed to load draws untextured, with texture coordinates 0.
+  const float atlasWidth = textures != nullptr ? static_cast<float>(textures[slot].width) : 0.0f;
+  const float atlasHeight = textures != nullptr ? static_cast<float>(textures[slot].height) : 0.0f;
   const float scale = current[textdistance] * 0.0005f;
   const float* color = &current[textcolor];
 
@@ -137,10 +128,7 @@ void Scene::drawVerse() {
         const char c = *p;
         const Glyph* glyph = glyphFor(c);
         if (glyph != nullptr && c != ' ') {
-          const float s0 = static_cast<float>(glyph->atlasX) / atlasWidth;
-          const float t0 = static_cast<float>(glyph->atlasY) / atlasHeight;
-          const float s1 = s0 + static_cast<float>(glyph->width) / atlasWidth;
-          const float t1 = t0 + static_cast<float>(glyph->height) / atlasHeight;
+          const GlyphTexCoords t = glyphTexCoords(*glyph, atlasWidth, atlasHeight);
           glPushMatrix();
           glScalef(scale, scale, 0.0005f);
           const RingPoint point = ringPoint(latitude, ringLongitude(x));
@@ -151,13 +139,13 @@ void Scene::drawVerse() {
           const float w = static_cast<float>(glyph->width);
           const float h = static_cast<float>(glyph->height);
           glBegin(GL_QUADS);
-          glTexCoord2f(s0, t1);
+          glTexCoord2f(t.s0, t.t1);
           glVertex2f(0.0f, -h);
-          glTexCoord2f(s1, t1);
+          glTexCoord2f(t.s1, t.t1);
           glVertex2f(w, -h);
-          glTexCoord2f(s1, t0);
+          glTexCoord2f(t.s1, t.t0);
           glVertex2f(w, 0.0f);
-          glTexCoord2f(s0, t0);
+          glTexCoord2f(t.s0, t.t0);
           glVertex2f(0.0f, 0.0f);
           glEnd();
           glPopMatrix();
