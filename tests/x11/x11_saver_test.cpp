@@ -1,0 +1,449 @@
+// The X11 saver end to end, each test on its own Xvfb: full screen and its closing rules,
+// drawing into borrowed windows, the try-out window, signals and the configuration dialog.
+#include <gtest/gtest.h>
+
+// After gtest: X11 defines None and Bool as macros.
+#include <GL/glx.h>
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+#include <signal.h>
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <memory>
+#include <sstream>
+
+#include "x11_session.h"
+
+namespace marvolet::x11test {
+namespace {
+
+constexpr int kScreenWidth = 640;
+constexpr int kScreenHeight = 480;
+constexpr int kStartMs = 20000;  // software GL on a shared machine can be slow to a first frame
+constexpr int kExitMs = 5000;
+constexpr int kStaysMs = 1500;  // how long "it keeps running" is watched
+constexpr uint32_t kMagenta = 0xFF00FF;
+
+std::string hex(Window window) {
+  char text[32];
+  std::snprintf(text, sizeof text, "0x%lx", window);
+  return text;
+}
+
+class X11SaverTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/marvolet-x11-XXXXXX";
+    configHome_ = mkdtemp(pattern);
+    server_ = std::make_unique<VirtualDisplay>(kScreenWidth, kScreenHeight);
+    ASSERT_TRUE(server_->ready()) << "Xvfb did not start (is it installed?)";
+    display_ = server_->display();
+    ignoreXErrors();
+  }
+
+  void TearDown() override {
+    saver_.reset();
+    server_.reset();
+    std::system(("rm -rf '" + configHome_ + "'").c_str());
+  }
+
+  std::string settingsPath() const { return configHome_ + "/marvolet/marvolet.conf"; }
+
+  void writeSettings(const std::string& text) {
+    mkdir((configHome_ + "/marvolet").c_str(), 0700);
+    std::ofstream(settingsPath()) << text;
+  }
+
+  std::string readSettings() const {
+    std::ifstream file(settingsPath());
+    std::ostringstream text;
+    text << file.rdbuf();
+    return text.str();
+  }
+
+  void start(std::vector<std::string> args, const char* screensaverWindow = nullptr) {
+    args.insert(args.begin(), MARVOLET_BINARY);
+    saver_ = std::make_unique<ChildProcess>(args, std::vector<std::pair<std::string, const char*>>{
+                                                      {"DISPLAY", server_->name().c_str()},
+                                                      {"XDG_CONFIG_HOME", configHome_.c_str()},
+                                                      {"XSCREENSAVER_WINDOW", screensaverWindow}});
+  }
+
+  Window createWindow(int x, int y, int width, int height, unsigned long background,
+                      bool overrideRedirect = false) {
+    XSetWindowAttributes attributes{};
+    attributes.background_pixel = background;
+    attributes.override_redirect = overrideRedirect;
+    const Window window =
+        XCreateWindow(display_, server_->root(), x, y, static_cast<unsigned>(width),
+                      static_cast<unsigned>(height), 0, CopyFromParent, InputOutput, CopyFromParent,
+                      CWBackPixel | CWOverrideRedirect, &attributes);
+    XMapRaised(display_, window);
+    XSync(display_, False);
+    return window;
+  }
+
+  // The saver's full-screen window: viewable, override-redirect, the screen's size at (0, 0)
+  // and on top of every other top-level window.
+  Window topFullScreenWindow() {
+    Window rootReturn, parent, *children = nullptr;
+    unsigned count = 0;
+    XSync(display_, False);
+    if (!XQueryTree(display_, server_->root(), &rootReturn, &parent, &children, &count)) {
+      return None;
+    }
+    Window found = None;
+    for (unsigned i = count; i-- > 0;) {  // top of the stack first
+      XWindowAttributes a;
+      if (!XGetWindowAttributes(display_, children[i], &a) || a.map_state != IsViewable) {
+        continue;
+      }
+      if (a.override_redirect && a.x == 0 && a.y == 0 && a.width == kScreenWidth &&
+          a.height == kScreenHeight) {
+        found = children[i];
+      }
+      break;
+    }
+    if (children != nullptr) XFree(children);
+    return found;
+  }
+
+  bool keyboardGrabbedByAnother() {
+    const int result =
+        XGrabKeyboard(display_, server_->root(), False, GrabModeAsync, GrabModeAsync, CurrentTime);
+    if (result == GrabSuccess) XUngrabKeyboard(display_, CurrentTime);
+    XSync(display_, False);
+    return result == AlreadyGrabbed;
+  }
+
+  // Waits until the full-screen saver holds the keyboard and shows a picture.
+  void waitForFullScreen() {
+    ASSERT_TRUE(waitUntil([&] { return topFullScreenWindow() != None; }, kStartMs, 50))
+        << "no full-screen window";
+    ASSERT_TRUE(waitUntil([&] { return keyboardGrabbedByAnother(); }, kStartMs, 50))
+        << "keyboard not grabbed";
+    ASSERT_TRUE(waitUntil([&] { return capture(display_, server_->root()).litFraction() > 0.02; },
+                          kStartMs, 100))
+        << "the screen stayed black";
+  }
+
+  void pressKey(KeySym keysym, KeySym modifier = NoSymbol) {
+    if (modifier != NoSymbol) {
+      XTestFakeKeyEvent(display_, XKeysymToKeycode(display_, modifier), True, CurrentTime);
+    }
+    const KeyCode code = XKeysymToKeycode(display_, keysym);
+    XTestFakeKeyEvent(display_, code, True, CurrentTime);
+    XTestFakeKeyEvent(display_, code, False, CurrentTime);
+    if (modifier != NoSymbol) {
+      XTestFakeKeyEvent(display_, XKeysymToKeycode(display_, modifier), False, CurrentTime);
+    }
+    XSync(display_, False);
+  }
+
+  void clickButton(unsigned button) {
+    XTestFakeButtonEvent(display_, button, True, CurrentTime);
+    XTestFakeButtonEvent(display_, button, False, CurrentTime);
+    XSync(display_, False);
+  }
+
+  void movePointer(int x, int y) {
+    XTestFakeMotionEvent(display_, DefaultScreen(display_), x, y, CurrentTime);
+    XSync(display_, False);
+  }
+
+  // True when the saver is still running `kStaysMs` later.
+  bool keepsRunning() {
+    return !waitUntil([&] { return !saver_->running(); }, kStaysMs, 20);
+  }
+
+  // Waits until `window` shows a picture over at least `fraction` of [x0, x1) x [y0, y1).
+  bool drawsInto(Window window, double fraction, int x0 = 0, int y0 = 0, int x1 = -1, int y1 = -1) {
+    return waitUntil(
+        [&] {
+          const Capture shot = capture(display_, window);
+          if (shot.width == 0) return false;
+          return shot.litFraction(x0, y0, x1 < 0 ? shot.width : x1, y1 < 0 ? shot.height : y1) >
+                 fraction;
+        },
+        kStartMs, 100);
+  }
+
+  std::string configHome_;
+  std::unique_ptr<VirtualDisplay> server_;
+  Display* display_ = nullptr;
+  std::unique_ptr<ChildProcess> saver_;
+};
+
+// --- Full screen ---------------------------------------------------------------------------
+
+TEST_F(X11SaverTest, FullScreenCoversTheScreenWithAPictureAndAKeyEndsItWithZero) {
+  // A magenta window under the saver: any of it still showing means the screen is not covered.
+  createWindow(0, 0, kScreenWidth, kScreenHeight, kMagenta);
+  start({"/s"});
+  waitForFullScreen();
+  const Capture shot = capture(display_, server_->root());
+  EXPECT_LT(shot.count(kMagenta), 50u);
+  EXPECT_GT(shot.litFraction(), 0.02);
+  // Not one flat colour: a picture, lit in more than one part of the screen.
+  EXPECT_GT(shot.litFraction(0, 0, kScreenWidth / 2, kScreenHeight), 0.005);
+  EXPECT_GT(shot.litFraction(kScreenWidth / 2, 0, kScreenWidth, kScreenHeight), 0.005);
+
+  pressKey(XK_a);
+  EXPECT_EQ(saver_->waitForExit(kExitMs), std::optional<int>(0));
+  EXPECT_FALSE(keyboardGrabbedByAnother());
+}
+
+TEST_F(X11SaverTest, FullScreenMouseMovesWithinTheThresholdKeepItAndBeyondEndIt) {
+  // A threshold other than the default shows that the settings file is read.
+  writeSettings("Mouse Threshold=20\n");
+  movePointer(100, 100);
+  start({"-s"});
+  waitForFullScreen();
+  movePointer(120, 100);
+  movePointer(100, 80);
+  movePointer(120, 120);  // 20 along both axes at once: each axis is tested alone
+  movePointer(80, 80);
+  EXPECT_TRUE(keepsRunning());
+  movePointer(121, 100);
+  EXPECT_EQ(saver_->waitForExit(kExitMs), std::optional<int>(0));
+}
+
+TEST_F(X11SaverTest, FullScreenWheelAndAltKeysDoNotEndItAButtonDoes) {
+  start({"-s", "-no-light-effects"});
+  waitForFullScreen();
+  clickButton(4);
+  clickButton(5);
+  pressKey(XK_a, XK_Alt_L);
+  pressKey(XK_F10);
+  EXPECT_TRUE(keepsRunning());
+  clickButton(1);
+  EXPECT_EQ(saver_->waitForExit(kExitMs), std::optional<int>(0));
+}
+
+TEST_F(X11SaverTest, FullScreenEndsWhenAnotherWindowTakesTheFocus) {
+  start({"-s"});
+  waitForFullScreen();
+  const Window other = createWindow(10, 10, 50, 50, 0xFFFFFF, true);
+  EXPECT_TRUE(keepsRunning());  // a new window alone is no loss of focus
+  XSetInputFocus(display_, other, RevertToParent, CurrentTime);
+  XSync(display_, False);
+  EXPECT_EQ(saver_->waitForExit(kExitMs), std::optional<int>(0));
+}
+
+TEST_F(X11SaverTest, FullScreenSigtermEndsItWithZeroAndReleasesTheGrabs) {
+  start({"-s", "-trails", "-fps"});
+  waitForFullScreen();
+  saver_->sendSignal(SIGTERM);
+  EXPECT_EQ(saver_->waitForExit(kExitMs), std::optional<int>(0));
+  EXPECT_FALSE(keyboardGrabbedByAnother());
+  EXPECT_EQ(topFullScreenWindow(), None);
+}
+
+// --- Borrowed windows ----------------------------------------------------------------------
+
+TEST_F(X11SaverTest, WindowIdDrawsIntoItFollowsItsSizeAndEndsWithZeroWhenItIsDestroyed) {
+  const Window target = createWindow(40, 30, 320, 240, 0x000000);
+  start({"-window-id", hex(target)});
+  ASSERT_TRUE(drawsInto(target, 0.05));
+  // Outside the window nothing is drawn.
+  const Capture screen = capture(display_, server_->root());
+  EXPECT_EQ(screen.litFraction(400, 0, kScreenWidth, kScreenHeight), 0.0);
+
+  // Grown to 480 x 360: a picture still drawn for 320 x 240 would leave the right and top
+  // strips black (GL's origin is the bottom-left corner).
+  XResizeWindow(display_, target, 480, 360);
+  XSync(display_, False);
+  EXPECT_TRUE(drawsInto(target, 0.05, 330, 0, 480, 360)) << "right strip stayed black";
+  EXPECT_TRUE(drawsInto(target, 0.05, 0, 0, 480, 110)) << "top strip stayed black";
+
+  // Input is the window owner's business.
+  movePointer(200, 200);
+  pressKey(XK_a);
+  EXPECT_TRUE(keepsRunning());
+
+  XDestroyWindow(display_, target);
+  XSync(display_, False);
+  EXPECT_EQ(saver_->waitForExit(kExitMs), std::optional<int>(0));
+}
+
+TEST_F(X11SaverTest, XscreensaverWindowVariableIsDrawnIntoWithRootOrNoMode) {
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"-root"}, std::vector<std::string>{"-no-stars"}}) {
+    const Window target = createWindow(0, 0, 300, 200, 0x000000);
+    const std::string id = hex(target);
+    start(args, id.c_str());
+    EXPECT_TRUE(drawsInto(target, 0.05)) << args[0];
+    // The root window itself stays as it was.
+    EXPECT_EQ(capture(display_, server_->root()).litFraction(320, 0, kScreenWidth, kScreenHeight),
+              0.0);
+    XDestroyWindow(display_, target);
+    XSync(display_, False);
+    EXPECT_EQ(saver_->waitForExit(kExitMs), std::optional<int>(0)) << args[0];
+  }
+}
+
+TEST_F(X11SaverTest, BorrowedWindowSigtermEndsItWithZero) {
+  const Window target = createWindow(0, 0, 200, 150, 0x000000);
+  start({"-window-id", std::to_string(target)});  // decimal this time
+  ASSERT_TRUE(drawsInto(target, 0.02));
+  saver_->sendSignal(SIGTERM);
+  EXPECT_EQ(saver_->waitForExit(kExitMs), std::optional<int>(0));
+  EXPECT_NE(capture(display_, target).width, 0);  // the window is its owner's: still there
+}
+
+TEST_F(X11SaverTest, AWindowWhoseVisualIsNoGoodForGlGetsAChildThatFollowsIt) {
+  // A 24-bit visual without double buffering: the saver cannot draw into such a window itself.
+  XVisualInfo pattern{};
+  pattern.screen = DefaultScreen(display_);
+  pattern.depth = 24;
+  pattern.c_class = TrueColor;
+  int count = 0;
+  XVisualInfo* visuals = XGetVisualInfo(
+      display_, VisualScreenMask | VisualDepthMask | VisualClassMask, &pattern, &count);
+  Visual* singleBuffered = nullptr;
+  for (int i = 0; i < count && singleBuffered == nullptr; ++i) {
+    int useGl = 0, doubleBuffer = 1;
+    glXGetConfig(display_, &visuals[i], GLX_USE_GL, &useGl);
+    glXGetConfig(display_, &visuals[i], GLX_DOUBLEBUFFER, &doubleBuffer);
+    if (useGl && !doubleBuffer) singleBuffered = visuals[i].visual;
+  }
+  if (singleBuffered == nullptr) GTEST_SKIP() << "this server offers no single-buffered visual";
+  XSetWindowAttributes attributes{};
+  attributes.colormap = XCreateColormap(display_, server_->root(), singleBuffered, AllocNone);
+  const Window target =
+      XCreateWindow(display_, server_->root(), 0, 0, 240, 180, 0, 24, InputOutput, singleBuffered,
+                    CWColormap | CWBackPixel | CWBorderPixel, &attributes);
+  XFree(visuals);
+  XMapWindow(display_, target);
+  XSync(display_, False);
+
+  start({"-window-id", hex(target)});
+  ASSERT_TRUE(drawsInto(target, 0.05));
+  const auto childSize = [&] {
+    Window rootReturn, parent, *children = nullptr;
+    unsigned n = 0;
+    XWindowAttributes a{};
+    XQueryTree(display_, target, &rootReturn, &parent, &children, &n);
+    if (n == 1) XGetWindowAttributes(display_, children[0], &a);
+    if (children != nullptr) XFree(children);
+    return std::make_pair(a.width, a.height);
+  };
+  EXPECT_EQ(childSize(), std::make_pair(240, 180));
+  XResizeWindow(display_, target, 400, 300);
+  XSync(display_, False);
+  EXPECT_TRUE(waitUntil([&] { return childSize() == std::make_pair(400, 300); }, kExitMs));
+  EXPECT_TRUE(drawsInto(target, 0.05, 250, 0, 400, 300)) << "the grown part stayed black";
+  XDestroyWindow(display_, target);
+  XSync(display_, False);
+  EXPECT_EQ(saver_->waitForExit(kExitMs), std::optional<int>(0));
+}
+
+TEST_F(X11SaverTest, RootModeDrawsOnTheRootWindow) {
+  start({"-root"});
+  EXPECT_TRUE(drawsInto(server_->root(), 0.02));
+  saver_->sendSignal(SIGINT);
+  EXPECT_EQ(saver_->waitForExit(kExitMs), std::optional<int>(0));
+}
+
+TEST_F(X11SaverTest, AWindowThatDoesNotExistEndsItWithOne) {
+  start({"-window-id", "0x7ffffff"});
+  EXPECT_EQ(saver_->waitForExit(kExitMs), std::optional<int>(1));
+  start({"-no-such-option"});
+  EXPECT_EQ(saver_->waitForExit(kExitMs), std::optional<int>(1));
+}
+
+// --- The try-out window --------------------------------------------------------------------
+
+Window findNamedWindow(Display* display, Window root, const char* name) {
+  Window rootReturn, parent, *children = nullptr;
+  unsigned count = 0;
+  Window found = None;
+  if (XQueryTree(display, root, &rootReturn, &parent, &children, &count)) {
+    for (unsigned i = 0; i < count && found == None; ++i) {
+      char* windowName = nullptr;
+      XWindowAttributes a;
+      if (XFetchName(display, children[i], &windowName) && windowName != nullptr &&
+          std::string(windowName) == name && XGetWindowAttributes(display, children[i], &a) &&
+          a.map_state == IsViewable) {
+        found = children[i];
+      }
+      if (windowName != nullptr) XFree(windowName);
+    }
+  }
+  if (children != nullptr) XFree(children);
+  return found;
+}
+
+TEST_F(X11SaverTest, TryWindowKeepsRunningOnKeysAndEndsOnEscapeOrTheWindowManagersClose) {
+  start({"-window"});
+  Window window = None;
+  ASSERT_TRUE(waitUntil(
+      [&] { return (window = findNamedWindow(display_, server_->root(), "Marvolet")) != None; },
+      kStartMs, 50));
+  ASSERT_TRUE(drawsInto(window, 0.02));
+  XSetInputFocus(display_, window, RevertToParent, CurrentTime);
+  pressKey(XK_b);
+  pressKey(XK_s);
+  pressKey(XK_a);
+  movePointer(5, 5);
+  EXPECT_TRUE(keepsRunning());
+  pressKey(XK_Escape);
+  EXPECT_EQ(saver_->waitForExit(kExitMs), std::optional<int>(0));
+
+  start({"-window", "-no-stars"});
+  ASSERT_TRUE(waitUntil(
+      [&] { return (window = findNamedWindow(display_, server_->root(), "Marvolet")) != None; },
+      kStartMs, 50));
+  XEvent close{};
+  close.xclient.type = ClientMessage;
+  close.xclient.window = window;
+  close.xclient.message_type = XInternAtom(display_, "WM_PROTOCOLS", False);
+  close.xclient.format = 32;
+  close.xclient.data.l[0] = static_cast<long>(XInternAtom(display_, "WM_DELETE_WINDOW", False));
+  close.xclient.data.l[1] = CurrentTime;
+  XSendEvent(display_, window, False, NoEventMask, &close);
+  XSync(display_, False);
+  EXPECT_EQ(saver_->waitForExit(kExitMs), std::optional<int>(0));
+}
+
+// --- Configuration dialog ------------------------------------------------------------------
+
+TEST_F(X11SaverTest, ConfigDialogWritesTheBoxesOnOkAndNothingOnCancel) {
+  const auto openDialog = [&](std::vector<std::string> args) {
+    start(args);
+    Window dialog = None;
+    EXPECT_TRUE(waitUntil(
+        [&] {
+          return (dialog = findNamedWindow(display_, server_->root(), "Config dialog")) != None;
+        },
+        kStartMs, 50));
+    XSetInputFocus(display_, dialog, RevertToParent, CurrentTime);
+    XSync(display_, False);
+    return dialog;
+  };
+
+  ASSERT_NE(openDialog({"/c"}), None);
+  pressKey(XK_Tab);
+  pressKey(XK_Tab);
+  pressKey(XK_space);  // Stars off, then dismissed
+  pressKey(XK_Escape);
+  EXPECT_EQ(saver_->waitForExit(kExitMs), std::optional<int>(0));
+  EXPECT_FALSE(std::ifstream(settingsPath()).good()) << "Cancel wrote the file";
+
+  writeSettings("# mine\nUseStars=5\nMouse Threshold=9\n");
+  ASSERT_NE(openDialog({}), None);               // no mode at all is the dialog too
+  for (int i = 0; i < 4; ++i) pressKey(XK_Tab);  // OK, Cancel, Stars, Light Effects, Trails
+  pressKey(XK_space);                            // Trails on
+  pressKey(XK_Return);                           // OK, the default button
+  EXPECT_EQ(saver_->waitForExit(kExitMs), std::optional<int>(0));
+  EXPECT_EQ(readSettings(), "# mine\nUseStars=1\nMouse Threshold=9\nUseBlur=1\nUseTrails=1\n");
+}
+
+}  // namespace
+}  // namespace marvolet::x11test

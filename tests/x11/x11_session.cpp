@@ -1,0 +1,174 @@
+// Xvfb, child processes and captures for the X11 end-to-end tests.
+#include "x11_session.h"
+
+#include <X11/Xutil.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <thread>
+
+namespace marvolet::x11test {
+namespace {
+
+constexpr int kServerStartMs = 15000;
+constexpr int kServerStopMs = 5000;
+
+int decodeStatus(int status) {
+  if (WIFEXITED(status)) return WEXITSTATUS(status);
+  if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
+  return -1;
+}
+
+int ignoreError(Display*, XErrorEvent*) {
+  return 0;
+}
+
+}  // namespace
+
+bool waitUntil(const std::function<bool()>& condition, int timeoutMs, int stepMs) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  for (;;) {
+    if (condition()) return true;
+    if (std::chrono::steady_clock::now() >= deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(stepMs));
+  }
+}
+
+ChildProcess::ChildProcess(const std::vector<std::string>& argv,
+                           const std::vector<std::pair<std::string, const char*>>& environment) {
+  pid_ = fork();
+  if (pid_ != 0) return;
+  for (const auto& [name, value] : environment) {
+    if (value != nullptr) {
+      setenv(name.c_str(), value, 1);
+    } else {
+      unsetenv(name.c_str());
+    }
+  }
+  std::vector<char*> args;
+  for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
+  args.push_back(nullptr);
+  execvp(args[0], args.data());
+  _exit(127);
+}
+
+ChildProcess::~ChildProcess() {
+  if (pid_ > 0 && !status_) {
+    kill(pid_, SIGKILL);
+    int status = 0;
+    waitpid(pid_, &status, 0);
+  }
+}
+
+bool ChildProcess::running() {
+  if (status_ || pid_ <= 0) return false;
+  int status = 0;
+  if (waitpid(pid_, &status, WNOHANG) == pid_) status_ = decodeStatus(status);
+  return !status_;
+}
+
+std::optional<int> ChildProcess::waitForExit(int timeoutMs) {
+  waitUntil([this] { return !running(); }, timeoutMs, 10);
+  return status_;
+}
+
+void ChildProcess::sendSignal(int signal) {
+  if (running()) kill(pid_, signal);
+}
+
+VirtualDisplay::VirtualDisplay(int width, int height) : width_(width), height_(height) {
+  int fds[2];
+  if (pipe(fds) != 0) return;
+  server_ = fork();
+  if (server_ == 0) {
+    close(fds[0]);
+    const std::string fd = std::to_string(fds[1]);
+    const std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x24";
+    execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(), "-nolisten",
+           "tcp", "-noreset", static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  close(fds[1]);
+  // Xvfb writes its display number once it accepts connections.
+  std::string number;
+  const auto deadline =
+      std::chrono::steady_clock::now() + std::chrono::milliseconds(kServerStartMs);
+  while (number.find('\n') == std::string::npos && std::chrono::steady_clock::now() < deadline) {
+    pollfd readable{fds[0], POLLIN, 0};
+    if (poll(&readable, 1, 100) <= 0) continue;
+    char buffer[16];
+    const ssize_t got = read(fds[0], buffer, sizeof buffer);
+    if (got <= 0) break;
+    number.append(buffer, static_cast<size_t>(got));
+  }
+  close(fds[0]);
+  if (number.find('\n') == std::string::npos) return;
+  name_ = ":" + number.substr(0, number.find('\n'));
+  waitUntil([this] { return (display_ = XOpenDisplay(name_.c_str())) != nullptr; }, 5000, 50);
+}
+
+VirtualDisplay::~VirtualDisplay() {
+  if (display_ != nullptr) XCloseDisplay(display_);
+  if (server_ <= 0) return;
+  kill(server_, SIGTERM);
+  int status = 0;
+  if (!waitUntil([&] { return waitpid(server_, &status, WNOHANG) == server_; }, kServerStopMs)) {
+    kill(server_, SIGKILL);
+    waitpid(server_, &status, 0);
+  }
+}
+
+double Capture::litFraction(int x0, int y0, int x1, int y1, int level) const {
+  size_t lit = 0, total = 0;
+  for (int y = y0; y < y1; ++y) {
+    for (int x = x0; x < x1; ++x) {
+      const uint32_t p = at(x, y);
+      const int r = (p >> 16) & 0xFF, g = (p >> 8) & 0xFF, b = p & 0xFF;
+      if (r > level || g > level || b > level) ++lit;
+      ++total;
+    }
+  }
+  return total == 0 ? 0.0 : static_cast<double>(lit) / static_cast<double>(total);
+}
+
+size_t Capture::count(uint32_t rgb) const {
+  size_t n = 0;
+  for (uint32_t p : pixels) n += p == rgb ? 1 : 0;
+  return n;
+}
+
+Capture capture(Display* display, Window window) {
+  Capture result;
+  XWindowAttributes attributes;
+  XSync(display, False);
+  if (XGetWindowAttributes(display, window, &attributes) == 0 ||
+      attributes.map_state != IsViewable) {
+    return result;
+  }
+  XImage* image = XGetImage(display, window, 0, 0, static_cast<unsigned>(attributes.width),
+                            static_cast<unsigned>(attributes.height), AllPlanes, ZPixmap);
+  XSync(display, False);
+  if (image == nullptr) return result;
+  result.width = attributes.width;
+  result.height = attributes.height;
+  result.pixels.resize(static_cast<size_t>(result.width) * result.height);
+  for (int y = 0; y < result.height; ++y) {
+    for (int x = 0; x < result.width; ++x) {
+      // 24-bit TrueColor, as the server is started: the pixel value is 0xRRGGBB.
+      result.pixels[static_cast<size_t>(y) * result.width + x] =
+          static_cast<uint32_t>(XGetPixel(image, x, y) & 0xFFFFFF);
+    }
+  }
+  XDestroyImage(image);
+  return result;
+}
+
+void ignoreXErrors() {
+  XSetErrorHandler(ignoreError);
+}
+
+}  // namespace marvolet::x11test
