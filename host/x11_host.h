@@ -17,7 +17,7 @@ extern volatile sig_atomic_t terminationRequested;
 
 // Set by the X error handler, which otherwise ignores the error: a window we draw into may be
 // destroyed by its owner at any moment, and the requests already on their way then fail.
-extern volatile bool xErrorSeen;
+extern bool xErrorSeen;
 
 // Runs the saver in FullScreen, Window, Root or WindowId mode until it closes, the target
 // window goes away or a termination signal arrives. Returns the process exit code: 0 then,

@@ -13,7 +13,7 @@
 namespace marvolet {
 
 volatile sig_atomic_t terminationRequested = 0;
-volatile bool xErrorSeen = false;
+bool xErrorSeen = false;
 
 namespace {
 
