@@ -25,6 +25,7 @@ TEST(HackArguments, SelectsEachMode) {
   }
   EXPECT_EQ(parse({"-window"}).mode, HackMode::Window);
   EXPECT_EQ(parse({"-root"}).mode, HackMode::Root);
+  EXPECT_EQ(parse({"--root"}).mode, HackMode::Root);  // how xscreensaver 6 runs its hacks
   EXPECT_EQ(parse({"/a:5"}).mode, HackMode::ChangePassword);
   EXPECT_EQ(parse({"-window", "-root"}).mode, HackMode::Root);  // the last mode counts
   EXPECT_TRUE(parse({"-help"}).help);
