@@ -14,27 +14,8 @@ seconds="${MARVOLET_SECONDS:-6}"
 screen="${MARVOLET_SCREEN:-1024x768}"
 shot="${MARVOLET_SHOT:-$build/marvolet-screenshot.png}"
 
-packages=(cmake ninja-build g++ pkgconf libgl-dev libglu1-mesa-dev libgl1-mesa-dri libglx-mesa0
-  libjpeg62-turbo-dev libx11-dev xvfb x11-utils imagemagick)
-missing=()
-for package in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
-    missing+=("$package")
-done
-if ((${#missing[@]})); then
-  as_root=()
-  if ((EUID != 0)); then
-    command -v sudo >/dev/null || {
-      echo "missing packages: ${missing[*]}; install them as root" >&2
-      exit 1
-    }
-    as_root=(sudo)
-  fi
-  echo "Installing: ${missing[*]}"
-  "${as_root[@]}" apt-get update -qq
-  "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive \
-    apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-fi
+bash "$root/scripts/install-packages.sh" cmake ninja-build g++ pkgconf libgl-dev libglu1-mesa-dev \
+  libgl1-mesa-dri libglx-mesa0 libjpeg62-turbo-dev libx11-dev xvfb x11-utils imagemagick
 
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DMARVOLET_BUILD_TESTS=OFF -DMARVOLET_BUILD_TOOLS=OFF -DMARVOLET_BUILD_X11=ON >/dev/null

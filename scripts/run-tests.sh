@@ -7,19 +7,10 @@ set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
 
-packages=(cmake ninja-build g++ clang pkgconf libgtest-dev libgmock-dev libbenchmark-dev
-  libgl-dev libglu1-mesa-dev libegl-dev libegl-mesa0 libgl1-mesa-dri libjpeg62-turbo-dev
-  libfreetype-dev zlib1g-dev libx11-dev xvfb xdotool x11-utils imagemagick)
-missing=()
-for package in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
-    missing+=("$package")
-done
-if ((${#missing[@]})); then
-  echo "Installing: ${missing[*]}"
-  apt-get update
-  DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"
-fi
+bash scripts/install-packages.sh cmake ninja-build g++ clang pkgconf libgtest-dev libgmock-dev \
+  libbenchmark-dev libgl-dev libglu1-mesa-dev libegl-dev libegl-mesa0 libgl1-mesa-dri \
+  libjpeg62-turbo-dev libfreetype-dev zlib1g-dev libx11-dev libxext-dev libxi-dev libxtst-dev \
+  xvfb xdotool x11-utils imagemagick
 
 wine_args=()
 if [[ "${MARVOLET_SKIP_WINE:-0}" != 1 ]]; then
