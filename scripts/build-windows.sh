@@ -156,13 +156,9 @@ cmake --build "$build" --target marvolet -j "$jobs"
 
 scr=$build/marvolet.scr
 # Only the platform's own DLLs may be imported: the saver is copied alone into the system folder.
-imports=$(x86_64-w64-mingw32-objdump -p "$scr" | sed -n 's/^\s*DLL Name: //p')
-allowed='^(KERNEL32|USER32|GDI32|ADVAPI32|OPENGL32|GLU32|WINMM|msvcrt)\.dll$'
-bad=$(printf '%s\n' "$imports" | grep -Eiv "$allowed" || true)
-if [ -n "$bad" ]; then
-  echo "marvolet.scr imports non-system DLLs:" >&2
-  printf '  %s\n' $bad >&2
+"$repo/tests/wine/check_program_file.sh" "$scr" >"$build/check.log" || {
+  cat "$build/check.log" >&2
   exit 1
-fi
-log "imports: $(printf '%s ' $imports)"
+}
+log "$(grep imports "$build/check.log")"
 log "built $scr"

@@ -1,0 +1,452 @@
+#!/usr/bin/env bash
+# End-to-end tests of marvolet.scr under Wine: each case runs in a fresh copy of a prepared Wine
+# prefix on its own Xvfb display, drives the saver with xdotool and the Win32 helper, and checks
+# exit codes, windows, pixels and the registry.
+#
+#   wine_e2e.sh prepare               install what is missing, build the template prefix
+#   wine_e2e.sh <case>                run one case (see the case_* functions below)
+#   wine_e2e.sh screenshots <dir>     save the /s picture and the /c dialog as PNG files
+#
+# Environment: MARVOLET_SCR (the .scr), WINE_HELPER (wine_helper.exe), STAND_IN_DLL (the
+# password-library stand-in), WINE_TEMPLATE (template prefix folder), WINE_WORK (scratch root).
+set -euo pipefail
+
+readonly SCREEN_W=800 SCREEN_H=600
+readonly SCR_WIN='C:\saver\marvolet.scr'
+readonly OWN_KEY='HKCU\Software\Orvane\Quenby'
+readonly SHARED_KEY='HKCU\Software\Microsoft\Windows\CurrentVersion\Screen Savers'
+
+name=${1:?usage: wine_e2e.sh prepare | <case> | screenshots <dir>}
+: "${MARVOLET_SCR:?MARVOLET_SCR must name marvolet.scr}"
+: "${WINE_TEMPLATE:?WINE_TEMPLATE must name the template prefix folder}"
+WINE_WORK=${WINE_WORK:-${TMPDIR:-/tmp}}
+export WINEDEBUG=${WINEDEBUG:--all}
+# No Mono or Gecko installers: they would need the network and are not used.
+export WINEDLLOVERRIDES="mscoree,mshtml="
+
+log() { printf '[%s] %s\n' "$name" "$*"; }
+fail() {
+  printf 'FAIL [%s]: %s\n' "$name" "$*" >&2
+  if [ -n "${work:-}" ] && [ -s "$work/saver.log" ]; then
+    echo "--- saver output (last lines) ---" >&2
+    tail -n 20 "$work/saver.log" >&2
+  fi
+  exit 1
+}
+
+as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
+
+install_missing() {
+  local missing=() pair
+  for pair in wine:wine Xvfb:xvfb xdotool:xdotool import:imagemagick; do
+    command -v "${pair%%:*}" >/dev/null 2>&1 || missing+=("${pair#*:}")
+  done
+  # Debian's 64-bit loader is not on PATH; the wine launcher finds it there.
+  [ -x /usr/lib/wine/wine64 ] || command -v wine64 >/dev/null 2>&1 || missing+=(wine64)
+  if [ ${#missing[@]} -gt 0 ]; then
+    log "installing ${missing[*]}"
+    as_root apt-get update -qq
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null
+  fi
+}
+
+# ---- display, prefix and clean-up ---------------------------------------------------------------
+
+work=""
+xvfb_pid=""
+cleanup() {
+  set +e
+  if [ -n "${WINEPREFIX:-}" ] && [ -d "$WINEPREFIX" ]; then wineserver -k >/dev/null 2>&1; fi
+  if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" >/dev/null 2>&1; wait "$xvfb_pid" 2>/dev/null; fi
+  if [ -n "$work" ] && [ -z "${KEEP_WORK:-}" ]; then rm -rf "$work"; fi
+}
+trap cleanup EXIT
+
+make_work() {
+  mkdir -p "$WINE_WORK"
+  work=$(mktemp -d "$WINE_WORK/marvolet-wine.XXXXXX")
+}
+
+start_display() {
+  Xvfb -displayfd 3 -screen 0 "${SCREEN_W}x${SCREEN_H}x24" -nolisten tcp \
+    3>"$work/display" >"$work/xvfb.log" 2>&1 &
+  xvfb_pid=$!
+  local i
+  for i in $(seq 100); do
+    [ -s "$work/display" ] && break
+    sleep 0.1
+  done
+  [ -s "$work/display" ] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
+  export DISPLAY=":$(head -n 1 "$work/display")"
+}
+
+# A private copy of the template, with the saver in C:\saver.
+new_prefix() {
+  [ -f "$WINE_TEMPLATE/system.reg" ] || fail "no template prefix at $WINE_TEMPLATE (run prepare)"
+  export WINEPREFIX="$work/prefix"
+  cp -a "$WINE_TEMPLATE" "$WINEPREFIX"
+  mkdir -p "$WINEPREFIX/drive_c/saver"
+  cp "$MARVOLET_SCR" "$WINEPREFIX/drive_c/saver/marvolet.scr"
+}
+
+setup_case() {
+  install_missing
+  make_work
+  start_display
+  new_prefix
+  # The start cursor is read when the saver window is created.
+  xdotool mousemove $((SCREEN_W / 2)) $((SCREEN_H / 2))
+}
+
+# Builds the template prefix once (wineboot takes a while); every case copies it.
+prepare() {
+  install_missing
+  if [ -f "$WINE_TEMPLATE/system.reg" ]; then
+    log "template prefix ready at $WINE_TEMPLATE"
+    return
+  fi
+  make_work
+  start_display
+  local staging="$WINE_TEMPLATE.staging.$$"
+  rm -rf "$staging"
+  mkdir -p "$(dirname "$WINE_TEMPLATE")"
+  log "creating the template prefix (wineboot)"
+  WINEPREFIX="$staging" timeout 300 wineboot -i >"$work/wineboot.log" 2>&1 ||
+    fail "wineboot failed: $(tail -n 5 "$work/wineboot.log")"
+  WINEPREFIX="$staging" timeout 60 wineserver -w || true
+  mv "$staging" "$WINE_TEMPLATE"
+  log "template prefix ready at $WINE_TEMPLATE"
+}
+
+# ---- running and observing the saver ----------------------------------------------------------
+
+wine_reg() { timeout 60 wine reg "$@" 2>/dev/null; }
+
+# Starts the saver in the background; its exit code lands in $work/saver.rc.
+start_saver() {
+  rm -f "$work/saver.rc"
+  (
+    set +e
+    timeout -k 5 120 wine "$SCR_WIN" "$@" >"$work/saver.log" 2>&1
+    echo $? >"$work/saver.rc"
+  ) &
+}
+
+saver_running() { [ ! -f "$work/saver.rc" ]; }
+
+# Waits up to $1 seconds for the saver to end and checks that its exit code is 0.
+expect_exit_zero() {
+  local limit=$1 why=$2 i
+  for i in $(seq $((limit * 10))); do
+    saver_running || break
+    sleep 0.1
+  done
+  saver_running && fail "$why: the saver still runs after ${limit} s"
+  local rc
+  rc=$(cat "$work/saver.rc")
+  [ "$rc" = 0 ] || fail "$why: exit code $rc, expected 0"
+  log "ok: $why (exit 0)"
+}
+
+# Checks the saver is still running after $1 seconds.
+expect_still_running() {
+  sleep "$1"
+  saver_running || fail "$2: the saver ended (exit $(cat "$work/saver.rc"))"
+  log "ok: $2 (still running)"
+}
+
+wait_for_window() {
+  local title=$1 limit=$2 i
+  for i in $(seq $((limit * 5))); do
+    if xdotool search --name "^${title}\$" >/dev/null 2>&1; then return 0; fi
+    saver_running || fail "the saver ended before a \"$title\" window appeared"
+    sleep 0.2
+  done
+  fail "no \"$title\" window after ${limit} s"
+}
+
+helper() { timeout 60 wine "$WINE_HELPER" "$@" 2>/dev/null | tr -d '\r'; }
+
+# Number of pixels brighter than 10 % in a screenshot.
+bright_pixels() {
+  convert "$1" -colorspace Gray -threshold 10% -format '%[fx:round(mean*w*h)]' info:
+}
+
+# Polls the screen until the picture is not black, up to $1 seconds; leaves it in $work/shot.png.
+wait_for_picture() {
+  local limit=$1 deadline=$((SECONDS + $1)) count=0
+  while [ $SECONDS -lt $deadline ]; do
+    import -window root "$work/shot.png" 2>/dev/null || true
+    count=$(bright_pixels "$work/shot.png" 2>/dev/null || echo 0)
+    [ "$count" -ge 2000 ] && break
+    saver_running || fail "the saver ended while its picture was awaited"
+    sleep 1
+  done
+  [ "$count" -ge 2000 ] ||
+    fail "the picture stayed black for ${limit} s ($count bright pixels; the renderer drew nothing)"
+  log "ok: picture is not black ($count bright pixels)"
+}
+
+reg_value() { # key value -> "TYPE DATA" or nothing
+  wine_reg query "$1" /v "$2" | tr -d '\r' | awk -v v="$2" '$1 == v { print $2, $3 }'
+}
+
+# ---- cases ------------------------------------------------------------------------------------
+
+# /s covers the primary screen, draws a picture that is not black, and a click ends it with 0.
+case_saver_fills_screen() {
+  start_saver /s
+  wait_for_window SaverWindow 30
+  local rect
+  rect=$(helper saver-rect)
+  [ "$rect" = "rect 0 0 $SCREEN_W $SCREEN_H" ] || fail "saver window is \"$rect\""
+  log "ok: saver window covers the ${SCREEN_W}x${SCREEN_H} screen"
+  wait_for_picture 60
+  xdotool click 1
+  expect_exit_zero 15 "a mouse click"
+}
+
+case_key_press_ends() {
+  start_saver /s
+  wait_for_window SaverWindow 30
+  sleep 2
+  xdotool key x
+  expect_exit_zero 15 "a key press"
+}
+
+# The threshold (50 px) is measured per axis from the cursor at start.
+case_mouse_threshold() {
+  start_saver /s
+  wait_for_window SaverWindow 30
+  sleep 2
+  xdotool mousemove_relative -- 30 0
+  expect_still_running 3 "a 30 px mouse move"
+  xdotool mousemove_relative -- 50 0
+  expect_exit_zero 15 "an 80 px mouse move"
+}
+
+# Alt+F4 (SC_CLOSE) and a WM_CLOSE nobody asked for leave the saver running.
+case_unrequested_close_ignored() {
+  start_saver /s
+  wait_for_window SaverWindow 30
+  sleep 2
+  xdotool key alt+F4
+  expect_still_running 3 "Alt+F4"
+  [ "$(helper post-close)" = posted ] || fail "the helper found no saver window"
+  expect_still_running 3 "a WM_CLOSE posted by another program"
+  xdotool key space
+  expect_exit_zero 15 "a key press after them"
+}
+
+# Unrecognised switches, and /p without a parent, end at once, silently, with 0.
+case_silent_switches() {
+  local switch i
+  for switch in /x / //s /p; do
+    start_saver "$switch"
+    for i in $(seq 150); do
+      saver_running || break
+      if xdotool search --name '^(SaverWindow|Config dialog|Error)$' >/dev/null 2>&1; then
+        fail "\"$switch\" showed a window"
+      fi
+      sleep 0.1
+    done
+    expect_exit_zero 1 "switch \"$switch\""
+  done
+}
+
+dialog_boxes() { helper dialog; }
+
+press_in_dialog() {
+  local window
+  window=$(xdotool search --name '^Config dialog$' | head -n 1)
+  xdotool windowfocus --sync "$window" 2>/dev/null || true
+  xdotool key --window "$window" "$1"
+}
+
+# Defaults show Stars and Light Effects checked, Trails not; OK writes all three as REG_DWORD.
+case_config_ok_writes() {
+  start_saver /c
+  wait_for_window 'Config dialog' 30
+  [ "$(dialog_boxes)" = "boxes 1 1 0" ] || fail "default boxes are \"$(dialog_boxes)\""
+  log "ok: Stars and Light Effects checked, Trails unchecked"
+  helper click 1003 >/dev/null
+  [ "$(dialog_boxes)" = "boxes 1 1 1" ] || fail "Trails did not toggle: \"$(dialog_boxes)\""
+  press_in_dialog Return
+  expect_exit_zero 15 "OK"
+  local value
+  for value in UseStars UseBlur UseTrails; do
+    [ "$(reg_value "$OWN_KEY" $value)" = "REG_DWORD 0x1" ] ||
+      fail "$value is \"$(reg_value "$OWN_KEY" $value)\" after OK"
+  done
+  log "ok: OK wrote UseStars, UseBlur and UseTrails as REG_DWORD 1"
+}
+
+case_config_cancel_writes_nothing() {
+  start_saver /c
+  wait_for_window 'Config dialog' 30
+  helper click 1001 >/dev/null
+  press_in_dialog Escape
+  expect_exit_zero 15 "Cancel (Escape)"
+  if wine_reg query "$OWN_KEY" >/dev/null; then fail "Cancel created $OWN_KEY"; fi
+  log "ok: the key stays missing"
+}
+
+# A stored 5 shows as checked, a one-byte value reads zero-extended, OK stores 1 or 0.
+case_config_reads_stored_values() {
+  wine_reg add "$OWN_KEY" /v UseStars /t REG_DWORD /d 5 /f >/dev/null
+  wine_reg add "$OWN_KEY" /v UseBlur /t REG_BINARY /d 00 /f >/dev/null
+  wine_reg add "$OWN_KEY" /v UseTrails /t REG_BINARY /d 01 /f >/dev/null
+  start_saver /c
+  wait_for_window 'Config dialog' 30
+  [ "$(dialog_boxes)" = "boxes 1 0 1" ] || fail "boxes are \"$(dialog_boxes)\", expected 1 0 1"
+  log "ok: stored 5, one-byte 0 and one-byte 1 show as checked, unchecked, checked"
+  press_in_dialog Return
+  expect_exit_zero 15 "OK"
+  [ "$(reg_value "$OWN_KEY" UseStars)" = "REG_DWORD 0x1" ] || fail "UseStars not stored as 1"
+  [ "$(reg_value "$OWN_KEY" UseBlur)" = "REG_DWORD 0x0" ] || fail "UseBlur not stored as 0"
+  [ "$(reg_value "$OWN_KEY" UseTrails)" = "REG_DWORD 0x1" ] || fail "UseTrails not stored as 1"
+  log "ok: OK rewrote them as REG_DWORD 1, 0, 1"
+}
+
+# /p <hwnd> builds a child of the parent's size and ignores keys and the mouse. Wine does not put
+# another process's GL child window on screen, so the drawing is checked in Wine's GL trace: the
+# viewport has the parent's size and frames are presented.
+case_preview_in_parent() {
+  (
+    WINEDEBUG=+wgl,+opengl timeout -k 5 120 wine "$WINE_HELPER" preview "$SCR_WIN" 152 112 8000 \
+      2>&1 >"$work/preview.out" | grep -aE 'glViewport|wglSwapBuffers' >"$work/gl.trace"
+  ) &
+  local helper_pid=$! i
+  for i in $(seq 300); do
+    grep -q '^child\|^error' "$work/preview.out" 2>/dev/null && break
+    sleep 0.1
+  done
+  grep -q '^child 152 112' "$work/preview.out" ||
+    fail "no 152 x 112 child window: $(tr -d '\r' <"$work/preview.out")"
+  log "ok: the saver's child window has the parent's size"
+  xdotool mousemove 150 150 sleep 0.5 mousemove 230 190 click 1 key x key space
+  wait "$helper_pid" || true
+  local out
+  out=$(tr -d '\r' <"$work/preview.out")
+  grep -q '^alive 1' <<<"$out" || fail "the preview ended on input: $out"
+  log "ok: keys, clicks and mouse moves left the preview running"
+  grep -q '^exit 0' <<<"$out" || fail "destroying the parent did not end the saver with 0: $out"
+  log "ok: destroying the parent ended the saver (exit 0)"
+  grep -q 'glViewport x 0, y 0, width 152, height 112' "$work/gl.trace" ||
+    fail "no 152 x 112 viewport in the GL trace"
+  [ "$(grep -c wglSwapBuffers "$work/gl.trace")" -ge 1 ] || fail "no frame was presented"
+  log "ok: frames drawn at 152 x 112 and presented"
+}
+
+# Where the password-change service is missing, /a shows nothing and ends with 0.
+case_change_password_missing() {
+  export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;mpr=d"
+  start_saver /a:1234
+  local i
+  for i in $(seq 150); do
+    saver_running || break
+    if xdotool search --onlyvisible --name '.' >/dev/null 2>&1; then
+      fail "/a showed a window: $(xdotool search --onlyvisible --name '.' getwindowname %@)"
+    fi
+    sleep 0.1
+  done
+  expect_exit_zero 1 "/a without MPR.DLL"
+}
+
+# /a calls the stand-in in the system directory with "SCRSAVE" and the owner, never a copy
+# planted beside the saver.
+case_change_password_system_library() {
+  local system32="$WINEPREFIX/drive_c/windows/system32"
+  rm -f "$system32/mpr.dll"
+  cp "$STAND_IN_DLL" "$system32/mpr.dll"
+  cp "$STAND_IN_DLL" "$WINEPREFIX/drive_c/saver/MPR.DLL"
+  export MARVOLET_STAND_IN_LOG='C:\stand_in.log'
+  export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;mpr=n"
+  start_saver /a:1234
+  expect_exit_zero 20 "/a with the stand-in"
+  local record
+  record=$(tr -d '\r' <"$WINEPREFIX/drive_c/stand_in.log" 2>/dev/null || true)
+  grep -qi '^PwdChangePasswordA SCRSAVE 1234 0 0* from C:\\windows\\system32\\MPR.DLL$' \
+    <<<"$record" || fail "unexpected service calls: \"$record\""
+  log "ok: PwdChangePasswordA(\"SCRSAVE\", 1234, 0, 0) from the system directory only"
+}
+
+# Windows 9x: within the password delay no password is asked; after it a refused password keeps
+# the saver running (and Alt+F4 does not ask again) and an accepted one ends it.
+case_password_check_9x() {
+  local system32="$WINEPREFIX/drive_c/windows/system32"
+  cp "$STAND_IN_DLL" "$system32/password.cpl"
+  cp "$STAND_IN_DLL" "$WINEPREFIX/drive_c/saver/PASSWORD.CPL"  # planted: must stay unused
+  wine_reg add 'HKCU\Software\Wine' /v Version /d win98 /f >/dev/null
+  [ "$(helper platform)" = "platform 1" ] || fail "Wine does not report a Windows 9x platform"
+  export MARVOLET_STAND_IN_LOG='C:\stand_in.log'
+  local record="$WINEPREFIX/drive_c/stand_in.log"
+
+  start_saver /s  # default delay: 15 s
+  wait_for_window SaverWindow 30
+  sleep 1
+  xdotool key space
+  expect_exit_zero 15 "a key within the password delay"
+  [ ! -s "$record" ] || fail "a password was asked within the delay: $(cat "$record")"
+  log "ok: no password asked within the delay"
+
+  wine_reg add "$SHARED_KEY" /v 'Password Delay' /t REG_DWORD /d 0 /f >/dev/null
+  export MARVOLET_STAND_IN_ANSWERS=01
+  start_saver /s
+  wait_for_window SaverWindow 30
+  sleep 1
+  xdotool key space
+  expect_still_running 4 "a refused password"
+  grep -qi 'VerifyScreenSavePwd .* -> 0 from C:\\windows\\system32\\PASSWORD.CPL' "$record" ||
+    fail "the refusal did not come from the system directory: $(cat "$record")"
+  # With a close already requested, only a swallowed SC_CLOSE keeps Alt+F4 from asking again.
+  xdotool key alt+F4
+  expect_still_running 3 "Alt+F4 after a refused password"
+  [ "$(grep -c VerifyScreenSavePwd "$record")" = 1 ] || fail "Alt+F4 asked for the password"
+  xdotool key space
+  expect_exit_zero 15 "an accepted password"
+  [ "$(grep -c VerifyScreenSavePwd "$record")" = 2 ] || fail "checks: $(cat "$record")"
+  log "ok: refused, then accepted"
+}
+
+# ---- screenshots for the documentation --------------------------------------------------------
+
+screenshots() {
+  local dir=${1:?screenshots needs a folder}
+  mkdir -p "$dir"
+  dir=$(cd "$dir" && pwd)
+  [ -f "$WINE_TEMPLATE/system.reg" ] || (prepare)
+  setup_case
+  # Wine draws the window frames itself, as there is no window manager on Xvfb.
+  wine_reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null
+  start_saver /s
+  wait_for_window SaverWindow 30
+  sleep 10
+  wait_for_picture 60
+  cp "$work/shot.png" "$dir/windows-saver-wine.png"
+  xdotool key space
+  expect_exit_zero 15 "a key press"
+
+  start_saver /c
+  wait_for_window 'Config dialog' 30
+  sleep 2
+  local window
+  window=$(xdotool search --name '^Config dialog$' | head -n 1)
+  import -window "$window" "$dir/windows-config-wine.png"
+  press_in_dialog Escape
+  expect_exit_zero 15 "Cancel"
+  log "saved $dir/windows-saver-wine.png and $dir/windows-config-wine.png"
+}
+
+case "$name" in
+  prepare) prepare ;;
+  screenshots) screenshots "${2:-}" ;;
+  *)
+    declare -F "case_$name" >/dev/null || fail "no such case"
+    : "${WINE_HELPER:?WINE_HELPER must name wine_helper.exe}"
+    : "${STAND_IN_DLL:?STAND_IN_DLL must name the stand-in DLL}"
+    setup_case
+    "case_$name"
+    log "passed"
+    ;;
+esac
