@@ -53,11 +53,16 @@ void pumpFor(DWORD ms, HANDLE process = nullptr) {
   }
 }
 
+// The window, or null after reporting "no-window".
+HWND found(HWND window) {
+  if (window == nullptr) report("no-window");
+  return window;
+}
 HWND findSaverWindow() {
-  return FindWindowA("OpenGL", "SaverWindow");
+  return found(FindWindowA("OpenGL", "SaverWindow"));
 }
 HWND findDialog() {
-  return FindWindowA(nullptr, "Config dialog");
+  return found(FindWindowA(nullptr, "Config dialog"));
 }
 
 int preview(const char* scr, int width, int height, DWORD holdMs) {
@@ -122,10 +127,7 @@ int preview(const char* scr, int width, int height, DWORD holdMs) {
 
 int postClose() {
   HWND saver = findSaverWindow();
-  if (saver == nullptr) {
-    report("no-window");
-    return 1;
-  }
+  if (saver == nullptr) return 1;
   PostMessageA(saver, WM_CLOSE, 0, 0);
   report("posted");
   return 0;
@@ -133,10 +135,7 @@ int postClose() {
 
 int saverRect() {
   HWND saver = findSaverWindow();
-  if (saver == nullptr) {
-    report("no-window");
-    return 1;
-  }
+  if (saver == nullptr) return 1;
   RECT rect;
   GetWindowRect(saver, &rect);
   report("rect %ld %ld %ld %ld", rect.left, rect.top, rect.right - rect.left,
@@ -146,10 +145,7 @@ int saverRect() {
 
 int dialogBoxes() {
   HWND dialog = findDialog();
-  if (dialog == nullptr) {
-    report("no-window");
-    return 1;
-  }
+  if (dialog == nullptr) return 1;
   report("boxes %u %u %u", IsDlgButtonChecked(dialog, 1001), IsDlgButtonChecked(dialog, 1002),
          IsDlgButtonChecked(dialog, 1003));
   return 0;
@@ -157,11 +153,8 @@ int dialogBoxes() {
 
 int clickControl(int id) {
   HWND dialog = findDialog();
-  HWND control = dialog != nullptr ? GetDlgItem(dialog, id) : nullptr;
-  if (control == nullptr) {
-    report("no-window");
-    return 1;
-  }
+  HWND control = dialog != nullptr ? found(GetDlgItem(dialog, id)) : nullptr;
+  if (control == nullptr) return 1;
   SendMessageA(control, BM_CLICK, 0, 0);
   report("clicked %d", id);
   return 0;
