@@ -19,7 +19,8 @@ class MemorySettingsStore::Key : public SettingsKey {
       std::memset(buffer, 0xA5, *size);
       return false;
     }
-    std::memcpy(buffer, found->second.data(), found->second.size());
+    // An empty value has no data pointer to copy from.
+    if (!found->second.empty()) std::memcpy(buffer, found->second.data(), found->second.size());
     *size = static_cast<uint32_t>(found->second.size());
     return true;
   }
