@@ -15,9 +15,13 @@ class Win32PasswordPlatform : public PasswordPlatform {
     OSVERSIONINFOA info = {};
     info.dwOSVersionInfoSize = sizeof info;  // 148
 #if defined(_MSC_VER)
-#pragma warning(suppress : 4996)  // the platform id is all we want; it is not a version check
+#pragma warning(push)
+#pragma warning(disable : 4996)  // deprecated; the platform id is all we want, not a version
 #endif
     GetVersionExA(&info);
+#if defined(_MSC_VER)
+#pragma warning(pop)
+#endif
     return info.dwPlatformId == VER_PLATFORM_WIN32_NT;
   }
 

@@ -255,11 +255,5 @@ TEST_F(ClosingRulesTest, PreviewIgnoresInputAndShowsTheArrow) {
   EXPECT_EQ(window.passwordChecks, 0);
 }
 
-TEST_F(ClosingRulesTest, SaverHidesTheCursor) {
-  createAndWait(1);
-  EXPECT_TRUE(rules().cursorHidden());
-  EXPECT_FALSE(rules(Config).cursorHidden());
-}
-
 }  // namespace
 }  // namespace marvolet
