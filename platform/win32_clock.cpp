@@ -1,6 +1,8 @@
 // Windows millisecond counter (the multimedia timer) and sleep.
-#include <mmsystem.h>
 #include <windows.h>
+
+// After <windows.h>, whose types it uses.
+#include <mmsystem.h>
 
 #include "platform/clock.h"
 
