@@ -14,6 +14,7 @@ bash scripts/install-packages.sh cmake ninja-build g++ clang pkgconf libgtest-de
 
 wine_args=()
 if [[ "${MARVOLET_SKIP_WINE:-0}" != 1 ]]; then
+  bash scripts/install-packages.sh wine wine64
   bash scripts/build-windows.sh
   wine_args=(-DMARVOLET_WINDOWS_SCR="$root/build-windows/marvolet.scr")
 fi
