@@ -47,20 +47,23 @@ need_commands() {
 need_commands x86_64-w64-mingw32-g++ mingw-w64 cmake cmake ninja ninja-build \
   dpkg-source dpkg-dev x86_64-w64-mingw32-objdump binutils-mingw-w64-x86-64
 
-# Debian's sources need a deb-src entry; add one for the suites the binary entries name.
+# Debian's sources need deb-src entries: add one beside each binary entry the machine already
+# has, so the source package comes from the same archive as everything else.
 ensure_deb_src() {
   if apt-get source --print-uris libjpeg-turbo >/dev/null 2>&1; then return; fi
-  local list=/etc/apt/sources.list.d/marvolet-deb-src.sources
-  local suites
-  suites=$(. /etc/os-release && echo "$VERSION_CODENAME $VERSION_CODENAME-updates")
-  log "adding deb-src entry $list"
-  as_root tee "$list" >/dev/null <<EOF
-Types: deb-src
-URIs: http://deb.debian.org/debian
-Suites: $suites
-Components: main
-Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
-EOF
+  local dir=/etc/apt/sources.list.d
+  log "adding deb-src entries beside the binary ones in $dir/marvolet-deb-src.*"
+  local file
+  for file in "$dir"/*.sources; do
+    case "$file" in */marvolet-deb-src.sources | "$dir/*.sources") continue ;; esac
+    sed 's/^Types:[[:space:]]*deb[[:space:]]*$/Types: deb-src/' "$file"
+    echo
+  done | as_root tee "$dir/marvolet-deb-src.sources" >/dev/null
+  local lines=""
+  for file in /etc/apt/sources.list "$dir"/*.list; do
+    [ -f "$file" ] && lines+=$(sed -n 's/^deb[[:space:]]/deb-src /p' "$file")$'\n'
+  done
+  printf '%s' "$lines" | as_root tee "$dir/marvolet-deb-src.list" >/dev/null
   apt_updated=no
   apt_update_once
 }
