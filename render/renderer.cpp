@@ -60,8 +60,7 @@ Renderer::Renderer(int32_t width_, int32_t height_, RenderFlags flags_)
 
   setProjection(width, height);
 
-  fps = 10.0f;
-  startClock();
+  startClock();  // fps goes from its start value 10 to the clock's 50
 
   // The scene's constructor reads the clock, so the clock starts first.
   scene = new Scene(this);

@@ -150,7 +150,7 @@ void Scene::drawVerse() {
           glEnd();
           glPopMatrix();
         }
-        const float advance = characterWidth(c);
+        const float advance = glyph != nullptr ? 1.5f * static_cast<float>(glyph->advance) : 0.0f;
         x += advance > 0.0f ? advance : 1.0f;
         ++p;
         if (*p == '\0') p = verse;
