@@ -70,7 +70,7 @@ void Renderer::captureFrame() {
   }
   captureIsLuminance = true;
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-  glViewport(0, 0, width, height);
+  glViewport(originX, originY, width, height);
 }
 
 void Renderer::drawGlow(int32_t layers, float insetStep) {

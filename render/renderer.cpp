@@ -30,8 +30,8 @@ void resetRendererGlobals() {
 
 namespace {
 
-void setProjection(int32_t width, int32_t height) {
-  glViewport(0, 0, width, height);
+void setProjection(int32_t x, int32_t y, int32_t width, int32_t height) {
+  glViewport(x, y, width, height);
   glMatrixMode(GL_PROJECTION);
   glLoadIdentity();
   // A zero height would divide by zero; such a window shows nothing anyway.
@@ -46,6 +46,8 @@ Renderer::Renderer(int32_t width_, int32_t height_, RenderFlags flags_)
     : scene(nullptr),
       width(width_),
       height(height_),
+      originX(0),
+      originY(0),
       fps(10.0f),
       seconds(0.0),
       frameCount(0),
@@ -58,7 +60,7 @@ Renderer::Renderer(int32_t width_, int32_t height_, RenderFlags flags_)
   seedRandom(static_cast<uint32_t>(platform::calendarSeconds() % 256));
   randomInt();
 
-  setProjection(width, height);
+  setProjection(originX, originY, width, height);
 
   startClock();  // fps goes from its start value 10 to the clock's 50
 
@@ -81,10 +83,12 @@ Renderer::~Renderer() {
   if (currentRenderer == this) currentRenderer = nullptr;
 }
 
-void Renderer::resize(int32_t newWidth, int32_t newHeight) {
+void Renderer::resize(int32_t newWidth, int32_t newHeight, int32_t newOriginX, int32_t newOriginY) {
   width = newWidth;
   height = newHeight;
-  setProjection(width, height);
+  originX = newOriginX;
+  originY = newOriginY;
+  setProjection(originX, originY, width, height);
 }
 
 bool Renderer::lightEffectsActive() const {

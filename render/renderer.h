@@ -36,13 +36,17 @@ class Renderer {
   void drawGlow(int32_t layers, float insetStep);
   // Whether the light-effects pass runs this frame.
   bool lightEffectsActive() const;
-  // Follows a new drawing-area size: viewport and projection as at construction.
-  void resize(int32_t width, int32_t height);
+  // Follows a new drawing-area size: viewport and projection as at construction. originX and
+  // originY place the drawing area inside a larger window (pixels from its bottom-left corner,
+  // as glViewport takes them), for a window that spans several monitors.
+  void resize(int32_t width, int32_t height, int32_t originX = 0, int32_t originY = 0);
 
   Scene* scene;
-  int32_t width;   // pixels
-  int32_t height;  // pixels
-  float fps;       // frames per second over the last measuring window
+  int32_t width;    // pixels
+  int32_t height;   // pixels
+  int32_t originX;  // drawing area's left edge in the window, pixels
+  int32_t originY;  // drawing area's bottom edge in the window, pixels
+  float fps;        // frames per second over the last measuring window
   // Seconds since the frame clock started. Double, from a 64-bit millisecond total, so that
   // neither the 32-bit counter's wrap nor float rounding disturbs a saver left running for weeks.
   double seconds;
