@@ -4,6 +4,7 @@
 #include <cstdarg>
 #include <cstdio>
 
+#include "assets/glyph_quads.h"
 #include "assets/texture.h"
 #include "render/gl.h"
 #include "render/renderer.h"
@@ -117,6 +118,55 @@ void drawGlyph(const Glyph& glyph, float atlasWidth, float atlasHeight) {
                static_cast<float>(-glyph.yOffset), 0.0f);
 }
 
+// The literal way: a translation and a glBegin/glEnd pair per glyph.
+void drawGlyphsOneByOne(const char* text, float atlasWidth, float atlasHeight) {
+  for (const char* p = text; *p != '\0'; ++p) {
+    if (*p == ' ') {
+      glTranslatef(static_cast<float>(currentFont->spaceAdvance), 0.0f, 0.0f);
+    } else if (const Glyph* glyph = glyphFor(*p)) {
+      drawGlyph(*glyph, atlasWidth, atlasHeight);
+    }
+  }
+}
+
+void setCorner(GlyphVertex& v, float s, float t, const float* color, float x, float y) {
+  v = GlyphVertex{s, t, color[0], color[1], color[2], color[3], x, y, 0.0f};
+}
+
+// The same quads from one array: the pen stays in whole atlas pixels, which float holds exactly,
+// so the corners land where the per-glyph translations put them.
+void drawGlyphsAsArray(const char* text, float atlasWidth, float atlasHeight) {
+  // Sized for the longest formatted line; a longer text is drawn in several batches.
+  static GlyphQuads quads(256);
+  quads.clear();
+  int32_t pen = 0;
+  for (const char* p = text; *p != '\0'; ++p) {
+    if (*p == ' ') {
+      pen += currentFont->spaceAdvance;
+      continue;
+    }
+    const Glyph* glyph = glyphFor(*p);
+    if (glyph == nullptr) continue;
+    if (quads.full()) {
+      quads.draw();
+      quads.clear();
+    }
+    GlyphVertex* v = quads.add();
+    if (v == nullptr) return;  // no memory for even one quad: draw nothing rather than crash
+    const GlyphTexCoords t = glyphTexCoords(*glyph, atlasWidth, atlasHeight);
+    const float left = static_cast<float>(pen + glyph->xOffset);
+    const float right = static_cast<float>(pen + glyph->xOffset + glyph->width);
+    const float top = static_cast<float>(glyph->yOffset);
+    const float bottom = static_cast<float>(glyph->yOffset - glyph->height);
+    setCorner(v[0], t.s0, t.t1, bottomColor, left, bottom);
+    setCorner(v[1], t.s1, t.t1, bottomColor, right, bottom);
+    setCorner(v[2], t.s1, t.t0, topColor, right, top);
+    setCorner(v[3], t.s0, t.t0, topColor, left, top);
+    pen += glyph->advance;
+  }
+  quads.draw();
+}
+
 }  // namespace
 
 void drawTextLine(float x, float y, const char* text) {
@@ -140,12 +190,10 @@ void drawTextLine(float x, float y, const char* text) {
   }
 
   if (text != nullptr) {
-    for (const char* p = text; *p != '\0'; ++p) {
-      if (*p == ' ') {
-        glTranslatef(static_cast<float>(currentFont->spaceAdvance), 0.0f, 0.0f);
-      } else if (const Glyph* glyph = glyphFor(*p)) {
-        drawGlyph(*glyph, atlasWidth, atlasHeight);
-      }
+    if (currentRenderer != nullptr && currentRenderer->drawPath == DrawPath::Literal) {
+      drawGlyphsOneByOne(text, atlasWidth, atlasHeight);
+    } else {
+      drawGlyphsAsArray(text, atlasWidth, atlasHeight);
     }
   }
 

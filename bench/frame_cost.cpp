@@ -1,12 +1,16 @@
 // Frame cost on the headless context: wall and CPU milliseconds per frame for the default
-// flags, without light effects, and for the verse stage alone; and the start-up time.
+// flags, without light effects, and for the verse stage alone; and the start-up time. With
+// --compare, the fast and the literal drawing path on the same frames, side by side.
 #include <time.h>
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 
+#include "assets/embedded_images.h"
+#include "assets/texture.h"
 #include "headless_context.h"
 #include "platform/clock.h"
 #include "render/gl.h"
@@ -28,26 +32,39 @@ double wallMs() {
       .count();
 }
 
+double clockMs(clockid_t clock) {
+  timespec ts{};
+  clock_gettime(clock, &ts);
+  return ts.tv_sec * 1000.0 + ts.tv_nsec / 1e6;
+}
 // Process CPU time, llvmpipe's rasteriser threads included.
 double cpuMs() {
-  timespec ts{};
-  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-  return ts.tv_sec * 1000.0 + ts.tv_nsec / 1e6;
+  return clockMs(CLOCK_PROCESS_CPUTIME_ID);
+}
+// The rendering thread's own CPU time: what the GL calls themselves cost the caller.
+double mainCpuMs() {
+  return clockMs(CLOCK_THREAD_CPUTIME_ID);
 }
 
 struct Cost {
   double wall;
   double cpu;
+  double mainCpu;
 };
 
 Cost measure(int frames, const std::function<void()>& frame) {
-  const double wall0 = wallMs(), cpu0 = cpuMs();
+  const double wall0 = wallMs(), cpu0 = cpuMs(), main0 = mainCpuMs();
   for (int i = 0; i < frames; ++i) {
     simulatedNow += 33;
     frame();
     glFinish();  // what SwapBuffers would wait for
   }
-  return Cost{(wallMs() - wall0) / frames, (cpuMs() - cpu0) / frames};
+  return Cost{(wallMs() - wall0) / frames, (cpuMs() - cpu0) / frames,
+              (mainCpuMs() - main0) / frames};
+}
+
+int64_t fixedCalendar() {
+  return 3;
 }
 
 void resetGlobals() {
@@ -55,11 +72,127 @@ void resetGlobals() {
   marvolet::resetSceneGlobals();
 }
 
+// Both paths from the same seed and clock times: the same frames, drawn two ways.
+struct PathCost {
+  double startup;
+  Cost frame;
+};
+
+PathCost measurePath(int w, int h, marvolet::RenderFlags flags, marvolet::DrawPath path,
+                     int frames) {
+  resetGlobals();
+  simulatedNow = 0;
+  const double wall0 = wallMs();
+  Renderer renderer(w, h, flags, path);
+  renderer.renderFrame();
+  glFinish();
+  const double startup = wallMs() - wall0;
+  // A few frames first, so that neither path is charged for the driver's first-use work.
+  measure(3, [&] { renderer.renderFrame(); });
+  return PathCost{startup, measure(frames, [&] { renderer.renderFrame(); })};
+}
+
+// Where the time to the first frame goes: the pictures' decoding and upload measured alone,
+// then the whole construction (which repeats them), the first frame and the second.
+void startupSplit(int w, int h, marvolet::DrawPath path) {
+  using marvolet::Texture;
+  const struct {
+    const unsigned char* data;
+    size_t length;
+  } images[] = {{marvolet::FontAtlasJpeg, marvolet::FontAtlasJpegLength},
+                {marvolet::FirstLogoJpeg, marvolet::FirstLogoJpegLength},
+                {marvolet::SecondLogoJpeg, marvolet::SecondLogoJpegLength}};
+  Texture textures[3] = {};
+  double t = wallMs();
+  for (int i = 0; i < 3; ++i) {
+    marvolet::decodeJpeg(textures[i], images[i].data, static_cast<int32_t>(images[i].length));
+  }
+  const double decode = wallMs() - t;
+  t = wallMs();
+  for (Texture& texture : textures) marvolet::uploadTexture(texture, false);
+  glFinish();
+  const double upload = wallMs() - t;
+  for (Texture& texture : textures) {
+    GLuint name = texture.textureName;
+    glDeleteTextures(1, &name);
+  }
+
+  resetGlobals();
+  simulatedNow = 0;
+  t = wallMs();
+  Renderer renderer(w, h, marvolet::Stars | marvolet::LightEffects, path);
+  glFinish();
+  const double construct = wallMs() - t;
+  t = wallMs();
+  renderer.renderFrame();
+  glFinish();
+  const double first = wallMs() - t;
+  simulatedNow += 33;
+  t = wallMs();
+  renderer.renderFrame();
+  glFinish();
+  const double second = wallMs() - t;
+  std::printf(
+      "startup-split %dx%d path=%s decode=%.1f upload=%.1f construct=%.1f first_frame=%.1f "
+      "second_frame=%.1f\n",
+      w, h, path == marvolet::DrawPath::Fast ? "fast" : "literal", decode, upload, construct, first,
+      second);
+}
+
+int compare(int frames) {
+  const int sizes[][2] = {{1280, 720}, {1920, 1080}};
+  const marvolet::RenderFlags flagSets[] = {marvolet::Stars | marvolet::LightEffects,
+                                            marvolet::Stars};
+  for (const auto& size : sizes) {
+    const int w = size[0], h = size[1];
+    marvolet::tools::HeadlessContext context(w, h);
+    if (!context.ok()) {
+      std::fprintf(stderr, "frame_cost: %s\n", context.error().c_str());
+      return 1;
+    }
+    for (const marvolet::RenderFlags flags : flagSets) {
+      if (flags == (marvolet::Stars | marvolet::LightEffects)) {
+        startupSplit(w, h, marvolet::DrawPath::Literal);
+        startupSplit(w, h, marvolet::DrawPath::Fast);
+      }
+      const PathCost literal = measurePath(w, h, flags, marvolet::DrawPath::Literal, frames);
+      const PathCost fast = measurePath(w, h, flags, marvolet::DrawPath::Fast, frames);
+      std::printf(
+          "compare %dx%d flags=%u literal_wall=%.1f fast_wall=%.1f literal_cpu=%.1f "
+          "fast_cpu=%.1f literal_main_cpu=%.1f fast_main_cpu=%.1f\n",
+          w, h, static_cast<unsigned>(flags), literal.frame.wall, fast.frame.wall,
+          literal.frame.cpu, fast.frame.cpu, literal.frame.mainCpu, fast.frame.mainCpu);
+      if (flags == (marvolet::Stars | marvolet::LightEffects)) {
+        std::printf("startup %dx%d flags=%u literal=%.1f fast=%.1f\n", w, h,
+                    static_cast<unsigned>(flags), literal.startup, fast.startup);
+      }
+      std::fflush(stdout);
+    }
+  }
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  const int frames = argc > 1 ? std::atoi(argv[1]) : 60;
+  bool comparing = false;
+  marvolet::DrawPath path = marvolet::DrawPath::Fast;
+  int frames = 60;
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--compare") == 0) {
+      comparing = true;
+    } else if (std::strcmp(argv[i], "--literal") == 0) {
+      path = marvolet::DrawPath::Literal;
+    } else if (std::atoi(argv[i]) > 0) {
+      frames = std::atoi(argv[i]);
+    } else {
+      std::fprintf(stderr, "usage: frame_cost [--compare | --literal] [FRAMES]\n");
+      return 2;
+    }
+  }
   marvolet::platform::setMillisecondSource(&readSimulatedClock);
+  marvolet::platform::setCalendarSource(&fixedCalendar);
+  if (comparing) return compare(frames);
   std::printf("%-11s %-26s %10s %10s\n", "size", "case", "wall ms", "cpu ms");
   const int sizes[][2] = {{1280, 720}, {1920, 1080}};
   for (const auto& size : sizes) {
@@ -80,7 +213,7 @@ int main(int argc, char** argv) {
     for (const auto& c : cases) {
       resetGlobals();
       const double wall0 = wallMs(), cpu0 = cpuMs();
-      Renderer renderer(w, h, c.flags);
+      Renderer renderer(w, h, c.flags, path);
       renderer.renderFrame();
       glFinish();
       if (c.flags & marvolet::LightEffects) {
@@ -92,7 +225,7 @@ int main(int argc, char** argv) {
     }
 
     resetGlobals();
-    Renderer renderer(w, h, 0);
+    Renderer renderer(w, h, 0, path);
     renderer.renderFrame();
     const Cost verse = measure(frames, [&] {
       glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "render/gl.h"
+#include "render/glow_program.h"
 #include "render/renderer.h"
 
 namespace marvolet {
@@ -21,6 +22,7 @@ void resetLightEffectsGlobals() {
   lightEffectsCapable = false;
   captureTexture = 0;
   captureIsLuminance = false;
+  resetGlowProgram();
 }
 
 int32_t captureExtent(int32_t windowPixels) {
@@ -46,6 +48,10 @@ void testLightEffectsCapability() {
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
   std::free(zeros);
+}
+
+void prepareOnePassGlow() {
+  if (lightEffectsCapable) createGlowProgram();
 }
 
 void Renderer::captureFrame() {
@@ -74,6 +80,18 @@ void Renderer::captureFrame() {
 }
 
 void Renderer::drawGlow(int32_t layers, float insetStep) {
+  const float sScale = static_cast<float>(captureExtent(width)) / CaptureSize;
+  const float tScale = static_cast<float>(captureExtent(height)) / CaptureSize;
+  if (drawPath == DrawPath::Fast && glowProgramReady() && layers <= GlowProgramLayers) {
+    beginOverlayProjection();
+    drawGlowInOnePass(captureTexture, layers, insetStep, sScale, tScale);
+    endOverlayProjection();
+    glEnable(GL_DEPTH_TEST);
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_BLEND);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    return;
+  }
   glDisable(GL_TEXTURE_GEN_S);
   glDisable(GL_TEXTURE_GEN_T);
   glEnable(GL_TEXTURE_2D);
@@ -84,8 +102,6 @@ void Renderer::drawGlow(int32_t layers, float insetStep) {
   beginOverlayProjection();
 
   // The captured part of the texture: all of it unless the window is smaller than the capture.
-  const float sScale = static_cast<float>(captureExtent(width)) / CaptureSize;
-  const float tScale = static_cast<float>(captureExtent(height)) / CaptureSize;
   float inset = 0.0f;
   float alpha = 0.075f;
   const float alphaStep = layers > 0 ? 0.075f / static_cast<float>(layers) : 0.0f;

@@ -14,6 +14,10 @@ constexpr int32_t CaptureSize = 128;
 // there, creates the capture texture. No extension string at all counts as not capable.
 void testLightEffectsCapability();
 
+// Builds the one-pass glow program where the GL offers one and the pass is possible at all;
+// without it the glow is drawn layer by layer.
+void prepareOnePassGlow();
+
 // The part of the window the capture copies: at most CaptureSize, never more than the window.
 int32_t captureExtent(int32_t windowPixels);
 

@@ -1,8 +1,11 @@
 // Renderer construction, the frame sequence, the frame clock with its adaptive delay, and keys.
 #include "render/renderer.h"
 
+#include <cstring>
+
 #include "platform/clock.h"
 #include "render/gl.h"
+#include "render/glow_program.h"
 #include "render/light_effects.h"
 #include "scene/random.h"
 #include "scene/scene.h"
@@ -42,7 +45,11 @@ void setProjection(int32_t x, int32_t y, int32_t width, int32_t height) {
 
 }  // namespace
 
-Renderer::Renderer(int32_t width_, int32_t height_, RenderFlags flags_)
+DrawPath drawPathFromName(const char* name) {
+  return name != nullptr && std::strcmp(name, "literal") == 0 ? DrawPath::Literal : DrawPath::Fast;
+}
+
+Renderer::Renderer(int32_t width_, int32_t height_, RenderFlags flags_, DrawPath path)
     : scene(nullptr),
       width(width_),
       height(height_),
@@ -54,7 +61,8 @@ Renderer::Renderer(int32_t width_, int32_t height_, RenderFlags flags_)
       targetFps(30),
       frameDelay(60),
       noLightEffects((flags_ & LightEffects) == 0),
-      flags(flags_) {
+      flags(flags_),
+      drawPath(path) {
   currentRenderer = this;
   // One of 256 seeds: the picture need not differ more than that from run to run.
   seedRandom(static_cast<uint32_t>(platform::calendarSeconds() % 256));
@@ -74,9 +82,11 @@ Renderer::Renderer(int32_t width_, int32_t height_, RenderFlags flags_)
   glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
 
   testLightEffectsCapability();
+  if (drawPath == DrawPath::Fast) prepareOnePassGlow();
 }
 
 Renderer::~Renderer() {
+  deleteGlowProgram();
   delete scene;
   scene = nullptr;
   // Nothing may reach a renderer that is gone (a late message in the host, the next test).

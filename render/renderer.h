@@ -14,10 +14,17 @@ constexpr RenderFlags Trails = 1;        // frames start without clearing colour
 constexpr RenderFlags LightEffects = 2;  // the glow pass may run
 constexpr RenderFlags Stars = 4;         // the star field is initialised and moved
 
+// How the renderer issues its geometry. Fast gathers each stage's glyphs into vertex arrays and
+// sums the glow in one pass where the GL offers a program; Literal makes the calls one by one,
+// as the reference picture is defined. Both give the same picture.
+enum class DrawPath : uint8_t { Fast, Literal };
+// "literal" selects Literal; anything else, null included, Fast.
+DrawPath drawPathFromName(const char* name);
+
 class Renderer {
  public:
   // Needs a current GL context. width and height are the drawing area in pixels.
-  Renderer(int32_t width, int32_t height, RenderFlags flags);
+  Renderer(int32_t width, int32_t height, RenderFlags flags, DrawPath path = DrawPath::Fast);
   ~Renderer();
   Renderer(const Renderer&) = delete;
   Renderer& operator=(const Renderer&) = delete;
@@ -55,6 +62,7 @@ class Renderer {
   int32_t frameDelay;  // milliseconds the host sleeps after each frame, 1 to 1000
   bool noLightEffects;
   RenderFlags flags;
+  DrawPath drawPath;  // fixed for the renderer's life
 };
 
 // Process-wide renderer state, window thread only.

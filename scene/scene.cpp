@@ -9,6 +9,7 @@
 #include "render/renderer.h"
 #include "scene/random.h"
 #include "scene/star_field.h"
+#include "scene/verse_geometry.h"
 #include "scene/verse_rings.h"
 
 namespace marvolet {
@@ -37,7 +38,8 @@ float segmentLength(float r) {
 }
 }  // namespace
 
-Scene::Scene(Renderer* owner) : renderer(owner), textures(nullptr) {
+Scene::Scene(Renderer* owner)
+    : renderer(owner), textures(nullptr), verseGeometry(new VerseGeometry) {
   for (int32_t k = 0; k < SceneParameterCount; ++k) ranges[k] = SceneParameterRanges[k];
   for (int32_t k = 0; k < SceneParameterCount; ++k) {
     target[k] = draw(k);
@@ -54,6 +56,8 @@ Scene::Scene(Renderer* owner) : renderer(owner), textures(nullptr) {
 }
 
 Scene::~Scene() {
+  delete verseGeometry;
+  verseGeometry = nullptr;
   if (textures == nullptr) return;
   for (int32_t slot = 0; slot < TextureCount; ++slot) {
     GLuint name = textures[slot].textureName;

@@ -9,6 +9,7 @@
 namespace marvolet {
 
 class Renderer;
+class VerseGeometry;
 
 // Index of each animated parameter; a colour names the first of its three channels.
 enum SceneParameter : int32_t {
@@ -54,6 +55,8 @@ class Scene {
   // Drawing stages, in frame order.
   void drawStarStage();
   void drawVerse();
+  // The fast path's verse: the rings' quads from one array, rebuilt only when an input changed.
+  void drawRingsAsArrays(float atlasWidth, float atlasHeight);
   void drawLogoAndTitle();
 
   // Star field.
@@ -75,6 +78,7 @@ class Scene {
   Texture* textures;  // [0] font atlas, [1] first logo, [2] second logo
   ParameterRange ranges[SceneParameterCount];
   const char* verse;
+  VerseGeometry* verseGeometry;  // the fast path's kept verse quads
 };
 
 }  // namespace marvolet

@@ -5,9 +5,11 @@
 #include <cstring>
 
 #include "assets/bitmap_font.h"
+#include "assets/glyph_quads.h"
 #include "render/gl.h"
 #include "render/renderer.h"
 #include "scene/scene.h"
+#include "scene/verse_geometry.h"
 
 namespace marvolet {
 
@@ -85,6 +87,127 @@ void Scene::setVerse(const char* text) {
   }
 }
 
+namespace {
+
+// The scroll rule: the ring moves by the time since the previous drawing, and steps on by one
+// character at most, so a long pause is worked off over the next drawings.
+void scrollRing(TextRing& ring, const char* verse, float textspeed, double dt) {
+  ring.offset += static_cast<float>(ring.speed * textspeed * dt);
+  const float first = characterWidth(verse[ring.charIndex]);
+  if (ring.offset >= first) {
+    ring.charIndex += 1;
+    ring.offset -= first;
+    if (verse[ring.charIndex] == '\0') ring.charIndex = 0;
+  }
+}
+
+// Ring units from one character to the next; at least one, so the walk along a ring always ends.
+float ringStep(const Glyph* glyph) {
+  const float advance = glyph != nullptr ? 1.5f * static_cast<float>(glyph->advance) : 0.0f;
+  return advance > 0.0f ? advance : 1.0f;
+}
+
+struct RingStyle {
+  float atlasWidth;
+  float atlasHeight;
+  float scale;
+  const float* color;
+  bool lightEffects;
+};
+
+// The literal way: a matrix push, scale, two translations and a glBegin/glEnd pair per glyph.
+void drawRingOneByOne(const TextRing& ring, int32_t n, const char* verse, const RingStyle& style) {
+  const float latitude = ringLatitude(n);
+  const char* p = verse + ring.charIndex;
+  glPushMatrix();
+  for (float x = -RingEnd - ring.offset; x < RingEnd;) {
+    const char c = *p;
+    const Glyph* glyph = glyphFor(c);
+    if (glyph != nullptr && c != ' ') {
+      const GlyphTexCoords t = glyphTexCoords(*glyph, style.atlasWidth, style.atlasHeight);
+      glPushMatrix();
+      glScalef(style.scale, style.scale, 0.0005f);
+      const RingPoint point = ringPoint(latitude, ringLongitude(x));
+      glTranslatef(point.x, point.y, point.z);
+      glTranslatef(static_cast<float>(glyph->xOffset), static_cast<float>(glyph->yOffset), 0);
+      const float e2 = ringBrightness(point.z, style.lightEffects);
+      glColor4f(e2 * style.color[0], e2 * style.color[1], e2 * style.color[2], 1.0f);
+      const float w = static_cast<float>(glyph->width);
+      const float h = static_cast<float>(glyph->height);
+      glBegin(GL_QUADS);
+      glTexCoord2f(t.s0, t.t1);
+      glVertex2f(0.0f, -h);
+      glTexCoord2f(t.s1, t.t1);
+      glVertex2f(w, -h);
+      glTexCoord2f(t.s1, t.t0);
+      glVertex2f(w, 0.0f);
+      glTexCoord2f(t.s0, t.t0);
+      glVertex2f(0.0f, 0.0f);
+      glEnd();
+      glPopMatrix();
+    }
+    x += ringStep(glyph);
+    ++p;
+    if (*p == '\0') p = verse;
+  }
+  glPopMatrix();
+}
+
+// One corner: the position the per-glyph scale and translations give (x, y) of the glyph
+// rectangle, summed in the order GL composes those matrices, in the space drawVerse starts in.
+void setRingCorner(GlyphVertex& v, float s, float t, const float* rgba, const RingPoint& point,
+                   float ox, float oy, float vx, float vy, float scale) {
+  v.s = s;
+  v.t = t;
+  v.r = rgba[0];
+  v.g = rgba[1];
+  v.b = rgba[2];
+  v.a = rgba[3];
+  v.x = scale * vx + (scale * ox + scale * point.x);
+  v.y = scale * vy + (scale * oy + scale * point.y);
+  v.z = 0.0005f * point.z;
+}
+
+// Appends the ring's glyph quads; when the array fills up it is drawn and emptied, and the
+// result is false (the quads are then not all kept).
+bool addRingQuads(const TextRing& ring, int32_t n, const char* verse, const RingStyle& style,
+                  GlyphQuads& quads) {
+  bool whole = true;
+  const float latitude = ringLatitude(n);
+  const char* p = verse + ring.charIndex;
+  for (float x = -RingEnd - ring.offset; x < RingEnd;) {
+    const char c = *p;
+    const Glyph* glyph = glyphFor(c);
+    if (glyph != nullptr && c != ' ') {
+      if (quads.full()) {
+        quads.draw();
+        quads.clear();
+        whole = false;
+      }
+      GlyphVertex* v = quads.add();
+      if (v == nullptr) return false;  // no array at all: nothing can be drawn this way
+      const GlyphTexCoords t = glyphTexCoords(*glyph, style.atlasWidth, style.atlasHeight);
+      const RingPoint point = ringPoint(latitude, ringLongitude(x));
+      const float e2 = ringBrightness(point.z, style.lightEffects);
+      const float rgba[4] = {e2 * style.color[0], e2 * style.color[1], e2 * style.color[2], 1.0f};
+      const float ox = static_cast<float>(glyph->xOffset);
+      const float oy = static_cast<float>(glyph->yOffset);
+      const float w = static_cast<float>(glyph->width);
+      const float h = static_cast<float>(glyph->height);
+      setRingCorner(v[0], t.s0, t.t1, rgba, point, ox, oy, 0.0f, -h, style.scale);
+      setRingCorner(v[1], t.s1, t.t1, rgba, point, ox, oy, w, -h, style.scale);
+      setRingCorner(v[2], t.s1, t.t0, rgba, point, ox, oy, w, 0.0f, style.scale);
+      setRingCorner(v[3], t.s0, t.t0, rgba, point, ox, oy, 0.0f, 0.0f, style.scale);
+    }
+    x += ringStep(glyph);
+    ++p;
+    if (*p == '\0') p = verse;
+  }
+  return whole;
+}
+
+}  // namespace
+
 void Scene::drawVerse() {
   glEnable(GL_NORMALIZE);
   glFrontFace(GL_CCW);
@@ -100,62 +223,22 @@ void Scene::drawVerse() {
   previousTime = now;
 
   // An atlas that failed to load draws untextured, with texture coordinates 0.
-  const float atlasWidth = textures != nullptr ? static_cast<float>(textures[slot].width) : 0.0f;
-  const float atlasHeight = textures != nullptr ? static_cast<float>(textures[slot].height) : 0.0f;
-  const float scale = current[textdistance] * 0.0005f;
-  const float* color = &current[textcolor];
+  RingStyle style{};
+  style.atlasWidth = textures != nullptr ? static_cast<float>(textures[slot].width) : 0.0f;
+  style.atlasHeight = textures != nullptr ? static_cast<float>(textures[slot].height) : 0.0f;
+  style.scale = current[textdistance] * 0.0005f;
+  style.color = &current[textcolor];
+  style.lightEffects = lightEffects;
 
   if (verse[0] != '\0') {
-    for (int32_t n = 0; n < TextRingCount; ++n) {
-      TextRing& ring = textRings[n];
-      ring.offset += static_cast<float>(ring.speed * current[textspeed] * dt);
-      const char* p = verse + ring.charIndex;
-      const float first = characterWidth(*p);
-      // One character per frame at most: a long pause is worked off over the next frames.
-      if (ring.offset >= first) {
-        ring.charIndex += 1;
-        ++p;
-        ring.offset -= first;
-        if (*p == '\0') {
-          ring.charIndex = 0;
-          p = verse;
-        }
+    if (renderer->drawPath == DrawPath::Literal) {
+      for (int32_t n = 0; n < TextRingCount; ++n) {
+        scrollRing(textRings[n], verse, current[textspeed], dt);
+        drawRingOneByOne(textRings[n], n, verse, style);
       }
-      const float latitude = ringLatitude(n);
-
-      glPushMatrix();
-      for (float x = -RingEnd - ring.offset; x < RingEnd;) {
-        const char c = *p;
-        const Glyph* glyph = glyphFor(c);
-        if (glyph != nullptr && c != ' ') {
-          const GlyphTexCoords t = glyphTexCoords(*glyph, atlasWidth, atlasHeight);
-          glPushMatrix();
-          glScalef(scale, scale, 0.0005f);
-          const RingPoint point = ringPoint(latitude, ringLongitude(x));
-          glTranslatef(point.x, point.y, point.z);
-          glTranslatef(static_cast<float>(glyph->xOffset), static_cast<float>(glyph->yOffset), 0);
-          const float e2 = ringBrightness(point.z, lightEffects);
-          glColor4f(e2 * color[0], e2 * color[1], e2 * color[2], 1.0f);
-          const float w = static_cast<float>(glyph->width);
-          const float h = static_cast<float>(glyph->height);
-          glBegin(GL_QUADS);
-          glTexCoord2f(t.s0, t.t1);
-          glVertex2f(0.0f, -h);
-          glTexCoord2f(t.s1, t.t1);
-          glVertex2f(w, -h);
-          glTexCoord2f(t.s1, t.t0);
-          glVertex2f(w, 0.0f);
-          glTexCoord2f(t.s0, t.t0);
-          glVertex2f(0.0f, 0.0f);
-          glEnd();
-          glPopMatrix();
-        }
-        const float advance = glyph != nullptr ? 1.5f * static_cast<float>(glyph->advance) : 0.0f;
-        x += advance > 0.0f ? advance : 1.0f;
-        ++p;
-        if (*p == '\0') p = verse;
-      }
-      glPopMatrix();
+    } else {
+      for (TextRing& ring : textRings) scrollRing(ring, verse, current[textspeed], dt);
+      drawRingsAsArrays(style.atlasWidth, style.atlasHeight);
     }
   }
   glPopMatrix();
@@ -164,6 +247,33 @@ void Scene::drawVerse() {
     drawTextLineF(-1.0f, 1.0f, "%.2f", static_cast<double>(renderer->fps));
     drawTextLineF(-1.0f, 0.0f, "%4.1f %4.1f", 100000.0, -10000.0);
   }
+}
+
+void Scene::drawRingsAsArrays(float atlasWidth, float atlasHeight) {
+  VerseGeometryKey key;
+  std::memcpy(key.rings, textRings, sizeof textRings);
+  key.verse = verse;
+  key.font = currentFont;
+  key.scale = current[textdistance] * 0.0005f;
+  key.color[0] = current[textcolor];
+  key.color[1] = current[textcolor + 1];
+  key.color[2] = current[textcolor + 2];
+  key.lightEffects = lightEffects;
+  key.atlasWidth = atlasWidth;
+  key.atlasHeight = atlasHeight;
+
+  GlyphQuads& quads = verseGeometry->quads;
+  if (!verseGeometry->matches(key)) {
+    RingStyle style{atlasWidth, atlasHeight, key.scale, key.color, key.lightEffects};
+    verseGeometry->forget();
+    quads.clear();
+    bool whole = true;
+    for (int32_t n = 0; n < TextRingCount; ++n) {
+      whole = addRingQuads(textRings[n], n, verse, style, quads) && whole;
+    }
+    if (whole) verseGeometry->remember(key);
+  }
+  quads.draw();
 }
 
 }  // namespace marvolet

@@ -27,11 +27,13 @@ int64_t readFixedCalendar() {
 void usage() {
   std::fprintf(stderr,
                "usage: dump_frames [--size WxH] [--flags N] [--times MS,MS,...] [--step MS]\n"
-               "                   [--key MS:CODE]... [--seed N] [--out DIR]\n"
+               "                   [--key MS:CODE]... [--seed N] [--literal] [--out DIR]\n"
                "Renders a frame every --step milliseconds of simulated time (default 33) and\n"
                "writes those at the listed times (default 0,2000,6000) as DIR/frame_<ms>.png.\n"
                "--key hands CODE (e.g. 83 for S, 66 for B) to the renderer at time MS.\n"
-               "--flags: 1 trails, 2 light effects, 4 stars (default 6).\n");
+               "--flags: 1 trails, 2 light effects, 4 stars (default 6).\n"
+               "--literal draws with the reference path (a GL call per glyph, the glow layer by\n"
+               "layer) instead of the fast one.\n");
 }
 
 bool parseList(const char* text, std::vector<uint32_t>& out) {
@@ -55,12 +57,17 @@ int main(int argc, char** argv) {
   std::vector<uint32_t> times = {0, 2000, 6000};
   std::vector<std::pair<uint32_t, int>> keys;
   std::string outDir = "out/frames";
+  marvolet::DrawPath path = marvolet::DrawPath::Fast;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
     if (arg == "--help" || arg == "-h") {
       usage();
       return 0;
+    }
+    if (arg == "--literal") {
+      path = marvolet::DrawPath::Literal;
+      continue;
     }
     if (!value) {
       usage();
@@ -104,7 +111,7 @@ int main(int argc, char** argv) {
 
   uint32_t last = 0;
   for (uint32_t t : times) last = t > last ? t : last;
-  marvolet::Renderer renderer(width, height, flags);
+  marvolet::Renderer renderer(width, height, flags, path);
   int failures = 0;
   uint32_t now = 0;
   for (;;) {

@@ -7,7 +7,15 @@
 
 #include <algorithm>
 
+#include "platform/gl_proc_address.h"
+
 namespace marvolet::tools {
+
+namespace {
+void* eglLookup(const char* name) {
+  return reinterpret_cast<void*>(eglGetProcAddress(name));
+}
+}  // namespace
 
 HeadlessContext::HeadlessContext(int32_t width, int32_t height) : width_(width), height_(height) {
   auto getPlatformDisplay = reinterpret_cast<PFNEGLGETPLATFORMDISPLAYEXTPROC>(
@@ -66,6 +74,8 @@ HeadlessContext::HeadlessContext(int32_t width, int32_t height) : width_(width),
     return;
   }
   ok_ = true;
+  // The renderer finds GL functions beyond 1.1 (the one-pass glow's) through EGL here.
+  platform::setGlProcAddressSource(&eglLookup);
 }
 
 HeadlessContext::~HeadlessContext() {

@@ -66,7 +66,7 @@ TEST_F(LightEffectsTest, RunsOnlyWhenAllThreeConditionsHold) {
 }
 
 TEST_F(LightEffectsTest, GlowIsTwelveLayersFadingAndInsetting) {
-  Renderer renderer(256, 192, LightEffects);
+  Renderer renderer(256, 192, LightEffects, DrawPath::Literal);
   testing::startGlRecording();
   renderer.drawGlow(12, 0.02f);
   const auto calls = testing::stopGlRecording();

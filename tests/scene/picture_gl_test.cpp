@@ -20,7 +20,8 @@ constexpr int32_t Height = 240;
 
 class PictureTest : public testing::RendererFixture {
  protected:
-  PictureTest() : RendererFixture(Width, Height) {}
+  // Whole frames as the savers draw them: the fast path.
+  PictureTest() : RendererFixture(Width, Height) { drawPath = DrawPath::Fast; }
   void build(RenderFlags flags) {
     RendererFixture::build(flags);
     // Hold the parameters still for the frames of a test.

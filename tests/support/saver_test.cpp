@@ -79,7 +79,7 @@ void RendererFixture::TearDown() {
 void RendererFixture::build(RenderFlags flags) {
   delete renderer;
   resetSaverGlobals();
-  renderer = new Renderer(context.width(), context.height(), flags);
+  renderer = new Renderer(context.width(), context.height(), flags, drawPath);
   scene = renderer->scene;
 }
 

@@ -58,6 +58,8 @@ class RendererFixture : public SaverTest {
   // Replaces the renderer with a fresh one, as a new process would build it.
   void build(RenderFlags flags);
 
+  // The reference path by default: most scene tests check the calls it makes one by one.
+  DrawPath drawPath = DrawPath::Literal;
   Renderer* renderer = nullptr;
   Scene* scene = nullptr;
 };

@@ -1,0 +1,227 @@
+// GLSL 1.10 glow program: compiled once per renderer, drawn as one quad.
+#include "render/glow_program.h"
+
+#include <cmath>
+
+#include "platform/gl_proc_address.h"
+#include "render/gl.h"
+
+#ifndef APIENTRY
+#define APIENTRY
+#endif
+
+namespace marvolet {
+
+namespace {
+
+// GL 2.0 names, spelt out here because the portable headers promise only 1.1.
+using GLcharT = char;
+constexpr GLenum FragmentShader = 0x8B30;
+constexpr GLenum VertexShader = 0x8B31;
+constexpr GLenum CompileStatus = 0x8B81;
+constexpr GLenum LinkStatus = 0x8B82;
+
+struct GlslFunctions {
+  GLuint(APIENTRY* createShader)(GLenum);
+  void(APIENTRY* shaderSource)(GLuint, GLsizei, const GLcharT* const*, const GLint*);
+  void(APIENTRY* compileShader)(GLuint);
+  void(APIENTRY* getShaderiv)(GLuint, GLenum, GLint*);
+  void(APIENTRY* deleteShader)(GLuint);
+  GLuint(APIENTRY* createProgram)();
+  void(APIENTRY* attachShader)(GLuint, GLuint);
+  void(APIENTRY* linkProgram)(GLuint);
+  void(APIENTRY* getProgramiv)(GLuint, GLenum, GLint*);
+  void(APIENTRY* useProgram)(GLuint);
+  void(APIENTRY* deleteProgram)(GLuint);
+  GLint(APIENTRY* getUniformLocation)(GLuint, const GLcharT*);
+  void(APIENTRY* uniform1i)(GLint, GLint);
+  void(APIENTRY* uniform1f)(GLint, GLfloat);
+  void(APIENTRY* uniform1fv)(GLint, GLsizei, const GLfloat*);
+  void(APIENTRY* uniform4fv)(GLint, GLsizei, const GLfloat*);
+};
+
+GlslFunctions gl{};
+GLuint program = 0;
+GLint windowLocation = -1;
+GLint weightLocation = -1;
+GLint alphaLocation = -1;
+GLint levelsLocation = -1;
+
+template <typename F>
+bool find(F& function, const char* name) {
+  function = reinterpret_cast<F>(platform::glProcAddress(name));
+  return function != nullptr;
+}
+
+bool findFunctions() {
+  return find(gl.createShader, "glCreateShader") && find(gl.shaderSource, "glShaderSource") &&
+         find(gl.compileShader, "glCompileShader") && find(gl.getShaderiv, "glGetShaderiv") &&
+         find(gl.deleteShader, "glDeleteShader") && find(gl.createProgram, "glCreateProgram") &&
+         find(gl.attachShader, "glAttachShader") && find(gl.linkProgram, "glLinkProgram") &&
+         find(gl.getProgramiv, "glGetProgramiv") && find(gl.useProgram, "glUseProgram") &&
+         find(gl.deleteProgram, "glDeleteProgram") &&
+         find(gl.getUniformLocation, "glGetUniformLocation") && find(gl.uniform1i, "glUniform1i") &&
+         find(gl.uniform1f, "glUniform1f") && find(gl.uniform1fv, "glUniform1fv") &&
+         find(gl.uniform4fv, "glUniform4fv");
+}
+
+// place runs over the screen from (0, 0) bottom-left to (1, 1) top-right; each layer maps it
+// onto its own window of the capture, as the layer's quad maps its corners.
+const char* const VertexSource =
+    "#version 110\n"
+    "varying vec2 place;\n"
+    "void main() {\n"
+    "  place = gl_MultiTexCoord0.xy;\n"
+    "  gl_Position = ftransform();\n"
+    "}\n";
+
+// A fixed-point frame rounds the result of every blended layer, so each layer's share is rounded
+// to the frame's steps before it is summed: the sum then lands where the layers would have
+// taken the frame, instead of drifting by up to half a step per layer. The operands are taken at
+// the frame's precision too, as a fixed-point blender takes them.
+const char* const FragmentSource =
+    "#version 110\n"
+    "uniform sampler2D capture;\n"
+    "uniform vec4 window[12];\n"
+    "uniform float weight[12];\n"
+    "uniform float levels;\n"
+    "uniform float alphaSum;\n"
+    "varying vec2 place;\n"
+    "void main() {\n"
+    "  float sum = 0.0;\n"
+    "  for (int i = 0; i < 12; ++i) {\n"
+    "    float grey = floor(texture2D(capture, window[i].xy + place * window[i].zw).r * levels\n"
+    "                       + 0.5);\n"
+    "    sum += floor(grey * weight[i] / levels + 0.5);\n"
+    "  }\n"
+    "  gl_FragColor = vec4(vec3(sum / levels), alphaSum);\n"
+    "}\n";
+
+GLuint compile(GLenum kind, const char* source) {
+  const GLuint shader = gl.createShader(kind);
+  if (shader == 0) return 0;
+  gl.shaderSource(shader, 1, &source, nullptr);
+  gl.compileShader(shader);
+  GLint ok = 0;
+  gl.getShaderiv(shader, CompileStatus, &ok);
+  if (ok == 0) {
+    gl.deleteShader(shader);
+    return 0;
+  }
+  return shader;
+}
+
+}  // namespace
+
+bool createGlowProgram() {
+  resetGlowProgram();
+  if (!findFunctions()) return false;
+  const GLuint vertex = compile(VertexShader, VertexSource);
+  const GLuint fragment = compile(FragmentShader, FragmentSource);
+  GLuint linked = 0;
+  if (vertex != 0 && fragment != 0) linked = gl.createProgram();
+  if (linked != 0) {
+    gl.attachShader(linked, vertex);
+    gl.attachShader(linked, fragment);
+    gl.linkProgram(linked);
+    GLint ok = 0;
+    gl.getProgramiv(linked, LinkStatus, &ok);
+    if (ok == 0) {
+      gl.deleteProgram(linked);
+      linked = 0;
+    }
+  }
+  // Attached shaders live on with the program; these calls only drop our names for them.
+  if (vertex != 0) gl.deleteShader(vertex);
+  if (fragment != 0) gl.deleteShader(fragment);
+  if (linked == 0) return false;
+  windowLocation = gl.getUniformLocation(linked, "window");
+  weightLocation = gl.getUniformLocation(linked, "weight");
+  alphaLocation = gl.getUniformLocation(linked, "alphaSum");
+  levelsLocation = gl.getUniformLocation(linked, "levels");
+  const GLint captureLocation = gl.getUniformLocation(linked, "capture");
+  if (windowLocation < 0 || weightLocation < 0 || alphaLocation < 0 || levelsLocation < 0 ||
+      captureLocation < 0) {
+    gl.deleteProgram(linked);
+    return false;
+  }
+  gl.useProgram(linked);
+  gl.uniform1i(captureLocation, 0);
+  gl.useProgram(0);
+  program = linked;
+  return true;
+}
+
+bool glowProgramReady() {
+  return program != 0;
+}
+
+void deleteGlowProgram() {
+  if (program != 0) gl.deleteProgram(program);
+  resetGlowProgram();
+}
+
+void resetGlowProgram() {
+  program = 0;
+  windowLocation = weightLocation = alphaLocation = levelsLocation = -1;
+}
+
+void drawGlowInOnePass(uint32_t texture, int32_t layers, float insetStep, float sScale,
+                       float tScale) {
+  // The same running float sums as the layer-by-layer glow, so each layer's window and weight
+  // are the very values its quad would have had.
+  float windows[4 * GlowProgramLayers] = {};
+  float weights[GlowProgramLayers] = {};
+  // Steps of the frame's red channel; a frame deeper than 16 bits is treated as 16 bits.
+  GLint redBits = 8;
+  glGetIntegerv(GL_RED_BITS, &redBits);
+  if (redBits < 1 || redBits > 16) redBits = redBits < 1 ? 8 : 16;
+  const float levels = static_cast<float>((1 << redBits) - 1);
+  float alphaSum = 0.0f;
+  float inset = 0.0f;
+  float alpha = 0.075f;
+  const float alphaStep = layers > 0 ? 0.075f / static_cast<float>(layers) : 0.0f;
+  for (int32_t layer = 0; layer < layers && layer < GlowProgramLayers; ++layer) {
+    const float far = 1.0f - inset;
+    windows[4 * layer + 0] = inset * sScale;
+    windows[4 * layer + 1] = inset * tScale;
+    windows[4 * layer + 2] = far * sScale - inset * sScale;
+    windows[4 * layer + 3] = far * tScale - inset * tScale;
+    // The weight in the frame's steps, as a fixed-point blender takes a source alpha.
+    const float steps = std::floor(alpha * levels + 0.5f);
+    weights[layer] = steps;
+    // Each layer also adds its alpha times itself to the frame's alpha channel.
+    alphaSum += std::floor(steps * steps / levels + 0.5f) / levels;
+    inset += insetStep;
+    alpha -= alphaStep;
+  }
+
+  glDisable(GL_TEXTURE_GEN_S);
+  glDisable(GL_TEXTURE_GEN_T);
+  glEnable(GL_TEXTURE_2D);
+  glDisable(GL_DEPTH_TEST);
+  glBlendFunc(GL_ONE, GL_ONE);
+  glEnable(GL_BLEND);
+  glBindTexture(GL_TEXTURE_2D, texture);
+  gl.useProgram(program);
+  gl.uniform4fv(windowLocation, GlowProgramLayers, windows);
+  gl.uniform1fv(weightLocation, GlowProgramLayers, weights);
+  gl.uniform1f(alphaLocation, alphaSum);
+  gl.uniform1f(levelsLocation, levels);
+  // Wound as the layers' quads are, so culling treats it alike.
+  glBegin(GL_QUADS);
+  glTexCoord2f(0.0f, 1.0f);
+  glVertex2f(0.0f, 0.0f);
+  glTexCoord2f(0.0f, 0.0f);
+  glVertex2f(0.0f, 480.0f);
+  glTexCoord2f(1.0f, 0.0f);
+  glVertex2f(640.0f, 480.0f);
+  glTexCoord2f(1.0f, 1.0f);
+  glVertex2f(640.0f, 0.0f);
+  glEnd();
+  gl.useProgram(0);
+  // What the layer-by-layer glow leaves set.
+  glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+}
+
+}  // namespace marvolet
