@@ -130,7 +130,7 @@ void drawGlyphsOneByOne(const char* text, float atlasWidth, float atlasHeight) {
 }
 
 void setCorner(GlyphVertex& v, float s, float t, const float* color, float x, float y) {
-  v = GlyphVertex{s, t, color[0], color[1], color[2], color[3], x, y, 0.0f};
+  v = GlyphVertex{s, t, color[0], color[1], color[2], color[3], x, y, 0.0f, 1.0f};
 }
 
 // The same quads from one array: the pen stays in whole atlas pixels, which float holds exactly,

@@ -28,7 +28,7 @@ void GlyphQuads::draw() const {
   glEnableClientState(GL_VERTEX_ARRAY);
   glEnableClientState(GL_TEXTURE_COORD_ARRAY);
   glEnableClientState(GL_COLOR_ARRAY);
-  glVertexPointer(3, GL_FLOAT, stride, &vertices_[0].x);
+  glVertexPointer(4, GL_FLOAT, stride, &vertices_[0].x);
   glTexCoordPointer(2, GL_FLOAT, stride, &vertices_[0].s);
   glColorPointer(4, GL_FLOAT, stride, &vertices_[0].r);
   glDrawArrays(GL_QUADS, 0, 4 * count_);

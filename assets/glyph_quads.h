@@ -11,7 +11,7 @@ namespace marvolet {
 struct GlyphVertex {
   float s, t;        // texture coordinates in the atlas
   float r, g, b, a;  // vertex colour
-  float x, y, z;     // position in the model-view space the quads are drawn in
+  float x, y, z, w;  // position in the space the quads are drawn in (w 1 but for clip space)
 };
 
 // A fixed number of quads, allocated once; adding never allocates.
@@ -31,6 +31,7 @@ class GlyphQuads {
   // bottom-right, top-right, top-left. Null when full.
   GlyphVertex* add();
   const GlyphVertex* vertices() const { return vertices_; }
+  GlyphVertex* data() { return vertices_; }
 
   // Draws every quad with glDrawArrays(GL_QUADS) under the current GL state, then disables the
   // three client arrays again, as the star field leaves them.

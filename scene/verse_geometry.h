@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "assets/glyph_quads.h"
+#include "render/matrix_arithmetic.h"
 #include "scene/verse_rings.h"
 
 namespace marvolet {
@@ -14,6 +15,8 @@ struct BitmapFont;
 // Everything the quads depend on besides the glyph table's contents.
 struct VerseGeometryKey {
   TextRing rings[TextRingCount];
+  Matrix4 projection;  // the quads are kept in clip coordinates
+  Matrix4 modelview;
   const char* verse;
   const BitmapFont* font;
   float scale;     // textdistance * 0.0005

@@ -7,6 +7,7 @@
 #include "assets/bitmap_font.h"
 #include "assets/glyph_quads.h"
 #include "render/gl.h"
+#include "render/matrix_arithmetic.h"
 #include "render/renderer.h"
 #include "scene/scene.h"
 #include "scene/verse_geometry.h"
@@ -153,25 +154,39 @@ void drawRingOneByOne(const TextRing& ring, int32_t n, const char* verse, const 
   glPopMatrix();
 }
 
-// One corner: the position the per-glyph scale and translations give (x, y) of the glyph
-// rectangle, summed in the order GL composes those matrices, in the space drawVerse starts in.
-void setRingCorner(GlyphVertex& v, float s, float t, const float* rgba, const RingPoint& point,
-                   float ox, float oy, float vx, float vy, float scale) {
+// One corner in clip coordinates: what the literal path's scale and two translations, the
+// projection and the vertex program make of the glyph rectangle's corner (x, y).
+void setRingCorner(GlyphVertex& v, float s, float t, const float* rgba, const Matrix4& mvp, float x,
+                   float y) {
   v.s = s;
   v.t = t;
   v.r = rgba[0];
   v.g = rgba[1];
   v.b = rgba[2];
   v.a = rgba[3];
-  v.x = scale * vx + (scale * ox + scale * point.x);
-  v.y = scale * vy + (scale * oy + scale * point.y);
-  v.z = 0.0005f * point.z;
+  clipPosition(mvp, x, y, &v.x);
+}
+
+// The quads are already in clip coordinates, so both matrices are identities while they are
+// drawn.
+void drawInClipSpace(const GlyphQuads& quads) {
+  glMatrixMode(GL_PROJECTION);
+  glPushMatrix();
+  glLoadIdentity();
+  glMatrixMode(GL_MODELVIEW);
+  glPushMatrix();
+  glLoadIdentity();
+  quads.draw();
+  glMatrixMode(GL_PROJECTION);
+  glPopMatrix();
+  glMatrixMode(GL_MODELVIEW);
+  glPopMatrix();
 }
 
 // Appends the ring's glyph quads; when the array fills up it is drawn and emptied, and the
 // result is false (the quads are then not all kept).
 bool addRingQuads(const TextRing& ring, int32_t n, const char* verse, const RingStyle& style,
-                  GlyphQuads& quads) {
+                  const Matrix4& projection, const Matrix4& scaledView, GlyphQuads& quads) {
   bool whole = true;
   const float latitude = ringLatitude(n);
   const char* p = verse + ring.charIndex;
@@ -180,7 +195,7 @@ bool addRingQuads(const TextRing& ring, int32_t n, const char* verse, const Ring
     const Glyph* glyph = glyphFor(c);
     if (glyph != nullptr && c != ' ') {
       if (quads.full()) {
-        quads.draw();
+        drawInClipSpace(quads);
         quads.clear();
         whole = false;
       }
@@ -190,14 +205,16 @@ bool addRingQuads(const TextRing& ring, int32_t n, const char* verse, const Ring
       const RingPoint point = ringPoint(latitude, ringLongitude(x));
       const float e2 = ringBrightness(point.z, style.lightEffects);
       const float rgba[4] = {e2 * style.color[0], e2 * style.color[1], e2 * style.color[2], 1.0f};
-      const float ox = static_cast<float>(glyph->xOffset);
-      const float oy = static_cast<float>(glyph->yOffset);
+      const Matrix4 placed =
+          translated(translated(scaledView, point.x, point.y, point.z),
+                     static_cast<float>(glyph->xOffset), static_cast<float>(glyph->yOffset), 0.0f);
+      const Matrix4 mvp = product(projection, placed);
       const float w = static_cast<float>(glyph->width);
       const float h = static_cast<float>(glyph->height);
-      setRingCorner(v[0], t.s0, t.t1, rgba, point, ox, oy, 0.0f, -h, style.scale);
-      setRingCorner(v[1], t.s1, t.t1, rgba, point, ox, oy, w, -h, style.scale);
-      setRingCorner(v[2], t.s1, t.t0, rgba, point, ox, oy, w, 0.0f, style.scale);
-      setRingCorner(v[3], t.s0, t.t0, rgba, point, ox, oy, 0.0f, 0.0f, style.scale);
+      setRingCorner(v[0], t.s0, t.t1, rgba, mvp, 0.0f, -h);
+      setRingCorner(v[1], t.s1, t.t1, rgba, mvp, w, -h);
+      setRingCorner(v[2], t.s1, t.t0, rgba, mvp, w, 0.0f);
+      setRingCorner(v[3], t.s0, t.t0, rgba, mvp, 0.0f, 0.0f);
     }
     x += ringStep(glyph);
     ++p;
@@ -252,6 +269,8 @@ void Scene::drawVerse() {
 void Scene::drawRingsAsArrays(float atlasWidth, float atlasHeight) {
   VerseGeometryKey key;
   std::memcpy(key.rings, textRings, sizeof textRings);
+  key.projection = currentProjection();
+  key.modelview = currentModelview();
   key.verse = verse;
   key.font = currentFont;
   key.scale = current[textdistance] * 0.0005f;
@@ -267,13 +286,15 @@ void Scene::drawRingsAsArrays(float atlasWidth, float atlasHeight) {
     RingStyle style{atlasWidth, atlasHeight, key.scale, key.color, key.lightEffects};
     verseGeometry->forget();
     quads.clear();
+    const Matrix4 scaledView = scaled(key.modelview, key.scale, key.scale, 0.0005f);
     bool whole = true;
     for (int32_t n = 0; n < TextRingCount; ++n) {
-      whole = addRingQuads(textRings[n], n, verse, style, quads) && whole;
+      whole =
+          addRingQuads(textRings[n], n, verse, style, key.projection, scaledView, quads) && whole;
     }
     if (whole) verseGeometry->remember(key);
   }
-  quads.draw();
+  drawInClipSpace(quads);
 }
 
 }  // namespace marvolet

@@ -1,0 +1,262 @@
+// The fast drawing path against the literal one: the same frames pixel for pixel within a small
+// tolerance, a tolerance that does catch a moved glyph or a wrong glow, and O(1) draw calls.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "assets/glyph_quads.h"
+#include "gl_recorder.h"
+#include "platform/clock.h"
+#include "render/gl.h"
+#include "render/glow_program.h"
+#include "render/light_effects.h"
+#include "render/renderer.h"
+#include "saver_test.h"
+#include "scene/scene.h"
+#include "scene/verse_geometry.h"
+#include "scene/verse_rings.h"
+
+namespace marvolet {
+namespace {
+
+using Pixels = std::vector<uint8_t>;
+
+struct Difference {
+  double mean = 0;           // mean absolute difference per channel, in 1/255 steps
+  double withinThree = 1.0;  // share of pixels whose channels all differ by 3 or less
+  int largest = 0;           // largest difference of any channel
+};
+
+Difference compare(const Pixels& a, const Pixels& b) {
+  Difference d;
+  if (a.size() != b.size() || a.empty()) {
+    d.largest = 255;
+    return d;
+  }
+  double sum = 0;
+  size_t close = 0;
+  for (size_t i = 0; i < a.size(); i += 3) {
+    int worst = 0;
+    for (size_t c = 0; c < 3; ++c) {
+      const int delta = std::abs(a[i + c] - b[i + c]);
+      sum += delta;
+      worst = std::max(worst, delta);
+    }
+    close += worst <= 3;
+    d.largest = std::max(d.largest, worst);
+  }
+  d.mean = sum / static_cast<double>(a.size());
+  d.withinThree = static_cast<double>(close) / static_cast<double>(a.size() / 3);
+  return d;
+}
+
+// The bar every fast frame must clear against its literal twin.
+bool samePicture(const Difference& d) {
+  return d.mean <= 0.5 && d.withinThree >= 0.99 && d.largest <= 16;
+}
+
+std::string describe(const Difference& d) {
+  return "mean " + std::to_string(d.mean) + ", within 3: " + std::to_string(d.withinThree) +
+         ", largest " + std::to_string(d.largest);
+}
+
+struct Case {
+  int32_t width;
+  int32_t height;
+  RenderFlags flags;
+  bool frameRate;
+};
+
+std::string caseName(const ::testing::TestParamInfo<Case>& info) {
+  const Case& c = info.param;
+  return std::to_string(c.width) + "x" + std::to_string(c.height) + "_flags" +
+         std::to_string(c.flags) + (c.frameRate ? "_fps" : "");
+}
+
+// The clock times frames are read at: the start, a second in, the glyph backlog of a jump, and
+// a moment well into the first parameter segment.
+constexpr uint32_t FrameTimes[] = {0, 1000, 3500, 9000};
+
+class DrawPathTest : public ::testing::TestWithParam<Case> {
+ protected:
+  DrawPathTest() : context(GetParam().width, GetParam().height), clock(0) {}
+  void SetUp() override {
+    ASSERT_TRUE(context.ok()) << context.error();
+    platform::setCalendarSource([]() -> int64_t { return 7; });
+  }
+  void TearDown() override {
+    platform::setCalendarSource(nullptr);
+    testing::resetSaverGlobals();
+  }
+
+  // A fresh renderer on the given path, as a new process would build it, through the frame
+  // times; one frame read back at each.
+  std::vector<Pixels> run(DrawPath path) {
+    testing::resetSaverGlobals();
+    clock.set(0);
+    // Both runs start on the same black buffer: a Trails frame draws over what was there.
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    Renderer renderer(context.width(), context.height(), GetParam().flags, path);
+    if (GetParam().frameRate) renderer.keyCommand('S');
+    std::vector<Pixels> frames;
+    for (const uint32_t t : FrameTimes) {
+      clock.set(t);
+      renderer.renderFrame();
+      frames.push_back(context.readRgb());
+    }
+    return frames;
+  }
+
+  tools::HeadlessContext context;
+  testing::ScopedTestClock clock;
+};
+
+TEST_P(DrawPathTest, FastFramesMatchTheLiteralOnes) {
+  const std::vector<Pixels> literal = run(DrawPath::Literal);
+  const std::vector<Pixels> fast = run(DrawPath::Fast);
+  for (size_t i = 0; i < literal.size(); ++i) {
+    const Difference d = compare(fast[i], literal[i]);
+    EXPECT_TRUE(samePicture(d)) << "at " << FrameTimes[i] << " ms: " << describe(d);
+  }
+  // Not a comparison of two black frames.
+  const Pixels& last = literal.back();
+  const auto lit = std::count_if(last.begin(), last.end(), [](uint8_t v) { return v > 40; });
+  EXPECT_GT(lit, static_cast<long>(last.size() / 50));
+}
+
+INSTANTIATE_TEST_SUITE_P(Frames, DrawPathTest,
+                         ::testing::Values(Case{1280, 720, 0, false}, Case{1280, 720, 4, false},
+                                           Case{1280, 720, 6, false}, Case{1280, 720, 7, false},
+                                           Case{1280, 720, 6, true}, Case{152, 112, 0, false},
+                                           Case{152, 112, 4, false}, Case{152, 112, 6, true},
+                                           Case{152, 112, 7, false}),
+                         caseName);
+
+class FastPathTest : public testing::SaverTest {
+ protected:
+  FastPathTest() : SaverTest(640, 360) {}
+
+  // One frame by hand at the clock's current time, the glow with `layers` layers: what
+  // renderFrame does, with the glow's strength open to change.
+  Pixels frame(Renderer& renderer, int32_t layers) {
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glLoadIdentity();
+    gluLookAt(0.0, 0.0, 5.5, 0.0, 0.0, 0.0, 0.0, 1.0, 0.0);
+    renderer.update();
+    renderer.captureFrame();
+    renderer.drawScene();
+    renderer.drawGlow(layers, 0.02f);
+    return context.readRgb();
+  }
+};
+
+// The tolerance is no blanket: half a glyph's move, or a glow with one layer fewer, fails it.
+TEST_F(FastPathTest, TheToleranceCatchesAMovedGlyphAndAWrongGlow) {
+  Renderer renderer(640, 360, LightEffects, DrawPath::Fast);
+  ASSERT_TRUE(glowProgramReady());
+  clock.advance(500);
+  renderer.renderFrame();
+  // No time passes and no glyph is owed: the rings stand still and the kept quads are drawn
+  // again.
+  for (TextRing& ring : textRings) ring.offset = 0.0f;
+  const Pixels reference = frame(renderer, 12);
+  const Pixels again = frame(renderer, 12);
+  EXPECT_EQ(compare(reference, again).largest, 0);
+
+  // The quad nearest the middle of the screen moves right by half its width.
+  GlyphQuads& quads = renderer.scene->verseGeometry->quads;
+  ASSERT_GT(quads.count(), 1000);
+  GlyphVertex* nearest = quads.data();
+  for (int32_t q = 0; q < quads.count(); ++q) {
+    GlyphVertex* v = quads.data() + 4 * q;
+    if (std::hypot(v->x, v->y) < std::hypot(nearest->x, nearest->y)) nearest = v;
+  }
+  const float shift = 0.5f * (nearest[1].x - nearest[0].x);
+  for (int corner = 0; corner < 4; ++corner) nearest[corner].x += shift;
+  const Difference moved = compare(reference, frame(renderer, 12));
+  EXPECT_FALSE(samePicture(moved)) << describe(moved);
+  for (int corner = 0; corner < 4; ++corner) nearest[corner].x -= shift;
+
+  const Difference weaker = compare(reference, frame(renderer, 11));
+  EXPECT_FALSE(samePicture(weaker)) << describe(weaker);
+}
+
+// Over the same capture, the one-pass sum lands within one step per layer of the twelve blended
+// layers everywhere, on black and over the drawn frame where the sum saturates.
+TEST_F(FastPathTest, OnePassGlowMatchesTheTwelveLayers) {
+  Renderer renderer(640, 360, LightEffects | Stars, DrawPath::Fast);
+  ASSERT_TRUE(glowProgramReady());
+  clock.advance(2000);
+  glLoadIdentity();
+  gluLookAt(0.0, 0.0, 5.5, 0.0, 0.0, 0.0, 0.0, 1.0, 0.0);
+  renderer.update();
+  renderer.captureFrame();
+  for (const bool overScene : {false, true}) {
+    Pixels glows[2];
+    for (const DrawPath path : {DrawPath::Literal, DrawPath::Fast}) {
+      glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+      glLoadIdentity();
+      gluLookAt(0.0, 0.0, 5.5, 0.0, 0.0, 0.0, 0.0, 1.0, 0.0);
+      if (overScene) {
+        // Rings with nothing owed, so both drawings of the scene are the same.
+        for (TextRing& ring : textRings) ring.offset = 0.0f;
+        previousTime = renderer.seconds;
+        glPushMatrix();
+        renderer.scene->drawVerse();
+        renderer.scene->drawLogoAndTitle();
+        glPopMatrix();
+      }
+      renderer.drawPath = path;
+      renderer.drawGlow(12, 0.02f);
+      glows[path == DrawPath::Fast] = context.readRgb();
+    }
+    renderer.drawPath = DrawPath::Fast;
+    const Difference d = compare(glows[0], glows[1]);
+    EXPECT_LE(d.largest, 6) << (overScene ? "over the scene: " : "on black: ") << describe(d);
+    const auto lit =
+        std::count_if(glows[0].begin(), glows[0].end(), [](uint8_t v) { return v > 20; });
+    EXPECT_GT(lit, static_cast<long>(glows[0].size() / 20));
+  }
+}
+
+int32_t countCalls(const std::vector<testing::GlCall>& calls, const char* name) {
+  return static_cast<int32_t>(std::count_if(
+      calls.begin(), calls.end(), [&](const testing::GlCall& call) { return call.name == name; }));
+}
+
+// The fast path's calls do not grow with the number of glyphs: a few array draws per stage,
+// no matrix calls per glyph, and the client arrays handed back off as the star field leaves them.
+TEST_F(FastPathTest, CallsPerFrameDoNotGrowWithTheGlyphs) {
+  Renderer renderer(640, 360, LightEffects | Stars, DrawPath::Fast);
+  renderer.keyCommand('S');
+  clock.advance(700);
+  testing::startGlRecording();
+  renderer.renderFrame();
+  const auto calls = testing::stopGlRecording();
+  // Per drawing: three star layers, the rings, two frame-rate lines, title and shadow.
+  EXPECT_LE(countCalls(calls, "glDrawArrays"), 2 * 8);
+  // The two logos per drawing and the glow's quad.
+  EXPECT_LE(countCalls(calls, "glBegin"), 2 * 2 + 1);
+  for (const char* name : {"glPushMatrix", "glTranslatef", "glScalef", "glColor4f"}) {
+    EXPECT_LT(countCalls(calls, name), 40) << name;
+  }
+  EXPECT_FALSE(glIsEnabled(GL_VERTEX_ARRAY));
+  EXPECT_FALSE(glIsEnabled(GL_TEXTURE_COORD_ARRAY));
+  EXPECT_FALSE(glIsEnabled(GL_COLOR_ARRAY));
+
+  // The literal path for scale: thousands of each.
+  testing::resetSaverGlobals();
+  Renderer literal(640, 360, LightEffects | Stars, DrawPath::Literal);
+  clock.advance(700);
+  testing::startGlRecording();
+  literal.renderFrame();
+  EXPECT_GT(countCalls(testing::stopGlRecording(), "glBegin"), 2000);
+}
+
+}  // namespace
+}  // namespace marvolet
