@@ -1,5 +1,6 @@
 // Frame cost on the headless context: wall and CPU milliseconds per frame for the default
-// flags, without light effects, and for the verse stage alone; and the start-up time. With
+// flags, without light effects, and for the verse stage, the glow's capture and its layers
+// alone; and the start-up time. With
 // --compare, the fast and the literal drawing path on the same frames, side by side.
 #include <time.h>
 
@@ -235,6 +236,20 @@ int main(int argc, char** argv) {
       renderer.scene->drawVerse();
     });
     std::printf("%-11s %-26s %10.2f %10.2f\n", label, "verse stage alone", verse.wall, verse.cpu);
+
+    resetGlobals();
+    Renderer glowing(w, h, marvolet::LightEffects, path);
+    glowing.renderFrame();
+    const Cost capture = measure(frames, [&] {
+      glLoadIdentity();
+      gluLookAt(0.0, 0.0, 5.5, 0.0, 0.0, 0.0, 0.0, 1.0, 0.0);
+      glowing.update();
+      glowing.captureFrame();
+    });
+    std::printf("%-11s %-26s %10.2f %10.2f\n", label, "glow capture alone", capture.wall,
+                capture.cpu);
+    const Cost glow = measure(frames, [&] { glowing.drawGlow(12, 0.02f); });
+    std::printf("%-11s %-26s %10.2f %10.2f\n", label, "glow layers alone", glow.wall, glow.cpu);
   }
   return 0;
 }
