@@ -310,6 +310,41 @@ case_saver_two_monitors() {
   expect_exit_zero 15 "a mouse move on the second head"
 }
 
+# Pixels that differ between two screenshots taken $1 seconds apart.
+changes_over() {
+  import -window root "$work/before.png"
+  sleep "$1"
+  import -window root "$work/after.png"
+  local differing
+  differing=$(compare -metric AE "$work/before.png" "$work/after.png" null: 2>&1 || true)
+  echo "${differing%% *}"
+}
+
+# While the machine suspends (the display is dark) no frame is drawn, yet input still ends the
+# saver; after the resume the animation goes on.
+case_no_frames_while_suspended() {
+  start_saver /s
+  wait_for_window SaverWindow 30
+  wait_for_picture 60
+  local moving still
+  moving=$(changes_over 2)
+  [ "$moving" -gt 1000 ] || fail "the picture does not move while awake ($moving pixels changed)"
+  [ "$(helper power suspend)" = sent ] || fail "the helper found no saver window"
+  sleep 1  # a frame already under way may still land
+  still=$(changes_over 3)
+  [ "$still" = 0 ] || fail "frames were drawn while suspended ($still pixels changed)"
+  log "ok: no frame while suspended (awake: $moving pixels changed in 2 s; suspended: 0 in 3 s)"
+  [ "$(helper power resume)" = sent ] || fail "the helper found no saver window"
+  sleep 1
+  moving=$(changes_over 2)
+  [ "$moving" -gt 1000 ] || fail "the picture did not move again after the resume ($moving)"
+  log "ok: drawing again after the resume ($moving pixels changed in 2 s)"
+  helper power suspend >/dev/null
+  sleep 1
+  xdotool key x
+  expect_exit_zero 15 "a key press while suspended"
+}
+
 dialog_boxes() { helper dialog; }
 
 press_in_dialog() {
