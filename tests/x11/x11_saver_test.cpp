@@ -296,21 +296,6 @@ class TwoHeadsTest : public X11SaverTest {
   }
 };
 
-// Mean x of the lit pixels in columns [x0, x1), relative to x0.
-double litCentreX(const Capture& shot, int x0, int x1) {
-  double sum = 0, count = 0;
-  for (int y = 0; y < shot.height; ++y) {
-    for (int x = x0; x < x1; ++x) {
-      const uint32_t p = shot.at(x, y);
-      if (((p >> 16) & 0xFF) > 40 || ((p >> 8) & 0xFF) > 40 || (p & 0xFF) > 40) {
-        sum += x - x0;
-        count += 1;
-      }
-    }
-  }
-  return count > 0 ? sum / count : -1.0;
-}
-
 TEST_F(TwoHeadsTest, FullScreenShowsThePictureCentredOnEachHead) {
   movePointer(kHeadWidth + 100, 100);  // the mouse on the second head changes nothing
   start({"-s"});
@@ -328,13 +313,12 @@ TEST_F(TwoHeadsTest, FullScreenShowsThePictureCentredOnEachHead) {
   for (int head = 0; head < 2; ++head) {
     SCOPED_TRACE(head);
     const int left = head * kHeadWidth;
-    // The sphere's middle is lit on each head, and the picture's weight sits near its centre
-    // (the verse and the stars are not symmetric, so within 15 %): one picture spread over
-    // both heads would put it at the seam, 640 pixels away.
     EXPECT_GT(shot.litFraction(left + cx - 100, cy - 100, left + cx + 100, cy + 100), 0.05);
-    EXPECT_NEAR(litCentreX(shot, left, left + kHeadWidth), cx, kHeadWidth * 0.15);
   }
-  // The second head shows the first one's very frame, unscaled as the heads are alike.
+  // The second head shows the first one's very frame, unscaled as the heads are alike: each
+  // shows the whole picture, centred. One picture spread over both would show its left half on
+  // one head and its right half on the other. (Where the picture's weight lies depends on the
+  // scene's drifting parameters, so it is not measured.)
   size_t different = 0;
   for (int y = 0; y < kHeadHeight; ++y) {
     for (int x = 0; x < kHeadWidth; ++x) different += shot.at(x, y) != shot.at(x + kHeadWidth, y);
@@ -350,8 +334,14 @@ TEST_F(TwoHeadsTest, BorrowedWindowsStayOnePicture) {
   const Window target = createWindow(kHeadWidth - 200, 100, 400, 300, 0x000000);
   start({"-window-id", hex(target)});
   ASSERT_TRUE(drawsInto(target, 0.05));
+  // Two pictures, one per head, would make the window's halves alike.
   const Capture shot = capture(display_, target);
-  EXPECT_NEAR(litCentreX(shot, 0, shot.width), 200, 400 * 0.08);
+  ASSERT_EQ(shot.width, 400);
+  size_t different = 0;
+  for (int y = 0; y < shot.height; ++y) {
+    for (int x = 0; x < 200; ++x) different += shot.at(x, y) != shot.at(x + 200, y);
+  }
+  EXPECT_GT(different, static_cast<size_t>(200 * 300 / 20));
   saver_->sendSignal(SIGTERM);
   EXPECT_EQ(saver_->waitForExit(kExitMs), std::optional<int>(0));
 }
