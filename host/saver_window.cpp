@@ -13,11 +13,17 @@ void abandonSetup(SaverMode mode, SaverWindowSystem& system, const char* message
 }
 
 // Dispatches every pending message before each frame; returns when the quit message arrives.
+// A dark display gets no frames, only messages, so the closing rules still hold; the frame
+// clock runs on meanwhile and the animation resumes where the clock says.
 void runLoop(SaverWindowSystem& system) {
   for (;;) {
     const PumpResult pumped = system.pumpMessage();
     if (pumped == PumpResult::Quit) return;
     if (pumped == PumpResult::Dispatched) continue;
+    if (system.displayAsleep()) {
+      system.waitForMessage();
+      continue;
+    }
     if (system.renderFrame()) system.swapBuffers();
     const int32_t delay = system.frameDelay();
     system.sleep(delay > 0 ? static_cast<uint32_t>(delay) : 0u);

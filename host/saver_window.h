@@ -46,6 +46,12 @@ class SaverWindowSystem {
   virtual void showWindow() = 0;
   // Takes one pending message, dispatching it unless it is the quit message.
   virtual PumpResult pumpMessage() = 0;
+  // True while the display is off or the machine is suspending: nobody can see a frame.
+  virtual bool displayAsleep() = 0;
+  // Blocks until a message may be pending. A platform that must poll for the display's state
+  // returns after about a second without one.
+  virtual void waitForMessage() = 0;
+  // Composes the frame in the back buffer, every monitor's part of it; true means "present it".
   virtual bool renderFrame() = 0;
   virtual int32_t frameDelay() = 0;  // milliseconds
   virtual void swapBuffers() = 0;

@@ -1,7 +1,10 @@
 // The saver window on Win32: window class, WGL context, frame loop and window procedure.
 #include <new>
+#include <vector>
 
 #include "host/closing_rules.h"
+#include "host/monitor_copies.h"
+#include "host/monitor_layout.h"
 #include "host/saver_window.h"
 #include "host/win32_host.h"
 #include "render/renderer.h"
@@ -11,6 +14,49 @@ namespace {
 
 constexpr const char* kClassName = "OpenGL";
 constexpr const char* kWindowName = "SaverWindow";
+
+// GUID_CONSOLE_DISPLAY_STATE, spelt out so that no GUID library needs to be linked.
+const GUID kConsoleDisplayState = {
+    0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}};
+
+// Written by the window procedure from WM_POWERBROADCAST, read by the frame loop.
+bool displayOff = false;
+bool suspending = false;
+
+// Present from Windows Vista on; looked up at run time so the saver still starts without them.
+using RegisterPowerSettingNotificationFn = HPOWERNOTIFY(WINAPI*)(HANDLE, LPCGUID, DWORD);
+using UnregisterPowerSettingNotificationFn = BOOL(WINAPI*)(HPOWERNOTIFY);
+
+template <typename Function>
+Function user32Function(const char* name) {
+  HMODULE user32 = GetModuleHandleA("user32.dll");
+  if (user32 == nullptr) return nullptr;
+  return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(user32, name)));
+}
+
+BOOL CALLBACK addMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM list) {
+  MONITORINFO info = {};
+  info.cbSize = sizeof info;
+  if (GetMonitorInfoA(monitor, &info)) {
+    const RECT& r = info.rcMonitor;
+    reinterpret_cast<std::vector<Monitor>*>(list)->push_back(
+        {{r.left, r.top, r.right - r.left, r.bottom - r.top},
+         (info.dwFlags & MONITORINFOF_PRIMARY) != 0});
+  }
+  return TRUE;
+}
+
+// The window over the virtual screen, every monitor's rectangle in it. With one picture alone
+// (one monitor, or mirrored ones) the window is the primary screen at (0, 0), as it always was.
+SaverLayout virtualScreenLayout() {
+  const PixelRect primaryScreen = {0, 0, GetSystemMetrics(SM_CXSCREEN),
+                                   GetSystemMetrics(SM_CYSCREEN)};
+  std::vector<Monitor> monitors;
+  EnumDisplayMonitors(nullptr, nullptr, addMonitor, reinterpret_cast<LPARAM>(&monitors));
+  SaverLayout layout = layoutMonitors(monitors, primaryScreen);
+  if (layout.copies.empty()) layout = layoutMonitors({}, primaryScreen);
+  return layout;
+}
 
 class Win32WindowPort : public SaverWindowPort {
  public:
@@ -37,6 +83,13 @@ class Win32SaverWindowSystem : public SaverWindowSystem {
   Win32SaverWindowSystem(HWND parent, int showCommand)
       : parent_(parent), showCommand_(showCommand) {}
 
+  ~Win32SaverWindowSystem() override {
+    if (powerNotification_ == nullptr) return;
+    auto unregister =
+        user32Function<UnregisterPowerSettingNotificationFn>("UnregisterPowerSettingNotification");
+    if (unregister != nullptr) unregister(powerNotification_);
+  }
+
   bool registerClass() override {
     WNDCLASSA windowClass = {};
     windowClass.style = CS_OWNDC | CS_HREDRAW | CS_VREDRAW;
@@ -49,6 +102,7 @@ class Win32SaverWindowSystem : public SaverWindowSystem {
   bool createWindow() override {
     DWORD style = WS_POPUP | WS_VISIBLE;
     HWND parent = nullptr;
+    int32_t x = 0, y = 0;
     if (saverMode == Preview) {
       // The parent's size is taken once; later resizes of the preview are not followed.
       RECT rect = {0, 0, 0, 0};
@@ -57,13 +111,25 @@ class Win32SaverWindowSystem : public SaverWindowSystem {
       height_ = rect.bottom - rect.top;
       style = WS_CHILD | WS_VISIBLE;
       parent = parent_;
+      layout_ = layoutMonitors({}, {0, 0, width_, height_});
     } else {
-      width_ = GetSystemMetrics(SM_CXSCREEN);
-      height_ = GetSystemMetrics(SM_CYSCREEN);
+      layout_ = virtualScreenLayout();
+      x = layout_.window.x;
+      y = layout_.window.y;
+      width_ = layout_.window.width;
+      height_ = layout_.window.height;
     }
-    window_ = CreateWindowExA(0, kClassName, kWindowName, style, 0, 0, width_, height_, parent,
+    window_ = CreateWindowExA(0, kClassName, kWindowName, style, x, y, width_, height_, parent,
                               nullptr, instanceHandle, nullptr);
-    return window_ != nullptr;
+    if (window_ == nullptr) return false;
+    displayOff = false;
+    suspending = false;
+    auto registerFor =
+        user32Function<RegisterPowerSettingNotificationFn>("RegisterPowerSettingNotification");
+    if (registerFor != nullptr) {
+      powerNotification_ = registerFor(window_, &kConsoleDisplayState, DEVICE_NOTIFY_WINDOW_HANDLE);
+    }
+    return true;
   }
 
   void setScreenSaverRunning(bool running) override {
@@ -97,10 +163,16 @@ class Win32SaverWindowSystem : public SaverWindowSystem {
 
   void showError(const char* text) override { MessageBoxA(nullptr, text, "Error", MB_OK); }
 
+  // The renderer draws at the primary monitor's size, in its part of the window.
   bool createRenderer(RenderFlags flags) override {
-    renderer_ = new (std::nothrow) Renderer(width_, height_, flags);
+    const PixelRect picture = bottomUp(layout_.primary, layout_.window.height);
+    renderer_ = new (std::nothrow) Renderer(picture.width, picture.height, flags);
     currentRenderer = renderer_;
-    return renderer_ != nullptr;
+    if (renderer_ == nullptr) return false;
+    if (picture.x != 0 || picture.y != 0) {
+      renderer_->resize(picture.width, picture.height, picture.x, picture.y);
+    }
+    return true;
   }
 
   void showWindow() override { ShowWindow(window_, showCommand_); }
@@ -114,7 +186,18 @@ class Win32SaverWindowSystem : public SaverWindowSystem {
     return PumpResult::Dispatched;
   }
 
-  bool renderFrame() override { return renderer_->renderFrame(); }
+  bool displayAsleep() override { return displayOff || suspending; }
+
+  // Sent messages (WM_POWERBROADCAST among them) wake it as well as posted ones.
+  void waitForMessage() override {
+    MsgWaitForMultipleObjectsEx(0, nullptr, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+  }
+
+  bool renderFrame() override {
+    if (!renderer_->renderFrame()) return false;
+    copyToOtherMonitors(layout_);
+    return true;
+  }
   int32_t frameDelay() override { return renderer_->frameDelay; }
   void swapBuffers() override { SwapBuffers(deviceContext_); }
   void sleep(uint32_t milliseconds) override { Sleep(milliseconds); }
@@ -133,8 +216,10 @@ class Win32SaverWindowSystem : public SaverWindowSystem {
   HWND parent_;
   int showCommand_;
   HWND window_ = nullptr;
-  int32_t width_ = 0;
+  int32_t width_ = 0;  // the window, pixels
   int32_t height_ = 0;
+  SaverLayout layout_;
+  HPOWERNOTIFY powerNotification_ = nullptr;
   BOOL previousState_ = FALSE;
   HDC deviceContext_ = nullptr;
   PIXELFORMATDESCRIPTOR pixelFormatRequest_ = {};
@@ -184,6 +269,21 @@ LRESULT CALLBACK saverWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
     case WM_MOUSEMOVE:
       rules.mouseMoved();
       break;
+    case WM_POWERBROADCAST:
+      if (wParam == PBT_POWERSETTINGCHANGE) {
+        const auto* setting = reinterpret_cast<const POWERBROADCAST_SETTING*>(lParam);
+        if (setting != nullptr && IsEqualGUID(setting->PowerSetting, kConsoleDisplayState) &&
+            setting->DataLength >= sizeof(DWORD)) {
+          DWORD state = 0;  // 0 off, 1 on, 2 dimmed (still visible)
+          CopyMemory(&state, setting->Data, sizeof state);
+          displayOff = state == 0;
+        }
+      } else if (wParam == PBT_APMSUSPEND) {
+        suspending = true;
+      } else if (wParam == PBT_APMRESUMESUSPEND || wParam == PBT_APMRESUMEAUTOMATIC) {
+        suspending = false;
+      }
+      return TRUE;
     default:
       break;
   }

@@ -14,6 +14,9 @@ namespace marvolet {
 // Set by SIGTERM and SIGINT; the saver loop and the dialog end cleanly (exit code 0) when
 // they see it.
 extern volatile sig_atomic_t terminationRequested;
+// Becomes readable when a termination signal arrives, so a wait polling it ends at once; -1 if
+// the pipe could not be made.
+extern int terminationFd;
 
 // Set by the X error handler, which otherwise ignores the error: a window we draw into may be
 // destroyed by its owner at any moment, and the requests already on their way then fail.

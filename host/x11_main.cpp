@@ -1,7 +1,10 @@
 // Entry point of the X11 saver: parse the arguments, load the settings file, run one mode.
 #include <X11/Xlib.h>
 
+#include <fcntl.h>
 #include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 
@@ -13,15 +16,34 @@
 namespace marvolet {
 
 volatile sig_atomic_t terminationRequested = 0;
+int terminationFd = -1;
 bool xErrorSeen = false;
 
 namespace {
 
+int terminationWriteFd = -1;
+
 void onTerminationSignal(int) {
   terminationRequested = 1;
+  // Wakes a wait that began just before the flag was set; a full pipe already does that.
+  if (terminationWriteFd >= 0) {
+    const int savedErrno = errno;
+    ssize_t ignored = write(terminationWriteFd, "x", 1);
+    (void)ignored;
+    errno = savedErrno;
+  }
 }
 
 void installTerminationHandlers() {
+  int fds[2];
+  if (pipe(fds) == 0) {
+    for (int fd : fds) {
+      fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
+      fcntl(fd, F_SETFD, FD_CLOEXEC);
+    }
+    terminationFd = fds[0];
+    terminationWriteFd = fds[1];
+  }
   struct sigaction action {};
   action.sa_handler = onTerminationSignal;
   sigemptyset(&action.sa_mask);

@@ -4,14 +4,23 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/Xinerama.h>
+#include <X11/extensions/Xrandr.h>
+#include <X11/extensions/dpms.h>
 #include <X11/keysym.h>
+#include <poll.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <new>
+#include <vector>
 
 #include "host/closing_rules.h"
 #include "host/keysym_codes.h"
+#include "host/monitor_copies.h"
+#include "host/monitor_layout.h"
 #include "host/saver_window.h"
 #include "host/x11_host.h"
 #include "platform/clock.h"
@@ -24,6 +33,62 @@ constexpr int kTryWindowWidth = 800;  // -window's first size, pixels
 constexpr int kTryWindowHeight = 600;
 constexpr int kGrabAttempts = 20;  // another client may hold a grab for a moment
 constexpr uint32_t kGrabRetryMilliseconds = 50;
+constexpr uint32_t kDisplayStateMilliseconds = 1000;  // how often the DPMS state is read
+
+// Waits for `milliseconds`, or less when a termination signal arrives (or already has) or,
+// with `display` given, when the X connection has something to read.
+void waitInterruptibly(uint32_t milliseconds, Display* display) {
+  const uint32_t start = platform::milliseconds();
+  for (;;) {
+    if (terminationRequested) return;
+    const uint32_t spent = platform::milliseconds() - start;
+    if (spent >= milliseconds) return;
+    pollfd fds[2];
+    nfds_t count = 0;
+    if (terminationFd >= 0) fds[count++] = {terminationFd, POLLIN, 0};
+    if (display != nullptr) fds[count++] = {ConnectionNumber(display), POLLIN, 0};
+    const int ready = poll(fds, count, static_cast<int>(milliseconds - spent));
+    if (ready > 0) return;
+    if (ready < 0 && errno != EINTR) return;
+  }
+}
+
+// A forced frame delay in milliseconds, for tests that must catch the saver between frames.
+int32_t forcedFrameDelay() {
+  const char* text = std::getenv("MARVOLET_FRAME_DELAY_MS");
+  if (text == nullptr) return -1;
+  const long value = std::strtol(text, nullptr, 10);
+  return value > 0 && value <= 60000 ? static_cast<int32_t>(value) : -1;
+}
+
+// The monitors as RandR 1.5 lists them (with the primary marked), or as Xinerama does where it
+// finds more of them: a server that runs Xinerama over several screens (Xephyr, Xnest, old
+// multi-card set-ups) shows RandR only the first.
+std::vector<Monitor> queryMonitors(Display* display, Window root) {
+  std::vector<Monitor> randr;
+  int event = 0, error = 0, major = 0, minor = 0;
+  if (XRRQueryExtension(display, &event, &error) && XRRQueryVersion(display, &major, &minor) &&
+      (major > 1 || (major == 1 && minor >= 5))) {
+    int count = 0;
+    XRRMonitorInfo* info = XRRGetMonitors(display, root, True, &count);
+    for (int i = 0; info != nullptr && i < count; ++i) {
+      randr.push_back(
+          {{info[i].x, info[i].y, info[i].width, info[i].height}, info[i].primary != 0});
+    }
+    if (info != nullptr) XRRFreeMonitors(info);
+  }
+  std::vector<Monitor> xinerama;
+  if (XineramaQueryExtension(display, &event, &error) && XineramaIsActive(display)) {
+    int count = 0;
+    XineramaScreenInfo* heads = XineramaQueryScreens(display, &count);
+    for (int i = 0; heads != nullptr && i < count; ++i) {
+      xinerama.push_back(
+          {{heads[i].x_org, heads[i].y_org, heads[i].width, heads[i].height}, false});
+    }
+    if (heads != nullptr) XFree(heads);
+  }
+  return xinerama.size() > randr.size() ? xinerama : randr;
+}
 
 // A GL visual fit for the renderer: RGBA, double-buffered, with a depth buffer.
 bool suitableVisual(Display* display, XVisualInfo* info) {
@@ -65,7 +130,11 @@ class X11Saver : public SaverWindowSystem, public SaverWindowPort {
         showFps_(options.showFps),
         screen_(DefaultScreen(display)),
         root_(RootWindow(display, DefaultScreen(display))),
-        target_(options.mode == HackMode::Root ? root_ : options.windowId) {}
+        target_(options.mode == HackMode::Root ? root_ : options.windowId),
+        forcedDelay_(forcedFrameDelay()) {
+    int event = 0, error = 0;
+    hasDpms_ = DPMSQueryExtension(display_, &event, &error) && DPMSCapable(display_);
+  }
 
   ~X11Saver() override {
     if (visual_ != nullptr) XFree(visual_);
@@ -94,12 +163,14 @@ class X11Saver : public SaverWindowSystem, public SaverWindowPort {
     visual_ = chooseVisual(display_, screen_);
     if (visual_ == nullptr) return true;  // reported by choosePixelFormat
     const bool fullScreen = mode_ == HackMode::FullScreen;
-    width_ = DisplayWidth(display_, screen_);
-    height_ = DisplayHeight(display_, screen_);
-    if (!fullScreen) {
-      width_ = std::min(width_, kTryWindowWidth);
-      height_ = std::min(height_, kTryWindowHeight);
+    if (fullScreen) {
+      layout_ = screenLayout(DisplayWidth(display_, screen_), DisplayHeight(display_, screen_));
+    } else {
+      layout_.window = {0, 0, std::min(DisplayWidth(display_, screen_), kTryWindowWidth),
+                        std::min(DisplayHeight(display_, screen_), kTryWindowHeight)};
     }
+    width_ = layout_.window.width;
+    height_ = layout_.window.height;
     XSetWindowAttributes attributes{};
     unsigned long mask = CWColormap | CWBackPixel | CWBorderPixel | CWEventMask;
     colormap_ = XCreateColormap(display_, root_, visual_->visual, AllocNone);
@@ -113,9 +184,9 @@ class X11Saver : public SaverWindowSystem, public SaverWindowPort {
       attributes.event_mask |= ButtonPressMask | PointerMotionMask | FocusChangeMask;
       mask |= CWOverrideRedirect;
     }
-    window_ = XCreateWindow(display_, root_, 0, 0, static_cast<unsigned>(width_),
-                            static_cast<unsigned>(height_), 0, visual_->depth, InputOutput,
-                            visual_->visual, mask, &attributes);
+    window_ = XCreateWindow(display_, root_, layout_.window.x, layout_.window.y,
+                            static_cast<unsigned>(width_), static_cast<unsigned>(height_), 0,
+                            visual_->depth, InputOutput, visual_->visual, mask, &attributes);
     if (window_ == None) return false;
     ownsWindow_ = true;
     drawable_ = window_;
@@ -158,10 +229,15 @@ class X11Saver : public SaverWindowSystem, public SaverWindowPort {
   }
 
   bool createRenderer(RenderFlags flags) override {
-    renderer_ = new (std::nothrow) Renderer(width_, height_, flags);
+    const PixelRect picture = primaryViewport();
+    renderer_ = new (std::nothrow) Renderer(picture.width, picture.height, flags);
     currentRenderer = renderer_;
-    if (renderer_ != nullptr && showFps_) renderer_->keyCommand('S');
-    return renderer_ != nullptr;
+    if (renderer_ == nullptr) return false;
+    if (picture.x != 0 || picture.y != 0) {
+      renderer_->resize(picture.width, picture.height, picture.x, picture.y);
+    }
+    if (showFps_) renderer_->keyCommand('S');
+    return true;
   }
 
   void showWindow() override {
@@ -195,10 +271,30 @@ class X11Saver : public SaverWindowSystem, public SaverWindowPort {
     return PumpResult::Empty;
   }
 
-  bool renderFrame() override { return renderer_->renderFrame(); }
-  int32_t frameDelay() override { return renderer_->frameDelay; }
+  // DPMS is read at most once a second; a server without it never sleeps.
+  bool displayAsleep() override {
+    if (!hasDpms_) return false;
+    const uint32_t now = platform::milliseconds();
+    if (dpmsRead_ && now - dpmsReadAt_ < kDisplayStateMilliseconds) return dpmsAsleep_;
+    dpmsRead_ = true;
+    dpmsReadAt_ = now;
+    CARD16 level = DPMSModeOn;
+    BOOL enabled = False;
+    dpmsAsleep_ = DPMSInfo(display_, &level, &enabled) && enabled && level != DPMSModeOn;
+    return dpmsAsleep_;
+  }
+
+  void waitForMessage() override { waitInterruptibly(kDisplayStateMilliseconds, display_); }
+
+  bool renderFrame() override {
+    if (!renderer_->renderFrame()) return false;
+    copyToOtherMonitors(layout_);
+    return true;
+  }
+  int32_t frameDelay() override { return forcedDelay_ > 0 ? forcedDelay_ : renderer_->frameDelay; }
   void swapBuffers() override { glXSwapBuffers(display_, drawable_); }
-  void sleep(uint32_t milliseconds) override { platform::sleepMilliseconds(milliseconds); }
+  // A termination signal ends the pause at once, not after it.
+  void sleep(uint32_t milliseconds) override { waitInterruptibly(milliseconds, nullptr); }
 
   void deleteRenderer() override {
     delete renderer_;
@@ -247,6 +343,21 @@ class X11Saver : public SaverWindowSystem, public SaverWindowPort {
   }
 
   bool borrowed() const { return mode_ == HackMode::Root || mode_ == HackMode::WindowId; }
+
+  // Full screen over every monitor. One picture alone (one monitor, or mirrored ones) covers
+  // the whole X screen as it always did.
+  SaverLayout screenLayout(int screenWidth, int screenHeight) {
+    const PixelRect screen = {0, 0, screenWidth, screenHeight};
+    SaverLayout layout = layoutMonitors(queryMonitors(display_, root_), screen);
+    if (layout.copies.empty()) layout = layoutMonitors({}, screen);
+    return layout;
+  }
+
+  // Where the renderer draws inside the drawable, as glViewport takes it.
+  PixelRect primaryViewport() const {
+    if (mode_ != HackMode::FullScreen) return {0, 0, width_, height_};
+    return bottomUp(layout_.primary, layout_.window.height);
+  }
 
   bool targetExists() {
     XWindowAttributes attributes;
@@ -301,7 +412,7 @@ class X11Saver : public SaverWindowSystem, public SaverWindowPort {
     XSetInputFocus(display_, window_, RevertToParent, CurrentTime);
     bool keyboard = false, pointer = false;
     for (int attempt = 0; attempt < kGrabAttempts && !(keyboard && pointer); ++attempt) {
-      if (attempt > 0) platform::sleepMilliseconds(kGrabRetryMilliseconds);
+      if (attempt > 0) waitInterruptibly(kGrabRetryMilliseconds, nullptr);
       if (!keyboard) {
         keyboard = XGrabKeyboard(display_, window_, True, GrabModeAsync, GrabModeAsync,
                                  CurrentTime) == GrabSuccess;
@@ -400,8 +511,18 @@ class X11Saver : public SaverWindowSystem, public SaverWindowPort {
 
   void followSize(const XConfigureEvent& configure) {
     if (configure.window == root_ && mode_ == HackMode::FullScreen) {
-      XMoveResizeWindow(display_, window_, 0, 0, static_cast<unsigned>(configure.width),
-                        static_cast<unsigned>(configure.height));
+      // The monitors may have moved with the screen's size: lay them out afresh.
+      layout_ = screenLayout(configure.width, configure.height);
+      width_ = layout_.window.width;
+      height_ = layout_.window.height;
+      XMoveResizeWindow(display_, window_, layout_.window.x, layout_.window.y,
+                        static_cast<unsigned>(width_), static_cast<unsigned>(height_));
+      if (renderer_ != nullptr) {
+        const PixelRect picture = primaryViewport();
+        renderer_->resize(picture.width, picture.height, picture.x, picture.y);
+      }
+    } else if (mode_ == HackMode::FullScreen) {
+      return;  // our own window follows the layout, not the other way round
     } else if (configure.window == target_ && drawable_ != target_ && window_ != None) {
       XResizeWindow(display_, window_, static_cast<unsigned>(configure.width),
                     static_cast<unsigned>(configure.height));
@@ -429,8 +550,14 @@ class X11Saver : public SaverWindowSystem, public SaverWindowPort {
   Atom deleteWindowAtom_ = None;
   GLXContext context_ = nullptr;
   Renderer* renderer_ = nullptr;
-  int width_ = 0;  // pixels
+  int width_ = 0;  // the drawable's size, pixels
   int height_ = 0;
+  SaverLayout layout_;  // FullScreen: the window over every monitor and the copies
+  int32_t forcedDelay_;
+  bool hasDpms_ = false;
+  bool dpmsRead_ = false;
+  uint32_t dpmsReadAt_ = 0;
+  bool dpmsAsleep_ = false;
   bool closePending_ = false;
   bool quit_ = false;
   bool windowGone_ = false;

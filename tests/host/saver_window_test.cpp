@@ -19,6 +19,10 @@ class FakeWindowSystem : public SaverWindowSystem {
   std::deque<PumpResult> queue;  // messages pending before the frames start
   int framesBeforeQuit = 1;
   int32_t delay = 60;
+  // Answers of displayAsleep in turn; awake once they run out.
+  std::deque<bool> asleep;
+  // Messages that arrive during each wait, in turn.
+  std::deque<std::deque<PumpResult>> arrivals;
 
   bool registerClass() override { return step("registerClass"); }
   bool createWindow() override { return step("createWindow"); }
@@ -47,6 +51,18 @@ class FakeWindowSystem : public SaverWindowSystem {
       return PumpResult::Quit;
     }
     return PumpResult::Empty;
+  }
+  bool displayAsleep() override {
+    if (asleep.empty()) return false;
+    const bool dark = asleep.front();
+    asleep.pop_front();
+    return dark;
+  }
+  void waitForMessage() override {
+    log.push_back("wait");
+    if (arrivals.empty()) return;
+    for (PumpResult message : arrivals.front()) queue.push_back(message);
+    arrivals.pop_front();
   }
   bool renderFrame() override {
     log.push_back("frame");
@@ -110,6 +126,35 @@ TEST(SaverWindowLife, QuitEndsTheLoopAtOnce) {
   runSaverWindowWith(Saver, 0, system);
   EXPECT_EQ(system.queue.size(), 1u);  // the message behind the quit is not taken
   EXPECT_EQ(std::count(system.log.begin(), system.log.end(), "frame"), 0);
+}
+
+TEST(SaverWindowLife, ADarkDisplayGetsNoFramesButItsMessagesAndWakesToDrawAgain) {
+  FakeWindowSystem system;
+  // Dark for three checks: a wait with nothing, a wait that brings a mouse move, then
+  // (still dark) a wait with nothing; then the display is back for two frames.
+  system.asleep = {true, true, true};
+  system.arrivals = {{}, {PumpResult::Dispatched}, {}};
+  system.framesBeforeQuit = 5;  // counts the empty queues: three dark ones and two frames
+  runSaverWindowWith(Saver, 6, system);
+  const Log expectedLoop = {"wait",     "wait",  "dispatch", "wait",     "frame", "swap",
+                            "sleep 60", "frame", "swap",     "sleep 60", "quit"};
+  const auto show = std::find(system.log.begin(), system.log.end(), "show");
+  ASSERT_NE(show, system.log.end());
+  EXPECT_EQ(Log(show + 1, system.log.end()),
+            concat(expectedLoop, {"deleteRenderer", "releaseCurrent", "releaseDC", "deleteContext",
+                                  "running off"}));
+}
+
+TEST(SaverWindowLife, AClosingMessageWhileDarkEndsTheSaverWithoutAFrame) {
+  FakeWindowSystem system;
+  system.asleep = {true, true, true, true};
+  system.arrivals = {{}, {PumpResult::Dispatched, PumpResult::Quit}};
+  runSaverWindowWith(Saver, 6, system);
+  EXPECT_EQ(std::count(system.log.begin(), system.log.end(), "frame"), 0);
+  EXPECT_EQ(std::count(system.log.begin(), system.log.end(), "sleep 60"), 0);
+  const Log teardown = {"quit",      "deleteRenderer", "releaseCurrent",
+                        "releaseDC", "deleteContext",  "running off"};
+  EXPECT_EQ(Log(system.log.end() - 6, system.log.end()), teardown);
 }
 
 TEST(SaverWindowLife, RegisterFailureShowsBoxAndDoesNothingElse) {

@@ -11,7 +11,7 @@
 # password-library stand-in), WINE_TEMPLATE (template prefix folder), WINE_WORK (scratch root).
 set -euo pipefail
 
-readonly SCREEN_W=800 SCREEN_H=600
+SCREEN_W=800 SCREEN_H=600
 readonly SCR_WIN='C:\saver\marvolet.scr'
 readonly OWN_KEY='HKCU\Software\Orvane\Quenby'
 readonly SHARED_KEY='HKCU\Software\Microsoft\Windows\CurrentVersion\Screen Savers'
@@ -38,7 +38,7 @@ as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
 
 install_missing() {
   local missing=() pair
-  for pair in wine:wine Xvfb:xvfb xdotool:xdotool import:imagemagick; do
+  for pair in wine:wine Xvfb:xvfb Xephyr:xserver-xephyr xdotool:xdotool import:imagemagick; do
     command -v "${pair%%:*}" >/dev/null 2>&1 || missing+=("${pair#*:}")
   done
   # Debian's 64-bit loader is not on PATH; the wine launcher finds it there.
@@ -54,9 +54,11 @@ install_missing() {
 
 work=""
 xvfb_pid=""
+xephyr_pid=""
 cleanup() {
   set +e
   if [ -n "${WINEPREFIX:-}" ] && [ -d "$WINEPREFIX" ]; then wineserver -k >/dev/null 2>&1; fi
+  if [ -n "$xephyr_pid" ]; then kill "$xephyr_pid" >/dev/null 2>&1; wait "$xephyr_pid" 2>/dev/null; fi
   if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" >/dev/null 2>&1; wait "$xvfb_pid" 2>/dev/null; fi
   if [ -n "$work" ] && [ -z "${KEEP_WORK:-}" ]; then rm -rf "$work"; fi
 }
@@ -80,6 +82,24 @@ start_display() {
   export DISPLAY=":$(head -n 1 "$work/display")"
 }
 
+# Two 1280 x 720 heads side by side: Xephyr under Xinerama, shown on an Xvfb of its own. Xephyr's
+# RandR reports only the first head and Wine would then believe it, so RandR is switched off and
+# Wine reads the heads from Xinerama.
+readonly HEAD_W=1280 HEAD_H=720
+start_two_heads() {
+  SCREEN_W=$((2 * HEAD_W)) SCREEN_H=$HEAD_H start_display
+  Xephyr -displayfd 3 +xinerama -extension RANDR -screen "${HEAD_W}x${HEAD_H}x24" \
+    -screen "${HEAD_W}x${HEAD_H}x24" -nolisten tcp 3>"$work/nested" >"$work/xephyr.log" 2>&1 &
+  xephyr_pid=$!
+  local i
+  for i in $(seq 150); do
+    [ -s "$work/nested" ] && break
+    sleep 0.1
+  done
+  [ -s "$work/nested" ] || fail "Xephyr did not start: $(tail -n 5 "$work/xephyr.log")"
+  export DISPLAY=":$(head -n 1 "$work/nested")"
+}
+
 # A private copy of the template, with the saver in C:\saver.
 new_prefix() {
   [ -f "$WINE_TEMPLATE/system.reg" ] || fail "no template prefix at $WINE_TEMPLATE (run prepare)"
@@ -92,7 +112,7 @@ new_prefix() {
 setup_case() {
   install_missing
   make_work
-  start_display
+  if [ "$name" = saver_two_monitors ]; then start_two_heads; else start_display; fi
   new_prefix
   # The start cursor is read when the saver window is created.
   xdotool mousemove $((SCREEN_W / 2)) $((SCREEN_H / 2))
@@ -252,6 +272,77 @@ case_silent_switches() {
     done
     expect_exit_zero 1 "switch \"$switch\""
   done
+}
+
+# Mean brightness (0 to 1) of a WxH+X+Y region of a screenshot.
+brightness() { convert "$1" -crop "$2" +repage -colorspace Gray -format '%[fx:mean]' info:; }
+
+# /s on two heads: one window over both, the picture centred on each (the second head shows the
+# first one's frame), and a key ends it with 0.
+case_saver_two_monitors() {
+  start_saver /s
+  wait_for_window SaverWindow 30
+  local rect
+  rect=$(helper saver-rect)
+  [ "$rect" = "rect 0 0 $((2 * HEAD_W)) $HEAD_H" ] ||
+    fail "saver window is \"$rect\", not both heads"
+  log "ok: one saver window covers both heads"
+  wait_for_picture 60
+  sleep 2
+  import -window root "$work/shot.png"
+  convert "$work/shot.png" -crop "${HEAD_W}x${HEAD_H}+0+0" +repage "$work/left.png"
+  convert "$work/shot.png" -crop "${HEAD_W}x${HEAD_H}+${HEAD_W}+0" +repage "$work/right.png"
+  local head centre differing
+  for head in left right; do
+    centre=$(brightness "$work/$head.png" "200x200+$((HEAD_W / 2 - 100))+$((HEAD_H / 2 - 100))")
+    awk -v c="$centre" 'BEGIN { exit !(c > 0.02) }' || fail "the $head head's centre is black ($centre)"
+    log "ok: the $head head's centre is lit (mean $centre)"
+  done
+  # The same frame on both heads: each shows the whole picture, centred. One picture spread over
+  # both would show its left half on one head and its right half on the other. (How bright the
+  # middle is compared with the edges depends on the scene's drifting parameters.)
+  differing=$(compare -metric AE -fuzz 2% "$work/left.png" "$work/right.png" null: 2>&1 || true)
+  [ "${differing%% *}" -lt $((HEAD_W * HEAD_H / 100)) ] 2>/dev/null ||
+    fail "the heads show different pictures ($differing pixels differ)"
+  log "ok: both heads show the same frame ($differing pixels differ)"
+  [ -n "${SHOT_TO:-}" ] && cp "$work/shot.png" "$SHOT_TO"
+  xdotool mousemove $((HEAD_W + HEAD_W / 2)) $((HEAD_H / 2))
+  expect_exit_zero 15 "a mouse move on the second head"
+}
+
+# Pixels that differ between two screenshots taken $1 seconds apart.
+changes_over() {
+  import -window root "$work/before.png"
+  sleep "$1"
+  import -window root "$work/after.png"
+  local differing
+  differing=$(compare -metric AE "$work/before.png" "$work/after.png" null: 2>&1 || true)
+  echo "${differing%% *}"
+}
+
+# While the machine suspends (the display is dark) no frame is drawn, yet input still ends the
+# saver; after the resume the animation goes on.
+case_no_frames_while_suspended() {
+  start_saver /s
+  wait_for_window SaverWindow 30
+  wait_for_picture 60
+  local moving still
+  moving=$(changes_over 2)
+  [ "$moving" -gt 1000 ] || fail "the picture does not move while awake ($moving pixels changed)"
+  [ "$(helper power suspend)" = sent ] || fail "the helper found no saver window"
+  sleep 1  # a frame already under way may still land
+  still=$(changes_over 3)
+  [ "$still" = 0 ] || fail "frames were drawn while suspended ($still pixels changed)"
+  log "ok: no frame while suspended (awake: $moving pixels changed in 2 s; suspended: 0 in 3 s)"
+  [ "$(helper power resume)" = sent ] || fail "the helper found no saver window"
+  sleep 1
+  moving=$(changes_over 2)
+  [ "$moving" -gt 1000 ] || fail "the picture did not move again after the resume ($moving)"
+  log "ok: drawing again after the resume ($moving pixels changed in 2 s)"
+  helper power suspend >/dev/null
+  sleep 1
+  xdotool key x
+  expect_exit_zero 15 "a key press while suspended"
 }
 
 dialog_boxes() { helper dialog; }

@@ -7,6 +7,9 @@
 //       "alive <0|1>" after hold-ms (the saver must still run), then destroys the parent and
 //       reports "exit <code>" when the saver ends (or "exit timeout").
 //   wine_helper post-close          Posts WM_CLOSE to the saver window; "posted" or "no-window".
+//   wine_helper power <suspend|resume>
+//       Sends the saver window WM_POWERBROADCAST with PBT_APMSUSPEND or PBT_APMRESUMESUSPEND,
+//       as the platform does around a sleep; "sent" or "no-window".
 //   wine_helper saver-rect          "rect <left> <top> <width> <height>" of the saver window.
 //   wine_helper dialog              "boxes <1001> <1002> <1003>" check states of the dialog.
 //   wine_helper click <id>          Clicks a control of the dialog as the user would.
@@ -133,6 +136,16 @@ int postClose() {
   return 0;
 }
 
+int power(const std::string& what) {
+  HWND saver = findSaverWindow();
+  if (saver == nullptr) return 1;
+  const WPARAM event = what == "suspend" ? PBT_APMSUSPEND : PBT_APMRESUMESUSPEND;
+  DWORD_PTR result = 0;
+  SendMessageTimeoutA(saver, WM_POWERBROADCAST, event, 0, SMTO_NORMAL, kWaitLimitMs, &result);
+  report("sent");
+  return 0;
+}
+
 int saverRect() {
   HWND saver = findSaverWindow();
   if (saver == nullptr) return 1;
@@ -178,6 +191,7 @@ int main(int argc, char** argv) {
   }
   if (command == "post-close") return postClose();
   if (command == "saver-rect") return saverRect();
+  if (command == "power" && argc == 3) return power(argv[2]);
   if (command == "dialog") return dialogBoxes();
   if (command == "click" && argc == 3) return clickControl(std::atoi(argv[2]));
   if (command == "platform") return platform();

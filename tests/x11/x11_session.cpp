@@ -80,20 +80,46 @@ void ChildProcess::sendSignal(int signal) {
   if (running()) kill(pid_, signal);
 }
 
-VirtualDisplay::VirtualDisplay(int width, int height) : width_(width), height_(height) {
+VirtualDisplay::VirtualDisplay(int width, int height)
+    : VirtualDisplay(
+          width, height,
+          {"Xvfb", "-screen", "0", std::to_string(width) + "x" + std::to_string(height) + "x24"},
+          nullptr) {}
+
+std::unique_ptr<VirtualDisplay> VirtualDisplay::nested(int heads, int width, int height) {
+  auto host = std::make_unique<VirtualDisplay>(width * heads, height);
+  if (!host->ready()) return host;
+  std::vector<std::string> server = {"Xephyr", "+xinerama"};
+  for (int i = 0; i < heads; ++i) {
+    server.push_back("-screen");
+    server.push_back(std::to_string(width) + "x" + std::to_string(height) + "x24");
+  }
+  std::unique_ptr<VirtualDisplay> display(
+      new VirtualDisplay(width * heads, height, server, host->name().c_str()));
+  display->host_ = std::move(host);
+  return display;
+}
+
+VirtualDisplay::VirtualDisplay(int width, int height, const std::vector<std::string>& server,
+                               const char* hostDisplay)
+    : width_(width), height_(height) {
   int fds[2];
   if (pipe(fds) != 0) return;
   server_ = fork();
   if (server_ == 0) {
     close(fds[0]);
-    const std::string fd = std::to_string(fds[1]);
-    const std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x24";
-    execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(), "-nolisten",
-           "tcp", "-noreset", static_cast<char*>(nullptr));
+    if (hostDisplay != nullptr) setenv("DISPLAY", hostDisplay, 1);
+    std::vector<std::string> argv = server;
+    for (const char* arg : {"-displayfd", "", "-nolisten", "tcp", "-noreset"}) argv.push_back(arg);
+    argv[server.size() + 1] = std::to_string(fds[1]);
+    std::vector<char*> args;
+    for (std::string& arg : argv) args.push_back(arg.data());
+    args.push_back(nullptr);
+    execvp(args[0], args.data());
     _exit(127);
   }
   close(fds[1]);
-  // Xvfb writes its display number once it accepts connections.
+  // The server writes its display number once it accepts connections.
   std::string number;
   const auto deadline =
       std::chrono::steady_clock::now() + std::chrono::milliseconds(kServerStartMs);

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -44,6 +45,9 @@ class ChildProcess {
 class VirtualDisplay {
  public:
   VirtualDisplay(int width, int height);
+  // Xephyr with `heads` screens of width x height side by side under Xinerama, itself shown on
+  // an Xvfb of its own: Xvfb alone cannot place Xinerama heads next to each other.
+  static std::unique_ptr<VirtualDisplay> nested(int heads, int width, int height);
   ~VirtualDisplay();
   VirtualDisplay(const VirtualDisplay&) = delete;
   VirtualDisplay& operator=(const VirtualDisplay&) = delete;
@@ -56,8 +60,11 @@ class VirtualDisplay {
   int height() const { return height_; }
 
  private:
+  VirtualDisplay(int width, int height, const std::vector<std::string>& server,
+                 const char* hostDisplay);
   int width_;
   int height_;
+  std::unique_ptr<VirtualDisplay> host_;  // the Xvfb under a nested server
   pid_t server_ = -1;
   std::string name_;
   Display* display_ = nullptr;
