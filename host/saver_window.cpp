@@ -1,6 +1,8 @@
 // Set-up, loop and teardown of the saver window.
 #include "host/saver_window.h"
 
+#include <cstdlib>
+
 namespace marvolet {
 namespace {
 
@@ -62,6 +64,10 @@ void runSaverWindowWith(SaverMode mode, RenderFlags flags, SaverWindowSystem& sy
   system.releaseDeviceContext();
   system.deleteContext();
   if (mode == Saver) system.setScreenSaverRunning(false);
+}
+
+DrawPath saverDrawPath() {
+  return drawPathFromName(std::getenv("MARVOLET_DRAW_PATH"));
 }
 
 }  // namespace marvolet

@@ -67,4 +67,8 @@ class SaverWindowSystem {
 // was set up and return.
 void runSaverWindowWith(SaverMode mode, RenderFlags flags, SaverWindowSystem& system);
 
+// The drawing path a saver's renderer uses: MARVOLET_DRAW_PATH=literal selects the reference
+// path (a GL call per glyph, the glow layer by layer), for comparing the two on a real display.
+DrawPath saverDrawPath();
+
 }  // namespace marvolet

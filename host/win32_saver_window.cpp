@@ -166,7 +166,7 @@ class Win32SaverWindowSystem : public SaverWindowSystem {
   // The renderer draws at the primary monitor's size, in its part of the window.
   bool createRenderer(RenderFlags flags) override {
     const PixelRect picture = bottomUp(layout_.primary, layout_.window.height);
-    renderer_ = new (std::nothrow) Renderer(picture.width, picture.height, flags);
+    renderer_ = new (std::nothrow) Renderer(picture.width, picture.height, flags, saverDrawPath());
     currentRenderer = renderer_;
     if (renderer_ == nullptr) return false;
     if (picture.x != 0 || picture.y != 0) {

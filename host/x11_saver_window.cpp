@@ -24,6 +24,7 @@
 #include "host/saver_window.h"
 #include "host/x11_host.h"
 #include "platform/clock.h"
+#include "platform/gl_proc_address.h"
 #include "render/renderer.h"
 
 namespace marvolet {
@@ -229,8 +230,12 @@ class X11Saver : public SaverWindowSystem, public SaverWindowPort {
   }
 
   bool createRenderer(RenderFlags flags) override {
+    // GLX's lookup, for the GL functions beyond 1.1 the renderer may use (the one-pass glow).
+    platform::setGlProcAddressSource([](const char* name) -> void* {
+      return reinterpret_cast<void*>(glXGetProcAddressARB(reinterpret_cast<const GLubyte*>(name)));
+    });
     const PixelRect picture = primaryViewport();
-    renderer_ = new (std::nothrow) Renderer(picture.width, picture.height, flags);
+    renderer_ = new (std::nothrow) Renderer(picture.width, picture.height, flags, saverDrawPath());
     currentRenderer = renderer_;
     if (renderer_ == nullptr) return false;
     if (picture.x != 0 || picture.y != 0) {

@@ -1,8 +1,6 @@
 // Renderer construction, the frame sequence, the frame clock with its adaptive delay, and keys.
 #include "render/renderer.h"
 
-#include <cstring>
-
 #include "platform/clock.h"
 #include "render/gl.h"
 #include "render/glow_program.h"
@@ -44,10 +42,6 @@ void setProjection(int32_t x, int32_t y, int32_t width, int32_t height) {
 }
 
 }  // namespace
-
-DrawPath drawPathFromName(const char* name) {
-  return name != nullptr && std::strcmp(name, "literal") == 0 ? DrawPath::Literal : DrawPath::Fast;
-}
 
 Renderer::Renderer(int32_t width_, int32_t height_, RenderFlags flags_, DrawPath path)
     : scene(nullptr),

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 
 namespace marvolet {
 
@@ -19,7 +20,9 @@ constexpr RenderFlags Stars = 4;         // the star field is initialised and mo
 // as the reference picture is defined. Both give the same picture.
 enum class DrawPath : uint8_t { Fast, Literal };
 // "literal" selects Literal; anything else, null included, Fast.
-DrawPath drawPathFromName(const char* name);
+inline DrawPath drawPathFromName(const char* name) {
+  return name != nullptr && std::strcmp(name, "literal") == 0 ? DrawPath::Literal : DrawPath::Fast;
+}
 
 class Renderer {
  public:
