@@ -22,13 +22,12 @@ bash scripts/install-packages.sh cmake ninja-build g++ pkgconf dpkg-dev file lin
 
 log "building the X11 saver in $build"
 rm -rf "$build"
-# Debian's hardening flags, as its own packages are built with.
-export DEB_BUILD_MAINT_OPTIONS=hardening=+all
-CFLAGS="$(dpkg-buildflags --get CFLAGS) $(dpkg-buildflags --get CPPFLAGS)"
-CXXFLAGS="$(dpkg-buildflags --get CXXFLAGS) $(dpkg-buildflags --get CPPFLAGS)"
-LDFLAGS=$(dpkg-buildflags --get LDFLAGS)
-export CFLAGS CXXFLAGS LDFLAGS
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DMARVOLET_BUILD_TESTS=OFF \
+# Debian's hardening flags, as its own packages are built with; for this configure only, since
+# the Windows cross build must not see them.
+flags() { DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get "$1"; }
+env CFLAGS="$(flags CFLAGS) $(flags CPPFLAGS)" CXXFLAGS="$(flags CXXFLAGS) $(flags CPPFLAGS)" \
+  LDFLAGS="$(flags LDFLAGS)" \
+  cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DMARVOLET_BUILD_TESTS=OFF \
   -DMARVOLET_BUILD_TOOLS=OFF -DMARVOLET_BUILD_X11=ON
 cmake --build "$build" -j "$jobs"
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
@@ -58,7 +57,7 @@ if [[ "${MARVOLET_SKIP_WINDOWS:-0}" != 1 ]]; then
   cp "$jpeg_src/README.ijg" "$stage/licences/libjpeg-turbo-README.ijg.txt"
   # libstdc++ and libgcc are linked in under GPL-3 with the GCC Runtime Library Exception; the
   # start-up code and import libraries come from the mingw-w64 runtime.
-  sed -n '/^GCC RUNTIME LIBRARY EXCEPTION/,/copyleft requirements of the license of GCC\./p' \
+  sed -n '/^GCC RUNTIME LIBRARY EXCEPTION/,/^requirements of the license of GCC\./p' \
     /usr/share/doc/gcc-mingw-w64-base/copyright >"$stage/licences/gcc-runtime-library-exception.txt"
   [[ -s "$stage/licences/gcc-runtime-library-exception.txt" ]] || {
     echo "the GCC Runtime Library Exception was not found in gcc-mingw-w64-base's copyright" >&2
