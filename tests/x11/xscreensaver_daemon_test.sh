@@ -53,7 +53,10 @@ echo "settings page: valid, ${#page_args[@]} arguments parse, DTD takes $shipped
 work=$(mktemp -d "${TMPDIR:-/tmp}/marvolet-xss.XXXXXX")
 xvfb_pid=""
 daemon_pid=""
+hack_pid=""
 cleanup() {
+  # A hack that failed the test by not ending must not outlive it.
+  if [[ -n "$hack_pid" ]] && kill -0 "$hack_pid" 2>/dev/null; then kill -KILL "$hack_pid" || true; fi
   if [[ -n "$daemon_pid" ]] && kill -0 "$daemon_pid" 2>/dev/null; then
     xss -exit >/dev/null 2>&1 || kill "$daemon_pid" 2>/dev/null || true
     wait "$daemon_pid" 2>/dev/null || true
@@ -85,12 +88,14 @@ dir=$(dirname "$0")
 "$dir/marvolet" "$@" &
 child=$!
 echo "$child" >"$dir/hack.pid"
-trap 'kill -TERM "$child" 2>/dev/null' TERM INT HUP
+trap 'echo "$EPOCHREALTIME" >"$dir/hack.term"; kill -TERM "$child" 2>/dev/null' TERM INT HUP
 # A trap interrupts wait with 128+signal while the child may still run; the last wait gives the
 # child's own status.
 while kill -0 "$child" 2>/dev/null; do wait "$child"; done
 wait "$child"
-echo $? >"$dir/hack.status.tmp"
+status=$?
+echo "$EPOCHREALTIME" >"$dir/hack.end"
+echo "$status" >"$dir/hack.status.tmp"
 mv "$dir/hack.status.tmp" "$dir/hack.status"
 EOF
 chmod 755 "$work" "$work/hack"
@@ -156,21 +161,31 @@ awk -v b="$brightness" 'BEGIN { exit !(b > 0.02) }' ||
   fail "the middle of the screen stays black (mean $brightness)"
 echo "hack pid $hack_pid draws in $window; middle of the screen: mean brightness $brightness"
 
-started=$(date +%s%N)
+# The hack's share, from SIGTERM to its end, is what the saver controls; the daemon's share is
+# reaching it with SIGTERM. Both are printed. The hack first finishes the frame in progress, which
+# on software GL took 0.1 to 0.6 s on an idle machine and up to 5 s with its two cores loaded
+# ten times over, so the bounds only catch a hack that ignores SIGTERM (the daemon asks once and
+# then leaves it) or hangs in its teardown.
+micros() { local t=${1/./}; echo $((10#$t)); }
+started=$(micros "$EPOCHREALTIME")
 xss -deactivate >/dev/null || fail "xscreensaver-command -deactivate failed"
-while kill -0 "$hack_pid" 2>/dev/null && (($(date +%s%N) - started < 10000000000)); do
+while kill -0 "$hack_pid" 2>/dev/null && (($(micros "$EPOCHREALTIME") - started < 20000000)); do
   sleep 0.01
 done
-stop_ms=$((($(date +%s%N) - started) / 1000000))
-kill -0 "$hack_pid" 2>/dev/null && fail "the hack still runs ${stop_ms} ms after -deactivate"
-echo "the hack ended ${stop_ms} ms after -deactivate"
-((stop_ms <= 1000)) || fail "the hack took ${stop_ms} ms to end, more than a second"
-
+kill -0 "$hack_pid" 2>/dev/null && fail "the hack still runs 20 s after -deactivate"
 for _ in $(seq 50); do
   [[ -f "$work/hack.status" ]] && break
   sleep 0.1
 done
-[[ -f "$work/hack.status" ]] || fail "the hack's wrapper recorded no exit status"
+[[ -f "$work/hack.status" && -f "$work/hack.term" ]] ||
+  fail "the hack's wrapper recorded no SIGTERM or no exit status: $(tail -20 "$work/daemon.log")"
+term=$(micros "$(cat "$work/hack.term")")
+end=$(micros "$(cat "$work/hack.end")")
+total_ms=$(((end - started) / 1000))
+hack_ms=$(((end - term) / 1000))
+echo "the hack ended ${total_ms} ms after -deactivate, ${hack_ms} ms after its SIGTERM"
+((hack_ms <= 10000)) || fail "the hack took ${hack_ms} ms from SIGTERM to its end"
+((total_ms <= 15000)) || fail "the hack ended ${total_ms} ms after -deactivate"
 status=$(cat "$work/hack.status")
 [[ "$status" == 0 ]] || fail "the hack exited with status $status"
 
