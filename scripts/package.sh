@@ -35,6 +35,20 @@ version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 (cd "$build" && cpack -G DEB)
 deb=marvolet_${version}_amd64.deb
 cp "$build/package/$deb" "$dist/"
+# What the README's install steps rely on, and dependencies that dpkg-shlibdeps really found.
+listing=$(dpkg-deb -c "$dist/$deb")
+for path in usr/libexec/xscreensaver/marvolet usr/share/xscreensaver/config/marvolet.xml \
+  usr/bin/marvolet usr/share/man/man6/marvolet.6.gz usr/share/doc/marvolet/copyright \
+  usr/share/doc/marvolet/changelog.gz; do
+  grep -qE " \./$path( -> |$)" <<<"$listing" || {
+    echo "$deb lacks /$path" >&2
+    exit 1
+  }
+done
+dpkg-deb -f "$dist/$deb" Depends | grep -q libjpeg62-turbo || {
+  echo "$deb does not depend on the JPEG library it links" >&2
+  exit 1
+}
 log "lintian $deb"
 lintian --fail-on error --info "$dist/$deb"
 outputs=("$deb")

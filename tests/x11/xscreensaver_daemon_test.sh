@@ -84,6 +84,7 @@ cp "$binary" "$work/marvolet"
 # hack's own pid and exit status, which xscreensaver does not report.
 cat >"$work/hack" <<'EOF'
 #!/bin/bash
+set -uo pipefail  # no -e: the statuses wait returns are what this records
 dir=$(dirname "$0")
 "$dir/marvolet" "$@" &
 child=$!
