@@ -42,6 +42,8 @@ struct GlslFunctions {
 
 GlslFunctions gl{};
 GLuint program = 0;
+GLuint gatherProgram = 0;
+GLuint gatheredTexture = 0;
 GLint windowLocation = -1;
 GLint weightLocation = -1;
 GLint alphaLocation = -1;
@@ -75,13 +77,18 @@ const char* const VertexSource =
     "  gl_Position = ftransform();\n"
     "}\n";
 
+// Each layer's sample is the bilinear filter of the capture, done here by hand from one fetch of
+// the gathered texture, whose texel (x, y) holds the capture's texels (x, y), (x + 1, y),
+// (x, y + 1) and (x + 1, y + 1): one nearest fetch instead of four, the dearest part of the pass
+// on a software renderer. Coordinates, wrap and weights follow the GL's linear filter.
+//
 // A fixed-point frame rounds the result of every blended layer, so each layer's share is rounded
 // to the frame's steps before it is summed: the sum then lands where the layers would have
 // taken the frame, instead of drifting by up to half a step per layer. The operands are taken at
 // the frame's precision too, as a fixed-point blender takes them.
 const char* const FragmentSource =
     "#version 110\n"
-    "uniform sampler2D capture;\n"
+    "uniform sampler2D gathered;\n"
     "uniform vec4 window[12];\n"
     "uniform float weight[12];\n"
     "uniform float levels;\n"
@@ -90,11 +97,27 @@ const char* const FragmentSource =
     "void main() {\n"
     "  float sum = 0.0;\n"
     "  for (int i = 0; i < 12; ++i) {\n"
-    "    float grey = floor(texture2D(capture, window[i].xy + place * window[i].zw).r * levels\n"
-    "                       + 0.5);\n"
-    "    sum += floor(grey * weight[i] / levels + 0.5);\n"
+    "    vec2 t = (window[i].xy + place * window[i].zw) * 128.0 - 0.5;\n"
+    "    vec2 base = floor(t);\n"
+    "    vec2 f = t - base;\n"
+    "    vec4 q = texture2D(gathered, (base + 0.5) / 128.0);\n"
+    "    float g = mix(mix(q.r, q.g, f.x), mix(q.b, q.a, f.x), f.y);\n"
+    "    sum += floor(floor(g * levels + 0.5) * weight[i] / levels + 0.5);\n"
     "  }\n"
     "  gl_FragColor = vec4(vec3(sum / levels), alphaSum);\n"
+    "}\n";
+
+// Drawn over the 128 x 128 capture square: each fragment is one texel of the gathered texture.
+const char* const GatherSource =
+    "#version 110\n"
+    "uniform sampler2D capture;\n"
+    "varying vec2 place;\n"
+    "void main() {\n"
+    "  vec2 c = (floor(place * 128.0) + 0.5) / 128.0;\n"
+    "  float d = 1.0 / 128.0;\n"
+    "  gl_FragColor = vec4(texture2D(capture, c).r, texture2D(capture, c + vec2(d, 0.0)).r,\n"
+    "                      texture2D(capture, c + vec2(0.0, d)).r,\n"
+    "                      texture2D(capture, c + vec2(d, d)).r);\n"
     "}\n";
 
 GLuint compile(GLenum kind, const char* source) {
@@ -111,13 +134,9 @@ GLuint compile(GLenum kind, const char* source) {
   return shader;
 }
 
-}  // namespace
-
-bool createGlowProgram() {
-  resetGlowProgram();
-  if (!findFunctions()) return false;
-  const GLuint vertex = compile(VertexShader, VertexSource);
-  const GLuint fragment = compile(FragmentShader, FragmentSource);
+// A linked program of the shared vertex shader and `fragmentSource`, or 0.
+GLuint link(GLuint vertex, const char* fragmentSource) {
+  const GLuint fragment = compile(FragmentShader, fragmentSource);
   GLuint linked = 0;
   if (vertex != 0 && fragment != 0) linked = gl.createProgram();
   if (linked != 0) {
@@ -131,24 +150,50 @@ bool createGlowProgram() {
       linked = 0;
     }
   }
-  // Attached shaders live on with the program; these calls only drop our names for them.
-  if (vertex != 0) gl.deleteShader(vertex);
+  // An attached shader lives on with its program; this only drops our name for it.
   if (fragment != 0) gl.deleteShader(fragment);
-  if (linked == 0) return false;
-  windowLocation = gl.getUniformLocation(linked, "window");
-  weightLocation = gl.getUniformLocation(linked, "weight");
-  alphaLocation = gl.getUniformLocation(linked, "alphaSum");
-  levelsLocation = gl.getUniformLocation(linked, "levels");
-  const GLint captureLocation = gl.getUniformLocation(linked, "capture");
-  if (windowLocation < 0 || weightLocation < 0 || alphaLocation < 0 || levelsLocation < 0 ||
-      captureLocation < 0) {
-    gl.deleteProgram(linked);
+  return linked;
+}
+
+// Binds `name`'s sampler to texture unit 0.
+bool bindSampler(GLuint linked, const char* name) {
+  const GLint location = gl.getUniformLocation(linked, name);
+  if (location < 0) return false;
+  gl.useProgram(linked);
+  gl.uniform1i(location, 0);
+  gl.useProgram(0);
+  return true;
+}
+
+}  // namespace
+
+bool createGlowProgram() {
+  resetGlowProgram();
+  if (!findFunctions()) return false;
+  const GLuint vertex = compile(VertexShader, VertexSource);
+  program = link(vertex, FragmentSource);
+  gatherProgram = link(vertex, GatherSource);
+  if (vertex != 0) gl.deleteShader(vertex);
+  if (program != 0) {
+    windowLocation = gl.getUniformLocation(program, "window");
+    weightLocation = gl.getUniformLocation(program, "weight");
+    alphaLocation = gl.getUniformLocation(program, "alphaSum");
+    levelsLocation = gl.getUniformLocation(program, "levels");
+  }
+  if (program == 0 || gatherProgram == 0 || windowLocation < 0 || weightLocation < 0 ||
+      alphaLocation < 0 || levelsLocation < 0 || !bindSampler(program, "gathered") ||
+      !bindSampler(gatherProgram, "capture")) {
+    deleteGlowProgram();
     return false;
   }
-  gl.useProgram(linked);
-  gl.uniform1i(captureLocation, 0);
-  gl.useProgram(0);
-  program = linked;
+  GLuint name = 0;
+  glGenTextures(1, &name);
+  gatheredTexture = name;
+  glBindTexture(GL_TEXTURE_2D, gatheredTexture);
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 128, 128, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+  glBindTexture(GL_TEXTURE_2D, 0);
   return true;
 }
 
@@ -158,16 +203,59 @@ bool glowProgramReady() {
 
 void deleteGlowProgram() {
   if (program != 0) gl.deleteProgram(program);
+  if (gatherProgram != 0) gl.deleteProgram(gatherProgram);
+  if (gatheredTexture != 0) {
+    GLuint name = gatheredTexture;
+    glDeleteTextures(1, &name);
+  }
   resetGlowProgram();
 }
 
 void resetGlowProgram() {
   program = 0;
+  gatherProgram = 0;
+  gatheredTexture = 0;
   windowLocation = weightLocation = alphaLocation = levelsLocation = -1;
 }
 
-void drawGlowInOnePass(uint32_t texture, int32_t layers, float insetStep, float sScale,
-                       float tScale) {
+void gatherCapture(uint32_t captureTexture) {
+  // Everything this changes is put back, so the frame goes on in the state the capture leaves.
+  glPushAttrib(GL_ENABLE_BIT | GL_COLOR_BUFFER_BIT | GL_VIEWPORT_BIT | GL_TRANSFORM_BIT);
+  glViewport(0, 0, 128, 128);
+  glDisable(GL_BLEND);
+  glDisable(GL_DEPTH_TEST);
+  glDisable(GL_CULL_FACE);
+  glEnable(GL_TEXTURE_2D);
+  glBindTexture(GL_TEXTURE_2D, captureTexture);
+  glMatrixMode(GL_PROJECTION);
+  glPushMatrix();
+  glLoadIdentity();
+  glMatrixMode(GL_MODELVIEW);
+  glPushMatrix();
+  glLoadIdentity();
+  gl.useProgram(gatherProgram);
+  glBegin(GL_QUADS);
+  glTexCoord2f(0.0f, 0.0f);
+  glVertex2f(-1.0f, -1.0f);
+  glTexCoord2f(1.0f, 0.0f);
+  glVertex2f(1.0f, -1.0f);
+  glTexCoord2f(1.0f, 1.0f);
+  glVertex2f(1.0f, 1.0f);
+  glTexCoord2f(0.0f, 1.0f);
+  glVertex2f(-1.0f, 1.0f);
+  glEnd();
+  gl.useProgram(0);
+  glBindTexture(GL_TEXTURE_2D, gatheredTexture);
+  glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, 128, 128);
+  glMatrixMode(GL_PROJECTION);
+  glPopMatrix();
+  glMatrixMode(GL_MODELVIEW);
+  glPopMatrix();
+  glPopAttrib();
+  glBindTexture(GL_TEXTURE_2D, captureTexture);
+}
+
+void drawGlowInOnePass(int32_t layers, float insetStep, float sScale, float tScale) {
   // The same running float sums as the layer-by-layer glow, so each layer's window and weight
   // are the very values its quad would have had.
   float windows[4 * GlowProgramLayers] = {};
@@ -202,7 +290,7 @@ void drawGlowInOnePass(uint32_t texture, int32_t layers, float insetStep, float 
   glDisable(GL_DEPTH_TEST);
   glBlendFunc(GL_ONE, GL_ONE);
   glEnable(GL_BLEND);
-  glBindTexture(GL_TEXTURE_2D, texture);
+  glBindTexture(GL_TEXTURE_2D, gatheredTexture);
   gl.useProgram(program);
   gl.uniform4fv(windowLocation, GlowProgramLayers, windows);
   gl.uniform1fv(weightLocation, GlowProgramLayers, weights);

@@ -54,6 +54,13 @@ void prepareOnePassGlow() {
   if (lightEffectsCapable) createGlowProgram();
 }
 
+bool Renderer::onePassGlow() const {
+  // The gathering pass needs the whole capture square inside the window; a smaller window's
+  // glow is small enough to lay layer by layer.
+  return drawPath == DrawPath::Fast && glowProgramReady() && captureExtent(width) == CaptureSize &&
+         captureExtent(height) == CaptureSize;
+}
+
 void Renderer::captureFrame() {
   const int32_t copyWidth = captureExtent(width);
   const int32_t copyHeight = captureExtent(height);
@@ -75,6 +82,7 @@ void Renderer::captureFrame() {
     glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, copyWidth, copyHeight);
   }
   captureIsLuminance = true;
+  if (onePassGlow()) gatherCapture(captureTexture);
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   glViewport(originX, originY, width, height);
 }
@@ -82,9 +90,9 @@ void Renderer::captureFrame() {
 void Renderer::drawGlow(int32_t layers, float insetStep) {
   const float sScale = static_cast<float>(captureExtent(width)) / CaptureSize;
   const float tScale = static_cast<float>(captureExtent(height)) / CaptureSize;
-  if (drawPath == DrawPath::Fast && glowProgramReady() && layers <= GlowProgramLayers) {
+  if (onePassGlow() && layers <= GlowProgramLayers) {
     beginOverlayProjection();
-    drawGlowInOnePass(captureTexture, layers, insetStep, sScale, tScale);
+    drawGlowInOnePass(layers, insetStep, sScale, tScale);
     endOverlayProjection();
     glEnable(GL_DEPTH_TEST);
     glDisable(GL_TEXTURE_2D);

@@ -44,6 +44,8 @@ class Renderer {
   // Light-effects pass: the scene once more into the capture texture, then the glow over it.
   void captureFrame();
   void drawGlow(int32_t layers, float insetStep);
+  // Whether the glow is summed in one pass (fast path, a GL with programs, a large window).
+  bool onePassGlow() const;
   // Whether the light-effects pass runs this frame.
   bool lightEffectsActive() const;
   // Follows a new drawing-area size: viewport and projection as at construction. originX and

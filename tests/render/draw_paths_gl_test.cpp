@@ -240,14 +240,18 @@ TEST_F(FastPathTest, CallsPerFrameDoNotGrowWithTheGlyphs) {
   const auto calls = testing::stopGlRecording();
   // Per drawing: three star layers, the rings, two frame-rate lines, title and shadow.
   EXPECT_LE(countCalls(calls, "glDrawArrays"), 2 * 8);
-  // The two logos per drawing and the glow's quad.
-  EXPECT_LE(countCalls(calls, "glBegin"), 2 * 2 + 1);
+  // The two logos per drawing, the capture's gathering pass and the glow's quad.
+  EXPECT_LE(countCalls(calls, "glBegin"), 2 * 2 + 2);
   for (const char* name : {"glPushMatrix", "glTranslatef", "glScalef", "glColor4f"}) {
     EXPECT_LT(countCalls(calls, name), 40) << name;
   }
   EXPECT_FALSE(glIsEnabled(GL_VERTEX_ARRAY));
   EXPECT_FALSE(glIsEnabled(GL_TEXTURE_COORD_ARRAY));
   EXPECT_FALSE(glIsEnabled(GL_COLOR_ARRAY));
+  GLint viewport[4] = {};
+  glGetIntegerv(GL_VIEWPORT, viewport);
+  EXPECT_EQ(viewport[2], 640);
+  EXPECT_EQ(viewport[3], 360);
 
   // The literal path for scale: thousands of each.
   testing::resetSaverGlobals();

@@ -100,7 +100,7 @@ TEST_F(LightEffectsTest, GlowIsTwelveLayersFadingAndInsetting) {
 }
 
 TEST_F(LightEffectsTest, CaptureRestoresTheViewportAndClearsEverything) {
-  Renderer renderer(256, 192, Trails | LightEffects);
+  Renderer renderer(256, 192, Trails | LightEffects, DrawPath::Literal);
   const auto calls = recordFrame(renderer);
   std::vector<std::vector<double>> viewports;
   for (const auto& call : calls) {
