@@ -5,6 +5,7 @@
 
 #include "platform/gl_proc_address.h"
 #include "render/gl.h"
+#include "render/renderer.h"
 
 #ifndef APIENTRY
 #define APIENTRY
@@ -227,12 +228,7 @@ void gatherCapture(uint32_t captureTexture) {
   glDisable(GL_CULL_FACE);
   glEnable(GL_TEXTURE_2D);
   glBindTexture(GL_TEXTURE_2D, captureTexture);
-  glMatrixMode(GL_PROJECTION);
-  glPushMatrix();
-  glLoadIdentity();
-  glMatrixMode(GL_MODELVIEW);
-  glPushMatrix();
-  glLoadIdentity();
+  beginClipSpaceProjection();
   gl.useProgram(gatherProgram);
   glBegin(GL_QUADS);
   glTexCoord2f(0.0f, 0.0f);
@@ -247,10 +243,7 @@ void gatherCapture(uint32_t captureTexture) {
   gl.useProgram(0);
   glBindTexture(GL_TEXTURE_2D, gatheredTexture);
   glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, 128, 128);
-  glMatrixMode(GL_PROJECTION);
-  glPopMatrix();
-  glMatrixMode(GL_MODELVIEW);
-  glPopMatrix();
+  endClipSpaceProjection();
   glPopAttrib();
   glBindTexture(GL_TEXTURE_2D, captureTexture);
 }

@@ -176,6 +176,19 @@ void beginOverlayProjection() {
   glLoadIdentity();
 }
 
+void beginClipSpaceProjection() {
+  glMatrixMode(GL_PROJECTION);
+  glPushMatrix();
+  glLoadIdentity();
+  glMatrixMode(GL_MODELVIEW);
+  glPushMatrix();
+  glLoadIdentity();
+}
+
+void endClipSpaceProjection() {
+  endOverlayProjection();
+}
+
 void endOverlayProjection() {
   glMatrixMode(GL_PROJECTION);
   glPopMatrix();

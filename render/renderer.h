@@ -86,5 +86,9 @@ void resetRendererGlobals();
 // both matrices and leaves GL_MODELVIEW current.
 void beginOverlayProjection();
 void endOverlayProjection();
+// Both matrices identities, for positions already in clip coordinates; the same push and pop
+// pair as the overlay's.
+void beginClipSpaceProjection();
+void endClipSpaceProjection();
 
 }  // namespace marvolet

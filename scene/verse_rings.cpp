@@ -170,17 +170,9 @@ void setRingCorner(GlyphVertex& v, float s, float t, const float* rgba, const Ma
 // The quads are already in clip coordinates, so both matrices are identities while they are
 // drawn.
 void drawInClipSpace(const GlyphQuads& quads) {
-  glMatrixMode(GL_PROJECTION);
-  glPushMatrix();
-  glLoadIdentity();
-  glMatrixMode(GL_MODELVIEW);
-  glPushMatrix();
-  glLoadIdentity();
+  beginClipSpaceProjection();
   quads.draw();
-  glMatrixMode(GL_PROJECTION);
-  glPopMatrix();
-  glMatrixMode(GL_MODELVIEW);
-  glPopMatrix();
+  endClipSpaceProjection();
 }
 
 // Appends the ring's glyph quads; when the array fills up it is drawn and emptied, and the
