@@ -141,8 +141,23 @@ run_step() {
   fi
 }
 
+# The commands may install packages, but must leave the apt configuration as they found it.
+apt_listing() {
+  (cd "$root/etc/apt" && find . -xdev -type l -printf 'link %p -> %l\n' &&
+    find . -xdev -type f -print0 | xargs -0r sha256sum) | LC_ALL=C sort
+}
+apt_before=$(apt_listing)
+
 run_step run-saver "bash scripts/run-saver.sh"
 run_step run-tests "bash scripts/run-tests.sh"
+
+if [[ "$(apt_listing)" == "$apt_before" ]]; then
+  results+=("$(printf '%-26s unchanged' /etc/apt)")
+else
+  failed=1
+  results+=("$(printf '%-26s CHANGED:' /etc/apt)")
+  mapfile -t -O "${#results[@]}" results < <(diff <(echo "$apt_before") <(apt_listing) | grep '^[<>]')
+fi
 
 echo
 echo "Fresh Debian 12 ($suite, minbase), commit $subject"

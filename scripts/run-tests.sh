@@ -10,7 +10,8 @@ cd "$root"
 bash scripts/install-packages.sh cmake ninja-build g++ clang pkgconf libgtest-dev libgmock-dev \
   libbenchmark-dev libgl-dev libglu1-mesa-dev libegl-dev libegl-mesa0 libgl1-mesa-dri \
   libjpeg62-turbo-dev libfreetype-dev zlib1g-dev libx11-dev libxext-dev libxi-dev libxtst-dev \
-  xvfb xdotool x11-utils imagemagick
+  xvfb xdotool x11-utils imagemagick \
+  libglx-mesa0 libclang-rt-14-dev
 
 wine_args=()
 if [[ "${MARVOLET_SKIP_WINE:-0}" != 1 ]]; then
