@@ -58,7 +58,31 @@ if [[ "${_MARVOLET_FRESH_INSIDE:-}" != 1 ]]; then
   # A stale mount left below the root would make resetting it delete the machine's own files.
   [[ -z "$(mounts_under "$state")" ]] || die "something is mounted below $state; unmount it first"
   export _MARVOLET_FRESH_INSIDE=1 _MARVOLET_FRESH_COMMIT=$commit _MARVOLET_FRESH_MIRROR=$mirror
-  exec unshare --mount --propagation private --pid --fork --kill-child bash "$0" "$@"
+  unshare --mount --propagation private --pid --fork --kill-child bash "$0" "$@" &
+  ns=$!
+  # unshare ignores stop signals while its child runs, so they are passed on to the check inside;
+  # if it cannot be found, killing unshare takes the whole namespace down with it.
+  stop_inside() {
+    local inside=""
+    read -r inside _ <"/proc/$ns/task/$ns/children" 2>/dev/null || true
+    if [[ -n "$inside" ]]; then
+      kill -TERM "$inside" 2>/dev/null || true
+    else
+      kill -KILL "$ns" 2>/dev/null || true
+    fi
+  }
+  trap stop_inside INT TERM
+  status=0
+  while :; do
+    if wait "$ns"; then
+      status=0
+      break
+    else
+      status=$?
+    fi
+    kill -0 "$ns" 2>/dev/null || break
+  done
+  exit "$status"
 fi
 
 # ---- inside the namespaces (this shell is process 1 of its own process namespace) --------------
@@ -127,8 +151,9 @@ run_step() {
   echo "Running '$command' in the fresh root; log: $log"
   env -i HOME=/root USER=root LOGNAME=root SHELL=/bin/bash TERM=dumb \
     PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
-    chroot "$root" /bin/bash -c "cd /root/marvolet && $command" >"$log" 2>&1 </dev/null ||
-    status=$?
+    chroot "$root" /bin/bash -c "cd /root/marvolet && $command" >"$log" 2>&1 </dev/null &
+  # Waiting in the background lets a stop request end the check at once.
+  wait $! || status=$?
   local took
   took=$(duration $((SECONDS - start)))
   if ((status == 0)); then
