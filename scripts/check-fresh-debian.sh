@@ -10,6 +10,8 @@
 # Only committed work is checked. The packages come from the archive, so it takes minutes.
 set -euo pipefail
 
+# Read whole before it runs, so that a checkout changing this file cannot alter a running check.
+{
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 state=${MARVOLET_FRESH_ROOT:-/var/tmp/marvolet-fresh-debian}
 root=$state/root
@@ -41,7 +43,7 @@ duration() { printf '%dm %02ds' $(($1 / 60)) $(($1 % 60)); }
 # process it started goes with it.
 if [[ "${_MARVOLET_FRESH_INSIDE:-}" != 1 ]]; then
   ((EUID == 0)) || die "run it as root (it bootstraps and enters a root file system)"
-  bash "$repo/scripts/install-packages.sh" debootstrap git util-linux tar
+  bash "$repo/scripts/install-packages.sh" debootstrap git mount util-linux tar
   commit=$(git -c safe.directory='*' -C "$repo" rev-parse --verify "$ref^{commit}") ||
     die "no commit $ref in $repo"
   if [[ "$ref" == HEAD ]] && [[ -n "$(git -c safe.directory='*' -C "$repo" status --porcelain)" ]]; then
@@ -54,6 +56,8 @@ if [[ "${_MARVOLET_FRESH_INSIDE:-}" != 1 ]]; then
     mirror=$(apt_binary_sources | awk -v s="$suite" '$2 == s { print $1; exit }')
     [[ -n "$mirror" ]] || die "no '$suite' entry in the apt sources; set MARVOLET_FRESH_MIRROR"
   fi
+  # An archive behind https needs the certificates, here for debootstrap and in the new root for apt.
+  [[ "$mirror" != https:* ]] || bash "$repo/scripts/install-packages.sh" ca-certificates
   mkdir -p "$state"
   # A stale mount left below the root would make resetting it delete the machine's own files.
   [[ -z "$(mounts_under "$state")" ]] || die "something is mounted below $state; unmount it first"
@@ -110,7 +114,10 @@ if [[ ! -f "$state/pristine.tar" ]] || [[ "$(cat "$state/pristine.source" 2>/dev
   echo "Bootstrapping a minimal Debian 12 (debootstrap --variant=minbase $suite); log: $logs/debootstrap.log"
   start=$SECONDS
   rm -rf --one-file-system "$state/bootstrap"
-  debootstrap --variant=minbase "$suite" "$state/bootstrap" "$mirror" >"$logs/debootstrap.log" 2>&1 || {
+  include=()
+  [[ "$mirror" != https:* ]] || include=(--include=ca-certificates)
+  debootstrap --variant=minbase "${include[@]}" "$suite" "$state/bootstrap" "$mirror" \
+    >"$logs/debootstrap.log" 2>&1 || {
     tail -n 20 "$logs/debootstrap.log" >&2
     die "debootstrap failed"
   }
@@ -147,7 +154,7 @@ mount -t tmpfs -o mode=1777,nosuid,nodev shm "$root/dev/shm"
 results=()
 failed=0
 run_step() {
-  local name=$1 command=$2 log="$logs/$1.log" status=0 start=$SECONDS
+  local command=$2 log="$logs/$1.log" status=0 start=$SECONDS
   echo "Running '$command' in the fresh root; log: $log"
   env -i HOME=/root USER=root LOGNAME=root SHELL=/bin/bash TERM=dumb \
     PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
@@ -189,3 +196,4 @@ echo "Fresh Debian 12 ($suite, minbase), commit $subject"
 echo "  root:                      $bootstrap_result"
 printf '  %s\n' "${results[@]}"
 exit "$failed"
+}
