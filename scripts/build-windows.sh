@@ -40,7 +40,9 @@ need_commands() {
   if [ ${#missing[@]} -gt 0 ]; then
     log "installing ${missing[*]}"
     apt_update_once
-    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null
+    # Without recommends, as everywhere else, so a missing declaration shows on a fresh machine.
+    as_root env DEBIAN_FRONTEND=noninteractive \
+      apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
   fi
 }
 
@@ -123,6 +125,7 @@ if [ ! -f "$repo/resources/marvolet.ico" ]; then
   mkdir -p "$build/placeholder"
   placeholder=$build/placeholder/marvolet.ico
   log "resources/marvolet.ico is missing; using a placeholder icon"
+  need_commands python3 python3
   python3 - "$placeholder" <<'EOF'
 # A 16-colour icon with a 32 x 32 and a 16 x 16 image: a white ring on black.
 import struct, sys
