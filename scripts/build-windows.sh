@@ -40,32 +40,52 @@ need_commands() {
   if [ ${#missing[@]} -gt 0 ]; then
     log "installing ${missing[*]}"
     apt_update_once
-    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null
+    # Without recommends, as everywhere else, so a missing declaration shows on a fresh machine.
+    as_root env DEBIAN_FRONTEND=noninteractive \
+      apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
   fi
 }
+
+# Debian's source package comes through a private apt configuration under the build folder:
+# deb-src entries derived from the machine's binary ones, and their own lists and cache. The
+# machine's apt configuration is only read.
+# shellcheck source=lib/apt-private.sh
+. "$repo/scripts/lib/apt-private.sh"
+
+# Earlier versions of this script added these two files, which can leave apt refusing every
+# command; remove exactly those.
+remove_old_deb_src_files() {
+  local file
+  for file in /etc/apt/sources.list.d/marvolet-deb-src.list \
+    /etc/apt/sources.list.d/marvolet-deb-src.sources; do
+    if [ -e "$file" ]; then
+      log "removing $file (left by an earlier version of this script)"
+      as_root rm -f "$file"
+    fi
+  done
+}
+
+remove_old_deb_src_files
 
 need_commands x86_64-w64-mingw32-g++ mingw-w64 cmake cmake ninja ninja-build \
   dpkg-source dpkg-dev x86_64-w64-mingw32-objdump binutils-mingw-w64-x86-64
 
-# Debian's sources need deb-src entries: add one beside each binary entry the machine already
-# has, so the source package comes from the same archive as everything else.
-ensure_deb_src() {
-  if apt-get source --print-uris libjpeg-turbo >/dev/null 2>&1; then return; fi
-  local dir=/etc/apt/sources.list.d
-  log "adding deb-src entries beside the binary ones in $dir/marvolet-deb-src.*"
-  local file
-  for file in "$dir"/*.sources; do
-    case "$file" in */marvolet-deb-src.sources | "$dir/*.sources") continue ;; esac
-    sed 's/^Types:[[:space:]]*deb[[:space:]]*$/Types: deb-src/' "$file"
-    echo
-  done | as_root tee "$dir/marvolet-deb-src.sources" >/dev/null
-  local lines=""
-  for file in /etc/apt/sources.list "$dir"/*.list; do
-    [ -f "$file" ] && lines+=$(sed -n 's/^deb[[:space:]]/deb-src /p' "$file")$'\n'
-  done
-  printf '%s' "$lines" | as_root tee "$dir/marvolet-deb-src.list" >/dev/null
-  apt_updated=no
-  apt_update_once
+fetch_jpeg_source() {
+  local into=$1 private=$deps/apt
+  apt_private_configure "$private"
+  apt_private_options "$private"
+  log "fetching Debian's libjpeg-turbo source package (apt configuration: $private)"
+  apt-get "${apt_private_opts[@]}" update -qq >"$deps/apt-update.log" 2>&1 || {
+    cat "$deps/apt-update.log" >&2
+    echo "apt-get update of the deb-src entries failed" >&2
+    exit 1
+  }
+  (cd "$into" && apt-get "${apt_private_opts[@]}" source -qq libjpeg-turbo) \
+    >"$deps/apt-source.log" 2>&1 || {
+    cat "$deps/apt-source.log" >&2
+    echo "apt-get source libjpeg-turbo failed" >&2
+    exit 1
+  }
 }
 
 build_jpeg() {
@@ -73,17 +93,12 @@ build_jpeg() {
     log "libjpeg: cached in $jpeg_prefix"
     return
   fi
-  ensure_deb_src
   local src_root=$deps/src
   mkdir -p "$src_root"
   local src
   src=$(find "$src_root" -mindepth 1 -maxdepth 1 -type d -name 'libjpeg-turbo-*' | head -n 1)
   if [ -z "$src" ]; then
-    log "fetching Debian's libjpeg-turbo source package"
-    (cd "$src_root" && apt-get source -qq libjpeg-turbo >/dev/null 2>&1) || {
-      echo "apt-get source libjpeg-turbo failed" >&2
-      exit 1
-    }
+    fetch_jpeg_source "$src_root"
     src=$(find "$src_root" -mindepth 1 -maxdepth 1 -type d -name 'libjpeg-turbo-*' | head -n 1)
   fi
   log "building libjpeg (jpeg62, static) from $src"
@@ -110,6 +125,7 @@ if [ ! -f "$repo/resources/marvolet.ico" ]; then
   mkdir -p "$build/placeholder"
   placeholder=$build/placeholder/marvolet.ico
   log "resources/marvolet.ico is missing; using a placeholder icon"
+  need_commands python3 python3
   python3 - "$placeholder" <<'EOF'
 # A 16-colour icon with a 32 x 32 and a 16 x 16 image: a white ring on black.
 import struct, sys

@@ -8,6 +8,12 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${MARVOLET_FUZZ_BUILD:-$root/build-fuzz}"
 seconds="${1:-20}"
 
+# The fuzzers link clang's libFuzzer and sanitizer runtimes, which clang only recommends; the
+# project configures its tests as well, so their libraries are needed too.
+bash "$root/scripts/install-packages.sh" cmake ninja-build clang libclang-rt-14-dev pkgconf \
+  libgtest-dev libgmock-dev libbenchmark-dev libgl-dev libglu1-mesa-dev libegl-dev \
+  libjpeg62-turbo-dev libfreetype-dev zlib1g-dev libx11-dev libxext-dev libxi-dev libxtst-dev
+
 generator=()
 if command -v ninja >/dev/null 2>&1; then generator=(-G Ninja); fi
 
