@@ -12,7 +12,8 @@ seconds="${1:-20}"
 # project configures its tests as well, so their libraries are needed too.
 bash "$root/scripts/install-packages.sh" cmake ninja-build clang libclang-rt-14-dev pkgconf \
   libgtest-dev libgmock-dev libbenchmark-dev libgl-dev libglu1-mesa-dev libegl-dev \
-  libjpeg62-turbo-dev libfreetype-dev zlib1g-dev libx11-dev libxext-dev libxi-dev libxtst-dev
+  libjpeg62-turbo-dev libfreetype-dev zlib1g-dev libx11-dev libxext-dev libxi-dev libxtst-dev \
+  libxrandr-dev libxinerama-dev
 
 generator=()
 if command -v ninja >/dev/null 2>&1; then generator=(-G Ninja); fi
