@@ -14,7 +14,7 @@
 #   --mode ARG           the saver's mode argument (default -root; -s also works)
 #   --only x11|headless  run one kind only
 # Environment variables such as LP_NUM_THREADS or MALLOC_ARENA_MAX reach both programs.
-# Needs Xvfb (package xvfb) besides the build; it is a benchmark, not a test: it prints numbers.
+# Installs what it needs with apt-get when missing. A benchmark, not a test: it prints numbers.
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -46,10 +46,12 @@ while (($#)); do
   esac
 done
 
+bash "$root/scripts/install-packages.sh" cmake ninja-build g++ pkgconf libgl-dev libglu1-mesa-dev \
+  libegl-dev libegl-mesa0 libgl1-mesa-dri libglx-mesa0 libjpeg62-turbo-dev zlib1g-dev libx11-dev xvfb
+
 if [[ ! -f "$build/CMakeCache.txt" ]]; then
-  generator=()
-  if command -v ninja >/dev/null 2>&1; then generator=(-G Ninja); fi
-  cmake -S "$root" -B "$build" "${generator[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DMARVOLET_BUILD_TESTS=OFF -DMARVOLET_BUILD_TOOLS=ON -DMARVOLET_BUILD_X11=ON >/dev/null
 fi
 cmake --build "$build" -j2 --target marvolet soak_headless marvolet_swap_counter >/dev/null
 
