@@ -10,7 +10,6 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <sstream>
 #include <utility>
 #include <vector>
@@ -74,13 +73,43 @@ std::vector<std::string> splitLines(const std::string& text) {
   return lines;
 }
 
-bool readFile(const std::string& path, std::string* contents) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) return false;
-  std::ostringstream buffer;
-  buffer << file.rdbuf();
-  *contents = buffer.str();
-  return !file.bad();
+// Only a regular file of at most kMaxSettingsFileBytes counts. O_NONBLOCK keeps open() from
+// waiting for a writer when the path is a FIFO (it is refused right after, by its type); a
+// device, a folder or a file grown past the limit (a symbolic link to /dev/zero, say) would
+// otherwise stall or exhaust the saver before it shows anything.
+enum class ReadResult { Read, Missing, Refused };
+
+ReadResult readFile(const std::string& path, std::string* contents) {
+  // Checked before opening as well, so that no device is ever opened (some act on open).
+  struct stat before {};
+  if (stat(path.c_str(), &before) != 0) {
+    return errno == ENOENT ? ReadResult::Missing : ReadResult::Refused;
+  }
+  if (!S_ISREG(before.st_mode)) return ReadResult::Refused;
+  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+  if (fd < 0) return errno == ENOENT ? ReadResult::Missing : ReadResult::Refused;
+  struct stat info {};
+  bool ok = fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
+            info.st_size <= static_cast<off_t>(kMaxSettingsFileBytes);
+  std::string text;
+  if (ok) {
+    // One byte more than the limit tells a file that grew since fstat from one that fits.
+    char buffer[kMaxSettingsFileBytes + 1];
+    size_t total = 0;
+    while (total < sizeof buffer) {
+      const ssize_t got = ::read(fd, buffer + total, sizeof buffer - total);
+      if (got < 0 && errno == EINTR) continue;
+      if (got < 0) ok = false;
+      if (got <= 0) break;
+      total += static_cast<size_t>(got);
+    }
+    ok = ok && total <= kMaxSettingsFileBytes;
+    if (ok) text.assign(buffer, total);
+  }
+  close(fd);
+  if (!ok) return ReadResult::Refused;
+  *contents = std::move(text);
+  return ReadResult::Read;
 }
 
 // Creates each missing folder of `path`'s parent with mode 0700.
@@ -217,8 +246,10 @@ class FileSettingsStore::Key : public SettingsKey {
  private:
   void save() {
     // Taken afresh, so that a hand edit made while the key was open is kept.
-    std::string current;
-    if (!readFile(store_.path_, &current)) current = kFileHeader;
+    std::string current = kFileHeader;
+    // Whatever sits at the path and is not a settings file we could read (a huge file, a
+    // device, a FIFO, a folder, one we may not read) is the user's, not ours to replace.
+    if (readFile(store_.path_, &current) == ReadResult::Refused) return;
     std::vector<bool> written(staged_.size(), false);
     std::string output;
     std::string lineName;
@@ -260,7 +291,7 @@ FileSettingsStore::FileSettingsStore(std::string path)
 
 std::unique_ptr<SettingsKey> FileSettingsStore::openKey(const char*) {
   std::string contents;
-  if (path_.empty() || !readFile(path_, &contents)) return nullptr;
+  if (path_.empty() || readFile(path_, &contents) != ReadResult::Read) return nullptr;
   return std::make_unique<Key>(*this, std::move(contents), false);
 }
 

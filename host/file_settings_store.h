@@ -15,6 +15,9 @@ namespace marvolet {
 // Empty when no home directory can be found.
 std::string defaultSettingsPath();
 
+// Five short lines need about a hundred bytes; anything past this is not a settings file.
+constexpr size_t kMaxSettingsFileBytes = 8192;
+
 // The system calls behind an atomic save, replaceable so that tests can interrupt one.
 struct FileWriteCalls {
   ssize_t (*write)(int fd, const void* data, size_t size);
@@ -36,11 +39,14 @@ FileWriteCalls systemFileWriteCalls();
 // destroyed (closing the key), in one atomic replacement: a temporary file in the same folder,
 // written in full, fsync'ed, then renamed over the old file. Lines for other names, comments and
 // ignored lines are kept. Either the old file or the complete new one is there at any moment.
+// A path that holds something other than a readable regular file of at most
+// kMaxSettingsFileBytes is left alone: reads give the defaults and saves write nothing.
 class FileSettingsStore : public SettingsStore {
  public:
   explicit FileSettingsStore(std::string path);
 
-  // Null when the file is missing or unreadable: the caller keeps its defaults.
+  // Null when the file is missing, unreadable, not a regular file or larger than
+  // kMaxSettingsFileBytes: the caller keeps its defaults.
   std::unique_ptr<SettingsKey> openKey(const char* path) override;
   // Creates the file's folder (mode 0700) if needed; null when that fails or no path is known.
   std::unique_ptr<SettingsKey> createKey(const char* path) override;

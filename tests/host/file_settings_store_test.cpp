@@ -150,6 +150,66 @@ TEST(FileSettingsRead, AnyNonZeroCountsAsOnAndThe32BitRangeIsKept) {
   EXPECT_EQ(renderFlagsFor(settings), 7u);
 }
 
+// What a settings path may hold instead of a small regular file. Each must read as absent, and
+// the dialog's OK must leave it exactly as it was: a save "merging" into a FIFO or replacing the
+// target of a link to a device would destroy something that is not ours.
+TEST(FileSettingsRead, OversizedOrNonRegularFilesCountAsAbsentAndAreLeftAlone) {
+  TemporaryFolder folder;
+  const std::string path = folder.path() + "/marvolet.conf";
+  const std::string values = "UseStars=0\nUseTrails=1\n";
+  const auto padded = [&](size_t size) {
+    return values + "#" + std::string(size - values.size() - 2, 'x') + "\n";
+  };
+  const auto saveFromDialog = [&] {
+    FileSettingsStore store(path);
+    SaverSettings settings = loadedFrom(store);
+    settings.useBlur = 0;
+    settings.saveOptions(store);
+  };
+
+  writeText(path, padded(kMaxSettingsFileBytes));  // at the limit: still a settings file
+  EXPECT_EQ(loadedFromText(readText(path)).useTrails, 1);
+
+  const std::string oversized = padded(kMaxSettingsFileBytes + 1);
+  writeText(path, oversized);
+  FileSettingsStore store(path);
+  expectDefaults(loadedFrom(store));
+  saveFromDialog();
+  EXPECT_EQ(readText(path), oversized);
+  ASSERT_EQ(unlink(path.c_str()), 0);
+
+  ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);  // no writer: a blocking open would never return
+  expectDefaults(loadedFrom(store));
+  saveFromDialog();
+  struct stat info {};
+  ASSERT_EQ(lstat(path.c_str(), &info), 0);
+  EXPECT_TRUE(S_ISFIFO(info.st_mode));
+  ASSERT_EQ(unlink(path.c_str()), 0);
+
+  ASSERT_EQ(mkdir(path.c_str(), 0700), 0);
+  expectDefaults(loadedFrom(store));
+  saveFromDialog();
+  ASSERT_EQ(lstat(path.c_str(), &info), 0);
+  EXPECT_TRUE(S_ISDIR(info.st_mode));
+  ASSERT_EQ(rmdir(path.c_str()), 0);
+
+  // An endless device: only read here, never saved to, so that a fault cannot touch it.
+  ASSERT_EQ(symlink("/dev/zero", path.c_str()), 0);
+  expectDefaults(loadedFrom(store));
+  ASSERT_EQ(unlink(path.c_str()), 0);
+
+  if (geteuid() != 0) {  // root reads any file
+    writeText(path, values);
+    ASSERT_EQ(chmod(path.c_str(), 0200), 0);
+    expectDefaults(loadedFrom(store));
+    saveFromDialog();
+    ASSERT_EQ(chmod(path.c_str(), 0600), 0);
+    EXPECT_EQ(readText(path), values);
+    ASSERT_EQ(unlink(path.c_str()), 0);
+  }
+  EXPECT_TRUE(folderEntries(folder.path()).empty());  // no temporary file left behind
+}
+
 // Check boxes as the dialog would report them.
 std::map<int32_t, uint32_t> boxes;
 uint32_t readBox(void*, int32_t id) {
