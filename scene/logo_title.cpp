@@ -1,6 +1,7 @@
 // The two cross-fading logo images and the title line with its drop shadow.
 #include "assets/bitmap_font.h"
 #include "render/gl.h"
+#include "render/renderer.h"
 #include "scene/scene.h"
 
 namespace marvolet {
@@ -33,11 +34,17 @@ void Scene::drawLogoAndTitle() {
   const float w = current[imagezoom] + 2.5f;
   const float h = 0.75f * w;
   const float* tint = &current[imagecolor];
-  glColor4f(tint[0], tint[1], tint[2], current[imagefade]);
-  drawLogoQuad(w, h);
+  // Under this blend a logo whose alpha is exactly 0 leaves every pixel as it was (source factor
+  // 0, destination factor 1, alpha too), so the fast path skips its full-screen fill; the fade
+  // rests at 0 or 1 for whole segments, and then one of the two always is.
+  const bool fast = renderer->drawPath == DrawPath::Fast;
+  const float firstAlpha = current[imagefade];
+  const float secondAlpha = 1.0f - current[imagefade];
+  glColor4f(tint[0], tint[1], tint[2], firstAlpha);
+  if (!fast || firstAlpha != 0.0f) drawLogoQuad(w, h);
   glBindTexture(GL_TEXTURE_2D, textureName(2));
-  glColor4f(tint[0], tint[1], tint[2], 1.0f - current[imagefade]);
-  drawLogoQuad(w, h);
+  glColor4f(tint[0], tint[1], tint[2], secondAlpha);
+  if (!fast || secondAlpha != 0.0f) drawLogoQuad(w, h);
   glPopMatrix();
   glDisable(GL_TEXTURE_2D);
 

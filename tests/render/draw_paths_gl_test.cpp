@@ -69,12 +69,14 @@ struct Case {
   int32_t height;
   RenderFlags flags;
   bool frameRate;
+  float restingFade = -1.0f;  // 0 or 1: the logos' fade held there; otherwise left to the draws
 };
 
 std::string caseName(const ::testing::TestParamInfo<Case>& info) {
   const Case& c = info.param;
   return std::to_string(c.width) + "x" + std::to_string(c.height) + "_flags" +
-         std::to_string(c.flags) + (c.frameRate ? "_fps" : "");
+         std::to_string(c.flags) + (c.frameRate ? "_fps" : "") +
+         (c.restingFade >= 0.0f ? "_fade" + std::to_string(static_cast<int>(c.restingFade)) : "");
 }
 
 // The clock times frames are read at: the start, a second in, the glyph backlog of a jump, and
@@ -103,6 +105,11 @@ class DrawPathTest : public ::testing::TestWithParam<Case> {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     Renderer renderer(context.width(), context.height(), GetParam().flags, path);
     if (GetParam().frameRate) renderer.keyCommand('S');
+    if (GetParam().restingFade >= 0.0f) {
+      // A segment whose fade starts and ends on the same logo: the other one is fully clear.
+      renderer.scene->start[imagefade] = GetParam().restingFade;
+      renderer.scene->target[imagefade] = GetParam().restingFade;
+    }
     std::vector<Pixels> frames;
     for (const uint32_t t : FrameTimes) {
       clock.set(t);
@@ -132,9 +139,11 @@ TEST_P(DrawPathTest, FastFramesMatchTheLiteralOnes) {
 INSTANTIATE_TEST_SUITE_P(Frames, DrawPathTest,
                          ::testing::Values(Case{1280, 720, 0, false}, Case{1280, 720, 4, false},
                                            Case{1280, 720, 6, false}, Case{1280, 720, 7, false},
-                                           Case{1280, 720, 6, true}, Case{152, 112, 0, false},
-                                           Case{152, 112, 4, false}, Case{152, 112, 6, true},
-                                           Case{152, 112, 7, false}),
+                                           Case{1280, 720, 6, true},
+                                           Case{1280, 720, 4, false, 0.0f},
+                                           Case{1280, 720, 4, false, 1.0f},
+                                           Case{152, 112, 0, false}, Case{152, 112, 4, false},
+                                           Case{152, 112, 6, true}, Case{152, 112, 7, false}),
                          caseName);
 
 class FastPathTest : public testing::SaverTest {
