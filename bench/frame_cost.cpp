@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <memory>
 
 #include "assets/embedded_images.h"
 #include "assets/texture.h"
@@ -71,6 +72,14 @@ int64_t fixedCalendar() {
 void resetGlobals() {
   marvolet::resetRendererGlobals();
   marvolet::resetSceneGlobals();
+}
+
+// A current context of the size, or null after saying why.
+std::unique_ptr<marvolet::tools::HeadlessContext> openContext(int w, int h) {
+  auto context = std::make_unique<marvolet::tools::HeadlessContext>(w, h);
+  if (context->ok()) return context;
+  std::fprintf(stderr, "frame_cost: %s\n", context->error().c_str());
+  return nullptr;
 }
 
 // Both paths from the same seed and clock times: the same frames, drawn two ways.
@@ -146,11 +155,8 @@ int compare(int frames) {
                                             marvolet::Stars};
   for (const auto& size : sizes) {
     const int w = size[0], h = size[1];
-    marvolet::tools::HeadlessContext context(w, h);
-    if (!context.ok()) {
-      std::fprintf(stderr, "frame_cost: %s\n", context.error().c_str());
-      return 1;
-    }
+    const auto context = openContext(w, h);
+    if (!context) return 1;
     for (const marvolet::RenderFlags flags : flagSets) {
       if (flags == (marvolet::Stars | marvolet::LightEffects)) {
         startupSplit(w, h, marvolet::DrawPath::Literal);
@@ -198,11 +204,8 @@ int main(int argc, char** argv) {
   const int sizes[][2] = {{1280, 720}, {1920, 1080}};
   for (const auto& size : sizes) {
     const int w = size[0], h = size[1];
-    marvolet::tools::HeadlessContext context(w, h);
-    if (!context.ok()) {
-      std::fprintf(stderr, "frame_cost: %s\n", context.error().c_str());
-      return 1;
-    }
+    const auto context = openContext(w, h);
+    if (!context) return 1;
     char label[16];
     std::snprintf(label, sizeof label, "%dx%d", w, h);
 
