@@ -73,13 +73,19 @@ start_display() {
   Xvfb -displayfd 3 -screen 0 "${SCREEN_W}x${SCREEN_H}x24" -nolisten tcp \
     3>"$work/display" >"$work/xvfb.log" 2>&1 &
   xvfb_pid=$!
-  local i
-  for i in $(seq 100); do
-    [ -s "$work/display" ] && break
+  use_display_from "$work/display" 100 Xvfb "$work/xvfb.log"
+}
+
+# Waits up to TRIES tenths of a second for a server to write its display number into FILE, then
+# points DISPLAY at it.
+use_display_from() {
+  local file=$1 tries=$2 what=$3 log=$4 i
+  for i in $(seq "$tries"); do
+    [ -s "$file" ] && break
     sleep 0.1
   done
-  [ -s "$work/display" ] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
-  export DISPLAY=":$(head -n 1 "$work/display")"
+  [ -s "$file" ] || fail "$what did not start: $(tail -n 5 "$log")"
+  export DISPLAY=":$(head -n 1 "$file")"
 }
 
 # Two 1280 x 720 heads side by side: Xephyr under Xinerama, shown on an Xvfb of its own. Xephyr's
@@ -91,13 +97,7 @@ start_two_heads() {
   Xephyr -displayfd 3 +xinerama -extension RANDR -screen "${HEAD_W}x${HEAD_H}x24" \
     -screen "${HEAD_W}x${HEAD_H}x24" -nolisten tcp 3>"$work/nested" >"$work/xephyr.log" 2>&1 &
   xephyr_pid=$!
-  local i
-  for i in $(seq 150); do
-    [ -s "$work/nested" ] && break
-    sleep 0.1
-  done
-  [ -s "$work/nested" ] || fail "Xephyr did not start: $(tail -n 5 "$work/xephyr.log")"
-  export DISPLAY=":$(head -n 1 "$work/nested")"
+  use_display_from "$work/nested" 150 Xephyr "$work/xephyr.log"
 }
 
 # A private copy of the template, with the saver in C:\saver.
