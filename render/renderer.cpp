@@ -76,7 +76,8 @@ Renderer::Renderer(int32_t width_, int32_t height_, RenderFlags flags_, DrawPath
   glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
 
   testLightEffectsCapability();
-  if (drawPath == DrawPath::Fast) prepareOnePassGlow();
+  // Without the LightEffects flag the pass never runs, so its program would only cost start-up.
+  if (drawPath == DrawPath::Fast && !noLightEffects) prepareOnePassGlow();
 }
 
 Renderer::~Renderer() {
