@@ -129,12 +129,18 @@ session=(env -i "HOME=$home" "DISPLAY=$display" "PATH=/usr/bin:/bin" "USER=$user
 "${as_user[@]}" "${session[@]}" xscreensaver -no-splash -verbose >"$work/daemon.log" 2>&1 &
 daemon_pid=$!
 xss() { "${as_user[@]}" "${session[@]}" xscreensaver-command "$@"; }
+# Judged by whether the daemon answers, not by the process first started: once in a CI run the
+# started process was gone although the daemon had logged a normal start.
+answered=0
 for _ in $(seq 100); do
-  xss -time >/dev/null 2>&1 && break
-  kill -0 "$daemon_pid" 2>/dev/null || fail "the daemon ended: $(cat "$work/daemon.log")"
+  if xss -time >/dev/null 2>&1; then
+    answered=1
+    break
+  fi
   sleep 0.2
 done
-xss -activate >/dev/null || fail "xscreensaver-command -activate failed"
+((answered)) || fail "the daemon does not answer: $(cat "$work/daemon.log")"
+xss -activate >/dev/null || fail "xscreensaver-command -activate failed: $(cat "$work/daemon.log")"
 
 for _ in $(seq 300); do
   [[ -s "$work/hack.pid" ]] && break
