@@ -66,6 +66,19 @@ void runSaverWindowWith(SaverMode mode, RenderFlags flags, SaverWindowSystem& sy
   if (mode == Saver) system.setScreenSaverRunning(false);
 }
 
+KeyCommand keyCommandForWindowsCode(int32_t code) {
+  switch (code) {
+    case 0x42:
+    case 0x62:
+      return KeyCommand::ToggleLightEffects;
+    case 0x53:
+    case 0x73:
+      return KeyCommand::ToggleFrameRate;
+    default:
+      return KeyCommand::Nothing;
+  }
+}
+
 DrawPath saverDrawPath() {
   return drawPathFromName(std::getenv("MARVOLET_DRAW_PATH"));
 }

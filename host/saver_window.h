@@ -67,6 +67,11 @@ class SaverWindowSystem {
 // was set up and return.
 void runSaverWindowWith(SaverMode mode, RenderFlags flags, SaverWindowSystem& system);
 
+// The renderer's command for a Windows virtual-key code or mouse key-state word (a key or
+// button message's wParam): B and VK_NUMPAD2 (0x62) toggle the glow, S and VK_F4 (0x73) the
+// frame rate, anything else nothing.
+KeyCommand keyCommandForWindowsCode(int32_t code);
+
 // The drawing path a saver's renderer uses: MARVOLET_DRAW_PATH=literal selects the reference
 // path (a GL call per glyph, the glow layer by layer), for comparing the two on a real display.
 DrawPath saverDrawPath();

@@ -71,7 +71,7 @@ class Win32WindowPort : public SaverWindowPort {
   void refreshCursor() override { SendMessageA(window(), WM_SETCURSOR, 0, 0); }
   bool verifyPassword() override { return marvolet::verifyPassword(window()) != FALSE; }
   void keyCommand(int32_t code) override {
-    if (currentRenderer != nullptr) currentRenderer->keyCommand(code);
+    if (currentRenderer != nullptr) currentRenderer->keyCommand(keyCommandForWindowsCode(code));
   }
 
  private:
@@ -194,7 +194,7 @@ class Win32SaverWindowSystem : public SaverWindowSystem {
   }
 
   bool renderFrame() override {
-    if (!renderer_->renderFrame()) return false;
+    renderer_->renderFrame();
     copyToOtherMonitors(layout_);
     return true;
   }

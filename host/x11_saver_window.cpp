@@ -241,7 +241,7 @@ class X11Saver : public SaverWindowSystem, public SaverWindowPort {
     if (picture.x != 0 || picture.y != 0) {
       renderer_->resize(picture.width, picture.height, picture.x, picture.y);
     }
-    if (showFps_) renderer_->keyCommand('S');
+    if (showFps_) renderer_->keyCommand(KeyCommand::ToggleFrameRate);
     return true;
   }
 
@@ -292,7 +292,7 @@ class X11Saver : public SaverWindowSystem, public SaverWindowPort {
   void waitForMessage() override { waitInterruptibly(kDisplayStateMilliseconds, display_); }
 
   bool renderFrame() override {
-    if (!renderer_->renderFrame()) return false;
+    renderer_->renderFrame();
     copyToOtherMonitors(layout_);
     return true;
   }
@@ -339,7 +339,7 @@ class X11Saver : public SaverWindowSystem, public SaverWindowPort {
   bool verifyPassword() override { return true; }
 
   void keyCommand(int32_t code) override {
-    if (currentRenderer != nullptr) currentRenderer->keyCommand(code);
+    if (currentRenderer != nullptr) currentRenderer->keyCommand(keyCommandForWindowsCode(code));
   }
 
  private:

@@ -100,7 +100,7 @@ bool Renderer::lightEffectsActive() const {
   return scene->lightEffectsEnabled() && lightEffectsCapable && !noLightEffects;
 }
 
-bool Renderer::renderFrame() {
+void Renderer::renderFrame() {
   glDrawBuffer(GL_BACK);
   if ((flags & Trails) == 0) glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   glLoadIdentity();
@@ -111,12 +111,10 @@ bool Renderer::renderFrame() {
   drawScene();
   if (glow) drawGlow(12, 0.02f);
   glFlush();
-  return true;
 }
 
-bool Renderer::keyCommand(int32_t code) {
-  scene->keyCommand(code);
-  return false;
+void Renderer::keyCommand(KeyCommand command) {
+  scene->keyCommand(command);
 }
 
 void Renderer::update() {

@@ -19,6 +19,13 @@ constexpr RenderFlags Stars = 4;         // the star field is initialised and mo
 // sums the glow in one pass where the GL offers a program; Literal makes the calls one by one,
 // as the reference picture is defined. Both give the same picture.
 enum class DrawPath : uint8_t { Fast, Literal };
+// What a key asks of the renderer. Hosts translate their own key events into these.
+enum class KeyCommand : uint8_t {
+  Nothing,  // not None, which Xlib defines as a macro
+  ToggleLightEffects,  // the glow on or off
+  ToggleFrameRate,     // the frame-rate text on or off
+};
+
 // "literal" selects Literal; anything else, null included, Fast.
 inline DrawPath drawPathFromName(const char* name) {
   return name != nullptr && std::strcmp(name, "literal") == 0 ? DrawPath::Literal : DrawPath::Fast;
@@ -32,10 +39,9 @@ class Renderer {
   Renderer(const Renderer&) = delete;
   Renderer& operator=(const Renderer&) = delete;
 
-  // Composes one frame into the back buffer; true means "present it". Never fails.
-  bool renderFrame();
-  // Hands a key code (or mouse key-state word) to the scene. Always false: never consumed.
-  bool keyCommand(int32_t code);
+  // Composes one frame into the back buffer, ready to present. Never fails.
+  void renderFrame();
+  void keyCommand(KeyCommand command);
 
   void update();     // clock tick, then the scene's parameter step
   void drawScene();  // star field, verse rings, logos and title

@@ -110,17 +110,15 @@ void Scene::update() {
   }
 }
 
-void Scene::keyCommand(int32_t code) {
-  switch (code) {
-    case 0x42:
-    case 0x62:
+void Scene::keyCommand(KeyCommand command) {
+  switch (command) {
+    case KeyCommand::ToggleLightEffects:
       lightEffects = !lightEffects;
       break;
-    case 0x53:
-    case 0x73:
+    case KeyCommand::ToggleFrameRate:
       showFps = !showFps;
       break;
-    default:
+    case KeyCommand::Nothing:
       break;
   }
 }

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "assets/texture.h"
+#include "render/renderer.h"
 
 namespace marvolet {
 
@@ -49,7 +50,7 @@ class Scene {
   void retarget();
   void update();
   bool lightEffectsEnabled() const { return lightEffects; }
-  void keyCommand(int32_t code);
+  void keyCommand(KeyCommand command);
   void setVerse(const char* text);
 
   // Drawing stages, in frame order.

@@ -36,6 +36,13 @@ void usage() {
                "layer) instead of the fast one.\n");
 }
 
+// The letters the savers know: B toggles the glow, S the frame-rate text.
+marvolet::KeyCommand commandForKey(int code) {
+  if (code == 'B' || code == 'b') return marvolet::KeyCommand::ToggleLightEffects;
+  if (code == 'S' || code == 's') return marvolet::KeyCommand::ToggleFrameRate;
+  return marvolet::KeyCommand::Nothing;
+}
+
 bool parseList(const char* text, std::vector<uint32_t>& out) {
   out.clear();
   while (*text) {
@@ -117,7 +124,7 @@ int main(int argc, char** argv) {
   for (;;) {
     simulatedNow = now;
     for (const auto& key : keys) {
-      if (key.first == now) renderer.keyCommand(key.second);
+      if (key.first == now) renderer.keyCommand(commandForKey(key.second));
     }
     renderer.renderFrame();
     for (uint32_t t : times) {

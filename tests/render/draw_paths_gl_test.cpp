@@ -104,7 +104,7 @@ class DrawPathTest : public ::testing::TestWithParam<Case> {
     glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     Renderer renderer(context.width(), context.height(), GetParam().flags, path);
-    if (GetParam().frameRate) renderer.keyCommand('S');
+    if (GetParam().frameRate) renderer.keyCommand(KeyCommand::ToggleFrameRate);
     if (GetParam().restingFade >= 0.0f) {
       // A segment whose fade starts and ends on the same logo: the other one is fully clear.
       renderer.scene->start[imagefade] = GetParam().restingFade;
@@ -242,7 +242,7 @@ int32_t countCalls(const std::vector<testing::GlCall>& calls, const char* name) 
 // no matrix calls per glyph, and the client arrays handed back off as the star field leaves them.
 TEST_F(FastPathTest, CallsPerFrameDoNotGrowWithTheGlyphs) {
   Renderer renderer(640, 360, LightEffects | Stars, DrawPath::Fast);
-  renderer.keyCommand('S');
+  renderer.keyCommand(KeyCommand::ToggleFrameRate);
   clock.advance(700);
   testing::startGlRecording();
   renderer.renderFrame();

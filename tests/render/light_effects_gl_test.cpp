@@ -46,11 +46,11 @@ TEST_F(LightEffectsTest, RunsOnlyWhenAllThreeConditionsHold) {
   EXPECT_EQ(countCalls(calls, "glCopyTexImage2D"), 1);
   EXPECT_EQ(countCalls(calls, "glOrtho"), 1);
 
-  renderer.keyCommand('B');
+  renderer.keyCommand(KeyCommand::ToggleLightEffects);
   calls = recordFrame(renderer);
   EXPECT_EQ(countCalls(calls, "glCopyTexImage2D"), 0);
   EXPECT_EQ(countCalls(calls, "glOrtho"), 0);
-  renderer.keyCommand('b');
+  renderer.keyCommand(KeyCommand::ToggleLightEffects);
 
   lightEffectsCapable = false;
   calls = recordFrame(renderer);
