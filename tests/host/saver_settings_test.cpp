@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "host/config_dialog.h"
-#include "host/memory_settings_store.h"
+#include "memory_settings_store.h"
 #include "host/saver_settings.h"
 
 namespace marvolet {

@@ -15,7 +15,7 @@
 #include <string>
 
 #include "host/config_dialog.h"
-#include "host/file_settings_store.h"
+#include "host/x11_settings_file.h"
 #include "host/saver_settings.h"
 
 namespace marvolet {

@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "host/file_settings_store.h"
+#include "host/x11_settings_file.h"
 #include "host/saver_settings.h"
 
 namespace {

@@ -1,5 +1,5 @@
 // In-memory settings store: registry-like keys and values held in maps.
-#include "host/memory_settings_store.h"
+#include "memory_settings_store.h"
 
 #include <cstring>
 
