@@ -11,9 +11,9 @@ struct OptionBox {
 
 // In the order the boxes are read on OK.
 constexpr OptionBox kOptionBoxes[] = {
-    {kStarsBox, &SaverSettings::useStars},
-    {kLightEffectsBox, &SaverSettings::useBlur},
-    {kTrailsBox, &SaverSettings::useTrails},
+    {kStarsBox, &SaverSettings::stars},
+    {kLightEffectsBox, &SaverSettings::lightEffects},
+    {kTrailsBox, &SaverSettings::trails},
 };
 
 }  // namespace

@@ -25,10 +25,11 @@ struct SaverSettings {
 
   // Defaults 15 s, 50 px, no check running; then "Password Delay" and "Mouse Threshold".
   void loadSharedValues(SettingsStore& store);
-  // Defaults stars 1, blur 1, trails 0; then "UseStars", "UseBlur" and "UseTrails".
+  // Defaults stars 1, light effects 1, trails 0; then the stored "UseStars", "UseBlur" (the
+  // light effects, under the name users already have) and "UseTrails".
   void loadOptions(SettingsStore& store);
-  // Creates the program's key if needed and writes the three options as REG_DWORD, in the
-  // order UseStars, UseBlur, UseTrails. Failures are silent: the options just stay unsaved.
+  // Creates the program's key if needed and writes the three options, in the order UseStars,
+  // UseBlur, UseTrails. Failures are silent: the options just stay unsaved.
   void saveOptions(SettingsStore& store) const;
 
   uintptr_t window = 0;         // the saver window, opaque to portable code
@@ -38,9 +39,10 @@ struct SaverSettings {
   uint32_t startTick = 0;       // platform tick count (milliseconds) at window creation
   bool checkingPassword = false;
   bool closeRequested = false;  // only ever goes from false to true
-  int32_t useStars = 1;         // any non-zero number means on
-  int32_t useBlur = 1;
-  int32_t useTrails = 0;
+  // The three options, as stored: any non-zero number means on.
+  int32_t stars = 1;
+  int32_t lightEffects = 1;
+  int32_t trails = 0;
 };
 
 // The renderer's flags for the three options: Trails, LightEffects and Stars, each when its

@@ -1,4 +1,4 @@
-// The small slice of a registry-like store that the saver's settings need.
+// The small slice of a registry-like store that the saver's settings need: named 32-bit integers.
 #pragma once
 
 #include <cstdint>
@@ -11,14 +11,13 @@ class SettingsKey {
  public:
   virtual ~SettingsKey() = default;
 
-  // Copies the stored data of value `name` into `buffer`, with the registry's rules: on entry
-  // *size is the buffer's capacity in bytes; on success it holds the number of bytes copied.
-  // Fails, copying nothing that the caller may rely on, when the value is missing or its data
-  // is longer than the capacity. The value's type is not examined.
-  virtual bool queryValue(const char* name, uint8_t* buffer, uint32_t* size) = 0;
+  // Reads value `name` as a 32-bit integer. False, leaving *value untouched, when the value is
+  // missing, cannot be read or holds no integer in the store's format; the caller keeps its
+  // default then.
+  virtual bool readInteger(const char* name, int32_t* value) = 0;
 
-  // Stores `value` as a 32-bit little-endian integer (REG_DWORD). False on failure.
-  virtual bool setDword(const char* name, uint32_t value) = 0;
+  // Stores `value` under `name` (a REG_DWORD in the registry). False on failure.
+  virtual bool writeInteger(const char* name, int32_t value) = 0;
 };
 
 // A tree of keys named by backslash-separated paths under the current user.

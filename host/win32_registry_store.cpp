@@ -16,17 +16,21 @@ class RegistryKey : public SettingsKey {
   RegistryKey(const RegistryKey&) = delete;
   RegistryKey& operator=(const RegistryKey&) = delete;
 
-  bool queryValue(const char* name, uint8_t* buffer, uint32_t* size) override {
-    DWORD length = *size;
-    if (RegQueryValueExA(key_, name, nullptr, nullptr, buffer, &length) != ERROR_SUCCESS) {
-      return false;
-    }
-    *size = length;
-    return true;
+  bool readInteger(const char* name, int32_t* value) override {
+    return registryInteger(
+        [&](uint8_t* data, uint32_t* size) {
+          DWORD length = *size;
+          if (RegQueryValueExA(key_, name, nullptr, nullptr, data, &length) != ERROR_SUCCESS) {
+            return false;
+          }
+          *size = length;
+          return true;
+        },
+        value);
   }
 
-  bool setDword(const char* name, uint32_t value) override {
-    const DWORD data = value;
+  bool writeInteger(const char* name, int32_t value) override {
+    const DWORD data = static_cast<DWORD>(value);
     return RegSetValueExA(key_, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data),
                           sizeof data) == ERROR_SUCCESS;
   }

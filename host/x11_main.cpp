@@ -8,10 +8,10 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "host/file_settings_store.h"
-#include "host/hack_command_line.h"
 #include "host/saver_settings.h"
+#include "host/x11_command_line.h"
 #include "host/x11_host.h"
+#include "host/x11_settings_file.h"
 
 namespace marvolet {
 

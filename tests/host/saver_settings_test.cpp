@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "host/config_dialog.h"
-#include "host/memory_settings_store.h"
 #include "host/saver_settings.h"
+#include "memory_settings_store.h"
 
 namespace marvolet {
 namespace {
@@ -26,9 +26,9 @@ TEST(SaverSettingsLoad, NoKeysGiveTheDefaults) {
   EXPECT_FALSE(settings.checkingPassword);
   EXPECT_FALSE(settings.closeRequested);
   EXPECT_EQ(settings.window, 0u);
-  EXPECT_EQ(settings.useStars, 1);
-  EXPECT_EQ(settings.useBlur, 1);
-  EXPECT_EQ(settings.useTrails, 0);
+  EXPECT_EQ(settings.stars, 1);
+  EXPECT_EQ(settings.lightEffects, 1);
+  EXPECT_EQ(settings.trails, 0);
   EXPECT_EQ(renderFlagsFor(settings), Stars | LightEffects);
   EXPECT_EQ(renderFlagsFor(settings), 6u);
 }
@@ -57,7 +57,7 @@ TEST(SaverSettingsLoad, RenderFlagsCountAnyNonZeroAsOn) {
   store.setDword(kOptionsKey, "UseBlur", 0);
   store.setDword(kOptionsKey, "UseTrails", 0x80000000u);
   const SaverSettings settings = loaded(store);
-  EXPECT_EQ(settings.useStars, 5);
+  EXPECT_EQ(settings.stars, 5);
   EXPECT_EQ(renderFlagsFor(settings), Stars | Trails);
 }
 
@@ -72,8 +72,8 @@ TEST(SaverSettingsLoad, ShortValueIsZeroExtended) {
   const SaverSettings settings = loaded(store);
   EXPECT_EQ(settings.passwordDelay, 15);
   EXPECT_EQ(settings.mouseThreshold, 7);
-  EXPECT_EQ(settings.useBlur, 0x1234);
-  EXPECT_EQ(settings.useTrails, 0);
+  EXPECT_EQ(settings.lightEffects, 0x1234);
+  EXPECT_EQ(settings.trails, 0);
 }
 
 TEST(SaverSettingsLoad, ValueTooLongOrFailingKeepsTheDefault) {
@@ -85,9 +85,9 @@ TEST(SaverSettingsLoad, ValueTooLongOrFailingKeepsTheDefault) {
   store.failQueries = {"UseStars"};
   const SaverSettings settings = loaded(store);
   EXPECT_EQ(settings.passwordDelay, 15);
-  EXPECT_EQ(settings.useBlur, 1);
-  EXPECT_EQ(settings.useStars, 1);
-  EXPECT_EQ(settings.useTrails, 1);  // one bad value does not spoil the others
+  EXPECT_EQ(settings.lightEffects, 1);
+  EXPECT_EQ(settings.stars, 1);
+  EXPECT_EQ(settings.trails, 1);  // one bad value does not spoil the others
 }
 
 TEST(SaverSettingsLoad, KeyThatCannotBeOpenedKeepsAllDefaults) {
@@ -97,7 +97,7 @@ TEST(SaverSettingsLoad, KeyThatCannotBeOpenedKeepsAllDefaults) {
   store.failOpen = true;
   const SaverSettings settings = loaded(store);
   EXPECT_EQ(settings.mouseThreshold, 50);
-  EXPECT_EQ(settings.useStars, 1);
+  EXPECT_EQ(settings.stars, 1);
 }
 
 TEST(SaverSettingsLoad, LoadingAgainStartsFromTheDefaults) {
@@ -105,20 +105,20 @@ TEST(SaverSettingsLoad, LoadingAgainStartsFromTheDefaults) {
   SaverSettings settings;
   settings.checkingPassword = true;
   settings.mouseThreshold = 3;
-  settings.useTrails = 9;
+  settings.trails = 9;
   settings.loadSharedValues(store);
   settings.loadOptions(store);
   EXPECT_FALSE(settings.checkingPassword);
   EXPECT_EQ(settings.mouseThreshold, 50);
-  EXPECT_EQ(settings.useTrails, 0);
+  EXPECT_EQ(settings.trails, 0);
 }
 
 TEST(SaverSettingsSave, WritesThreeDwordsInOrder) {
   MemorySettingsStore store;
   SaverSettings settings;
-  settings.useStars = 0;
-  settings.useBlur = 1;
-  settings.useTrails = 1;
+  settings.stars = 0;
+  settings.lightEffects = 1;
+  settings.trails = 1;
   settings.saveOptions(store);
   ASSERT_EQ(store.writes().size(), 3u);
   EXPECT_EQ(store.writes()[0].name, "UseStars");
@@ -180,7 +180,7 @@ TEST(ConfigDialog, StoredFiveReachesTheBoxUnchangedAndOkStoresOne) {
 
   boxes.state[kStarsBox] = 1;  // the platform's check box reports checked
   EXPECT_EQ(configDialogCommand(settings, store, kDialogOk, FakeBoxes::read, &boxes), 1u);
-  EXPECT_EQ(settings.useStars, 1);
+  EXPECT_EQ(settings.stars, 1);
   EXPECT_EQ(store.raw(kOptionsKey, "UseStars"), (std::vector<uint8_t>{1, 0, 0, 0}));
 }
 
@@ -203,9 +203,9 @@ TEST(ConfigDialog, OkTakesOnlyExactlyCheckedAsOn) {
   FakeBoxes boxes;
   boxes.state = {{kStarsBox, 0}, {kLightEffectsBox, 2}, {kTrailsBox, 1}};  // 2: indeterminate
   configDialogCommand(settings, store, kDialogOk, FakeBoxes::read, &boxes);
-  EXPECT_EQ(settings.useStars, 0);
-  EXPECT_EQ(settings.useBlur, 0);
-  EXPECT_EQ(settings.useTrails, 1);
+  EXPECT_EQ(settings.stars, 0);
+  EXPECT_EQ(settings.lightEffects, 0);
+  EXPECT_EQ(settings.trails, 1);
   EXPECT_EQ(renderFlagsFor(settings), Trails);
 }
 
@@ -220,7 +220,7 @@ TEST(ConfigDialog, CancelAndOtherCommandsWriteNothing) {
   EXPECT_TRUE(boxes.reads.empty());
   EXPECT_TRUE(store.writes().empty());
   EXPECT_FALSE(store.hasKey(kOptionsKey));
-  EXPECT_EQ(settings.useStars, 1);
+  EXPECT_EQ(settings.stars, 1);
 }
 
 TEST(ConfigDialog, OkWhenTheKeyCannotBeCreatedStillEndsTheDialog) {

@@ -1,4 +1,4 @@
-// The saver's settings on POSIX systems: one small "Name=value" text file instead of the registry.
+// The X11 saver's settings: one small "Name=value" text file instead of the registry.
 #pragma once
 
 #include <sys/types.h>
@@ -31,16 +31,18 @@ FileWriteCalls systemFileWriteCalls();
 //
 // File format: one "Name=value" per line; blanks around name and value are ignored, names
 // compare case-insensitively (as registry value names do), '#' or ';' starts a comment line.
-// A value is a decimal 32-bit integer, -2147483648 to 4294967295 (stored as its 32-bit
-// pattern, like a REG_DWORD). Any other line is ignored, so the setting keeps its default; when
-// a name appears more than once, its last well-formed line counts.
+// A value is a decimal 32-bit integer, -2147483648 to 4294967295, read as the signed integer
+// with the same 32-bit pattern (4294967295 is -1) as a REG_DWORD would be; saves write the
+// signed form. Any other line is ignored, so the setting keeps its default; when a name appears
+// more than once, its last well-formed line counts.
 //
-// Writing: a key from createKey() collects setDword() values and saves them when it is
-// destroyed (closing the key), in one atomic replacement: a temporary file in the same folder,
-// written in full, fsync'ed, then renamed over the old file. Lines for other names, comments and
-// ignored lines are kept. Either the old file or the complete new one is there at any moment.
-// A path that holds something other than a readable regular file of at most
-// kMaxSettingsFileBytes is left alone: reads give the defaults and saves write nothing.
+// Writing: keys from openKey() only read. A key from createKey() collects writeInteger()
+// values, which its readInteger() then returns, and saves them when it is destroyed (closing
+// the key), in one atomic replacement: a temporary file in the same folder, written in full,
+// fsync'ed, then renamed over the old file. Lines for other names, comments and ignored lines
+// are kept. Either the old file or the complete new one is there at any moment. A path that
+// holds something other than a readable regular file of at most kMaxSettingsFileBytes is left
+// alone: reads give the defaults and saves write nothing.
 class FileSettingsStore : public SettingsStore {
  public:
   explicit FileSettingsStore(std::string path);
@@ -50,8 +52,6 @@ class FileSettingsStore : public SettingsStore {
   std::unique_ptr<SettingsKey> openKey(const char* path) override;
   // Creates the file's folder (mode 0700) if needed; null when that fails or no path is known.
   std::unique_ptr<SettingsKey> createKey(const char* path) override;
-
-  const std::string& path() const { return path_; }
 
   FileWriteCalls calls;
 

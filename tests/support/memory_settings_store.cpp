@@ -1,7 +1,9 @@
-// In-memory settings store: registry-like keys and values held in maps.
-#include "host/memory_settings_store.h"
+// In-memory registry for tests: keys and raw values held in maps.
+#include "memory_settings_store.h"
 
 #include <cstring>
+
+#include "host/win32_registry_store.h"
 
 namespace marvolet {
 
@@ -9,13 +11,27 @@ class MemorySettingsStore::Key : public SettingsKey {
  public:
   Key(MemorySettingsStore& store, std::string path) : store_(store), path_(std::move(path)) {}
 
-  bool queryValue(const char* name, uint8_t* buffer, uint32_t* size) override {
+  bool readInteger(const char* name, int32_t* value) override {
+    return registryInteger(
+        [&](uint8_t* buffer, uint32_t* size) { return query(name, buffer, size); }, value);
+  }
+
+  bool writeInteger(const char* name, int32_t value) override {
+    if (store_.failWrites.count(name) != 0) return false;
+    store_.setDword(path_, name, static_cast<uint32_t>(value));
+    store_.writes_.push_back({path_, name, value});
+    return true;
+  }
+
+ private:
+  // RegQueryValueExA's contract, as registryInteger() expects it.
+  bool query(const char* name, uint8_t* buffer, uint32_t* size) {
     const Values& values = store_.keys_[path_];
     auto found = values.find(name);
     const bool fits = found != values.end() && found->second.size() <= *size;
     if (store_.failQueries.count(name) != 0 || !fits) {
       // The registry leaves the buffer undefined on failure; scribble over it so that a
-      // caller which reads it anyway is caught.
+      // reader which uses it anyway is caught.
       std::memset(buffer, 0xA5, *size);
       return false;
     }
@@ -25,14 +41,6 @@ class MemorySettingsStore::Key : public SettingsKey {
     return true;
   }
 
-  bool setDword(const char* name, uint32_t value) override {
-    if (store_.failWrites.count(name) != 0) return false;
-    store_.setDword(path_, name, value);
-    store_.writes_.push_back({path_, name, value});
-    return true;
-  }
-
- private:
   MemorySettingsStore& store_;
   std::string path_;
 };

@@ -4,7 +4,7 @@
 #include <initializer_list>
 #include <vector>
 
-#include "host/hack_command_line.h"
+#include "host/x11_command_line.h"
 
 namespace marvolet {
 namespace {
@@ -75,17 +75,17 @@ TEST(HackArguments, OptionsOverrideTheStoredSettingsForThisRunOnly) {
   const HackOptions options = parse({"-s", "-no-stars", "-trails", "-fps"});
   EXPECT_EQ(options.mode, HackMode::FullScreen);
   EXPECT_TRUE(options.showFps);
-  SaverSettings settings;  // stored: stars 1, blur 1, trails 0
-  settings.useBlur = 5;
+  SaverSettings settings;  // stored: stars 1, light effects 1, trails 0
+  settings.lightEffects = 5;
   applyOverrides(options, settings);
-  EXPECT_EQ(settings.useStars, 0);
-  EXPECT_EQ(settings.useBlur, 5);  // not named on the command line: left as stored
-  EXPECT_EQ(settings.useTrails, 1);
+  EXPECT_EQ(settings.stars, 0);
+  EXPECT_EQ(settings.lightEffects, 5);  // not named on the command line: left as stored
+  EXPECT_EQ(settings.trails, 1);
   EXPECT_EQ(renderFlagsFor(settings), Trails | LightEffects);
 
   SaverSettings other;
-  other.useStars = 0;
-  other.useTrails = 1;
+  other.stars = 0;
+  other.trails = 1;
   applyOverrides(parse({"-stars", "-no-trails", "-no-light-effects", "-light-effects"}), other);
   EXPECT_EQ(renderFlagsFor(other), Stars | LightEffects);
   EXPECT_FALSE(parse({"-root"}).showFps);

@@ -8,8 +8,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "host/file_settings_store.h"
 #include "host/saver_settings.h"
+#include "host/x11_settings_file.h"
 
 namespace {
 
@@ -55,15 +55,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   store.calls.fsync = noFsync;
   const marvolet::SaverSettings before = load(store);
   const bool tooLarge = size > marvolet::kMaxSettingsFileBytes;
-  if (tooLarge && (before.useStars != 1 || before.useBlur != 1 || before.useTrails != 0 ||
+  if (tooLarge && (before.stars != 1 || before.lightEffects != 1 || before.trails != 0 ||
                    before.mouseThreshold != 50 || before.passwordDelay != 15)) {
     std::abort();
   }
 
   marvolet::SaverSettings changed = before;
-  changed.useStars = before.useStars == 0 ? -3 : 0;
-  changed.useBlur = before.useBlur == 0 ? 7 : 0;
-  changed.useTrails = before.useTrails == 0 ? INT32_MIN : 0;
+  changed.stars = before.stars == 0 ? -3 : 0;
+  changed.lightEffects = before.lightEffects == 0 ? 7 : 0;
+  changed.trails = before.trails == 0 ? INT32_MIN : 0;
   changed.saveOptions(store);
 
   struct stat info {};
@@ -75,8 +75,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // A save can push a file near the limit past it; then it rightly reads as absent.
   if (static_cast<size_t>(info.st_size) > marvolet::kMaxSettingsFileBytes) return 0;
   const marvolet::SaverSettings after = load(store);
-  if (after.useStars != changed.useStars || after.useBlur != changed.useBlur ||
-      after.useTrails != changed.useTrails || after.mouseThreshold != before.mouseThreshold ||
+  if (after.stars != changed.stars || after.lightEffects != changed.lightEffects ||
+      after.trails != changed.trails || after.mouseThreshold != before.mouseThreshold ||
       after.passwordDelay != before.passwordDelay) {
     std::abort();
   }

@@ -15,8 +15,8 @@
 #include <string>
 
 #include "host/config_dialog.h"
-#include "host/file_settings_store.h"
 #include "host/saver_settings.h"
+#include "host/x11_settings_file.h"
 
 namespace marvolet {
 namespace {
@@ -80,9 +80,9 @@ SaverSettings loadedFromText(const std::string& text) {
 void expectDefaults(const SaverSettings& settings) {
   EXPECT_EQ(settings.passwordDelay, 15);
   EXPECT_EQ(settings.mouseThreshold, 50);
-  EXPECT_EQ(settings.useStars, 1);
-  EXPECT_EQ(settings.useBlur, 1);
-  EXPECT_EQ(settings.useTrails, 0);
+  EXPECT_EQ(settings.stars, 1);
+  EXPECT_EQ(settings.lightEffects, 1);
+  EXPECT_EQ(settings.trails, 0);
   EXPECT_EQ(renderFlagsFor(settings), 6u);
 }
 
@@ -107,9 +107,9 @@ TEST(FileSettingsRead, ReadsAllFiveValuesWithBlanksCaseAndLineEnds) {
       "mouse threshold = -7");  // no final newline
   EXPECT_EQ(settings.passwordDelay, 3);
   EXPECT_EQ(settings.mouseThreshold, -7);
-  EXPECT_EQ(settings.useStars, 0);
-  EXPECT_EQ(settings.useBlur, 0);
-  EXPECT_EQ(settings.useTrails, 1);
+  EXPECT_EQ(settings.stars, 0);
+  EXPECT_EQ(settings.lightEffects, 0);
+  EXPECT_EQ(settings.trails, 1);
   EXPECT_EQ(renderFlagsFor(settings), Trails);
 }
 
@@ -136,16 +136,16 @@ TEST(FileSettingsRead, GarbledLinesAreIgnoredAndDefaultsKept) {
 TEST(FileSettingsRead, AGarbledLaterLineDoesNotUndoAGoodOne) {
   const SaverSettings settings =
       loadedFromText("UseTrails=1\nUseTrails=yes\nUseBlur=0\nUseBlur=1\n");
-  EXPECT_EQ(settings.useTrails, 1);
-  EXPECT_EQ(settings.useBlur, 1);  // the last well-formed line counts
+  EXPECT_EQ(settings.trails, 1);
+  EXPECT_EQ(settings.lightEffects, 1);  // the last well-formed line counts
 }
 
 TEST(FileSettingsRead, AnyNonZeroCountsAsOnAndThe32BitRangeIsKept) {
   const SaverSettings settings = loadedFromText(
       "UseStars=5\nUseBlur=4294967295\nUseTrails=-2147483648\nMouse Threshold=+2147483647\n");
-  EXPECT_EQ(settings.useStars, 5);
-  EXPECT_EQ(settings.useBlur, -1);
-  EXPECT_EQ(settings.useTrails, INT32_MIN);
+  EXPECT_EQ(settings.stars, 5);
+  EXPECT_EQ(settings.lightEffects, -1);
+  EXPECT_EQ(settings.trails, INT32_MIN);
   EXPECT_EQ(settings.mouseThreshold, INT32_MAX);
   EXPECT_EQ(renderFlagsFor(settings), 7u);
 }
@@ -163,12 +163,12 @@ TEST(FileSettingsRead, OversizedOrNonRegularFilesCountAsAbsentAndAreLeftAlone) {
   const auto saveFromDialog = [&] {
     FileSettingsStore store(path);
     SaverSettings settings = loadedFrom(store);
-    settings.useBlur = 0;
+    settings.lightEffects = 0;
     settings.saveOptions(store);
   };
 
   writeText(path, padded(kMaxSettingsFileBytes));  // at the limit: still a settings file
-  EXPECT_EQ(loadedFromText(readText(path)).useTrails, 1);
+  EXPECT_EQ(loadedFromText(readText(path)).trails, 1);
 
   const std::string oversized = padded(kMaxSettingsFileBytes + 1);
   writeText(path, oversized);
@@ -226,14 +226,14 @@ TEST(FileSettingsDialog, CancelWritesNothingAndOkWritesAllThree) {
   EXPECT_EQ(configDialogCommand(settings, store, kDialogCancel, readBox, nullptr), kDialogCancel);
   EXPECT_FALSE(exists(path));
   EXPECT_FALSE(exists(folder.path() + "/config"));
-  EXPECT_EQ(settings.useStars, 1);
+  EXPECT_EQ(settings.stars, 1);
 
   EXPECT_EQ(configDialogCommand(settings, store, kDialogOk, readBox, nullptr), kDialogOk);
   ASSERT_TRUE(exists(path));
   const SaverSettings reloaded = loadedFrom(store);
-  EXPECT_EQ(reloaded.useStars, 0);
-  EXPECT_EQ(reloaded.useBlur, 1);
-  EXPECT_EQ(reloaded.useTrails, 1);
+  EXPECT_EQ(reloaded.stars, 0);
+  EXPECT_EQ(reloaded.lightEffects, 1);
+  EXPECT_EQ(reloaded.trails, 1);
   struct stat info {};
   stat((folder.path() + "/config/marvolet").c_str(), &info);
   EXPECT_EQ(info.st_mode & 0777, 0700u);
@@ -264,7 +264,7 @@ TEST(FileSettingsSave, KeepsOtherLinesAndDropsStaleDuplicates) {
             "UseStars=1\n");
   FileSettingsStore store(path);
   SaverSettings settings = loadedFrom(store);
-  settings.useStars = 0;
+  settings.stars = 0;
   settings.saveOptions(store);
   EXPECT_EQ(readText(path),
             "# my settings\n"
@@ -273,8 +273,34 @@ TEST(FileSettingsSave, KeepsOtherLinesAndDropsStaleDuplicates) {
             "something odd\n"
             "UseBlur=1\n"
             "UseTrails=0\n");
-  EXPECT_EQ(loadedFrom(store).useStars, 0);
+  EXPECT_EQ(loadedFrom(store).stars, 0);
   EXPECT_EQ(loadedFrom(store).mouseThreshold, 10);
+}
+
+// The key contract behind the loads and saves above, which always open a fresh key.
+TEST(FileSettingsSave, AWritingKeyReadsBackItsValuesAndAReadingKeyRefusesWrites) {
+  TemporaryFolder folder;
+  const std::string path = folder.path() + "/marvolet.conf";
+  writeText(path, "UseTrails=1\n");
+  FileSettingsStore store(path);
+  int32_t value = 42;
+  {
+    std::unique_ptr<SettingsKey> reading = store.openKey(kOptionsKey);
+    ASSERT_NE(reading, nullptr);
+    EXPECT_FALSE(reading->readInteger("UseStars", &value));
+    EXPECT_EQ(value, 42);  // a failed read leaves the caller's default
+    EXPECT_FALSE(reading->writeInteger("UseStars", 0));
+  }
+  EXPECT_EQ(readText(path), "UseTrails=1\n");
+  {
+    std::unique_ptr<SettingsKey> writing = store.createKey(kOptionsKey);
+    ASSERT_NE(writing, nullptr);
+    EXPECT_TRUE(writing->writeInteger("usetrails", -1));
+    EXPECT_TRUE(writing->readInteger("UseTrails", &value));
+    EXPECT_EQ(value, -1);
+    EXPECT_EQ(readText(path), "UseTrails=1\n");  // saved only when the key closes
+  }
+  EXPECT_EQ(readText(path), "usetrails=-1\n");
 }
 
 TEST(FileSettingsSave, ReplacesTheTargetOfASymbolicLink) {
@@ -285,12 +311,12 @@ TEST(FileSettingsSave, ReplacesTheTargetOfASymbolicLink) {
   ASSERT_EQ(symlink(target.c_str(), link.c_str()), 0);
   FileSettingsStore store(link);
   SaverSettings settings = loadedFrom(store);
-  settings.useTrails = 1;
+  settings.trails = 1;
   settings.saveOptions(store);
   struct stat info {};
   ASSERT_EQ(lstat(link.c_str(), &info), 0);
   EXPECT_TRUE(S_ISLNK(info.st_mode));
-  EXPECT_EQ(loadedFrom(store).useTrails, 1);
+  EXPECT_EQ(loadedFrom(store).trails, 1);
 }
 
 // Write-call doubles. A plain function pointer carries no state, so the budget is global.
@@ -331,10 +357,10 @@ TEST(FileSettingsSave, ShortWritesAreContinuedToTheEnd) {
   FileSettingsStore store(path);
   store.calls.write = writeOneByte;
   SaverSettings settings = loadedFrom(store);
-  settings.useTrails = 1;
+  settings.trails = 1;
   settings.saveOptions(store);
   const SaverSettings reloaded = loadedFrom(store);
-  EXPECT_EQ(reloaded.useTrails, 1);
+  EXPECT_EQ(reloaded.trails, 1);
   EXPECT_NE(readText(path).find("UseTrails=1\n"), std::string::npos);
 }
 
@@ -348,8 +374,8 @@ class InterruptedSave : public ::testing::Test {
   // Saves changed options through `store` and checks that the old file is still whole.
   void expectOriginalKept(FileSettingsStore& store) {
     SaverSettings settings = loadedFrom(store);
-    settings.useStars = 0;
-    settings.useTrails = 1;
+    settings.stars = 0;
+    settings.trails = 1;
     settings.saveOptions(store);
     EXPECT_EQ(readText(path), original);
     EXPECT_EQ(folderEntries(folder.path()), std::set<std::string>{"marvolet.conf"});
@@ -388,7 +414,7 @@ TEST_F(InterruptedSave, AProcessKilledMidWriteLeavesTheOldFileWhole) {
     store.calls.write = writeThenDie;
     writeBudget = 25;
     SaverSettings settings = loadedFrom(store);
-    settings.useTrails = 1;
+    settings.trails = 1;
     settings.saveOptions(store);
     _exit(0);  // not reached: the write dies first
   }

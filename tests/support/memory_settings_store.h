@@ -1,5 +1,5 @@
-// An in-memory SettingsStore with registry semantics and failure injection, for tests and for
-// hosts without a registry of their own.
+// A test double for SettingsStore: an in-memory registry holding each value's raw data, read by
+// the registry store's rules, with failure injection.
 #pragma once
 
 #include <cstdint>
@@ -17,7 +17,7 @@ class MemorySettingsStore : public SettingsStore {
   struct Write {
     std::string key;
     std::string name;
-    uint32_t value;
+    int32_t value;
   };
 
   std::unique_ptr<SettingsKey> openKey(const char* path) override;
@@ -25,20 +25,20 @@ class MemorySettingsStore : public SettingsStore {
 
   // Stores raw data, of any length, as a value of `key` (creating the key).
   void setRaw(const std::string& key, const std::string& name, std::vector<uint8_t> data);
-  // Stores a 4-byte little-endian value.
+  // Stores a 4-byte little-endian value, as a REG_DWORD is.
   void setDword(const std::string& key, const std::string& name, uint32_t value);
   bool hasKey(const std::string& key) const { return keys_.count(key) != 0; }
   // The stored data of a value; empty when missing.
   std::vector<uint8_t> raw(const std::string& key, const std::string& name) const;
 
-  // Every successful setDword through a key, in order.
+  // Every successful writeInteger through a key, in order.
   const std::vector<Write>& writes() const { return writes_; }
 
   // Failure injection.
   bool failOpen = false;              // openKey fails even for present keys
   bool failCreate = false;            // createKey fails
-  std::set<std::string> failQueries;  // value names whose query fails
-  std::set<std::string> failWrites;   // value names whose setDword fails
+  std::set<std::string> failQueries;  // value names whose reads fail
+  std::set<std::string> failWrites;   // value names whose writeInteger fails
 
  private:
   class Key;

@@ -1,5 +1,5 @@
 // Parsing of the X11 saver's arguments; the Windows switches go through the Windows parser.
-#include "host/hack_command_line.h"
+#include "host/x11_command_line.h"
 
 #include <cstring>
 
@@ -130,9 +130,9 @@ HackOptions withScreensaverWindow(HackOptions options, const char* environmentVa
 }
 
 void applyOverrides(const HackOptions& options, SaverSettings& settings) {
-  if (options.stars) settings.useStars = *options.stars ? 1 : 0;
-  if (options.lightEffects) settings.useBlur = *options.lightEffects ? 1 : 0;
-  if (options.trails) settings.useTrails = *options.trails ? 1 : 0;
+  if (options.stars) settings.stars = *options.stars ? 1 : 0;
+  if (options.lightEffects) settings.lightEffects = *options.lightEffects ? 1 : 0;
+  if (options.trails) settings.trails = *options.trails ? 1 : 0;
 }
 
 const char* hackUsage() {
@@ -145,7 +145,7 @@ const char* hackUsage() {
          "  -config, /c        the settings dialog (also with no mode at all)\n"
          "options, for this run only:\n"
          "  -stars, -no-stars                  the star field\n"
-         "  -light-effects, -no-light-effects  the glow\n"
+         "  -light-effects, -no-light-effects  light streaking outwards from the centre\n"
          "  -trails, -no-trails                frames drawn over the previous ones\n"
          "  -fps                               show the frame rate\n";
 }

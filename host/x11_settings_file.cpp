@@ -1,5 +1,5 @@
 // Settings in a text file under the XDG configuration folder, replaced atomically on save.
-#include "host/file_settings_store.h"
+#include "host/x11_settings_file.h"
 
 #include <fcntl.h>
 #include <pwd.h>
@@ -38,8 +38,8 @@ bool sameName(const std::string& a, const std::string& b) {
   return true;
 }
 
-// A decimal 32-bit integer, signed or unsigned range, as its 32-bit pattern.
-bool parseValue(const std::string& text, uint32_t* value) {
+// A decimal 32-bit integer, signed or unsigned range, as the signed integer of its 32-bit pattern.
+bool parseValue(const std::string& text, int32_t* value) {
   size_t i = 0;
   const bool negative = !text.empty() && text[0] == '-';
   if (!text.empty() && (text[0] == '-' || text[0] == '+')) i = 1;
@@ -51,12 +51,12 @@ bool parseValue(const std::string& text, uint32_t* value) {
     if (magnitude > int64_t{UINT32_MAX}) return false;  // also keeps the product in range
   }
   if (negative && magnitude > -int64_t{INT32_MIN}) return false;
-  *value = static_cast<uint32_t>(negative ? -magnitude : magnitude);
+  *value = static_cast<int32_t>(static_cast<uint32_t>(negative ? -magnitude : magnitude));
   return true;
 }
 
 // A well-formed "Name=value" line; comments, blank and garbled lines give false.
-bool parseLine(const std::string& line, std::string* name, uint32_t* value) {
+bool parseLine(const std::string& line, std::string* name, int32_t* value) {
   size_t start = 0;
   while (start < line.size() && isBlank(line[start])) ++start;
   if (start == line.size() || line[start] == '#' || line[start] == ';') return false;
@@ -206,32 +206,26 @@ class FileSettingsStore::Key : public SettingsKey {
     if (writable_ && !staged_.empty()) save();
   }
 
-  bool queryValue(const char* name, uint8_t* buffer, uint32_t* size) override {
-    uint32_t value = 0;
-    bool found = false;
+  bool readInteger(const char* name, int32_t* value) override {
     for (const auto& [stagedName, stagedValue] : staged_) {
       if (sameName(stagedName, name)) {
-        value = stagedValue;
+        *value = stagedValue;
+        return true;
+      }
+    }
+    bool found = false;
+    std::string lineName;
+    int32_t lineValue = 0;
+    for (const std::string& line : splitLines(contents_)) {
+      if (parseLine(line, &lineName, &lineValue) && sameName(lineName, name)) {
+        *value = lineValue;
         found = true;
       }
     }
-    if (!found) {
-      std::string lineName;
-      uint32_t lineValue = 0;
-      for (const std::string& line : splitLines(contents_)) {
-        if (parseLine(line, &lineName, &lineValue) && sameName(lineName, name)) {
-          value = lineValue;
-          found = true;
-        }
-      }
-    }
-    if (!found || *size < 4) return false;
-    for (int i = 0; i < 4; ++i) buffer[i] = static_cast<uint8_t>(value >> (8 * i));
-    *size = 4;
-    return true;
+    return found;
   }
 
-  bool setDword(const char* name, uint32_t value) override {
+  bool writeInteger(const char* name, int32_t value) override {
     if (!writable_) return false;
     for (auto& entry : staged_) {
       if (sameName(entry.first, name)) {
@@ -253,7 +247,7 @@ class FileSettingsStore::Key : public SettingsKey {
     std::vector<bool> written(staged_.size(), false);
     std::string output;
     std::string lineName;
-    uint32_t lineValue = 0;
+    int32_t lineValue = 0;
     for (const std::string& line : splitLines(current)) {
       size_t index = staged_.size();
       if (parseLine(line, &lineName, &lineValue)) {
@@ -276,14 +270,14 @@ class FileSettingsStore::Key : public SettingsKey {
     replaceFile(store_.calls, store_.path_, output);
   }
 
-  static std::string formatted(const std::pair<std::string, uint32_t>& entry) {
-    return entry.first + "=" + std::to_string(static_cast<int32_t>(entry.second)) + "\n";
+  static std::string formatted(const std::pair<std::string, int32_t>& entry) {
+    return entry.first + "=" + std::to_string(entry.second) + "\n";
   }
 
   FileSettingsStore& store_;
   std::string contents_;
   bool writable_;
-  std::vector<std::pair<std::string, uint32_t>> staged_;
+  std::vector<std::pair<std::string, int32_t>> staged_;
 };
 
 FileSettingsStore::FileSettingsStore(std::string path)
