@@ -1,0 +1,64 @@
+// The Win32 surface's step order.
+#include "host/win32_surface.h"
+
+namespace marvolet {
+
+const char* win32FailureText(SetupFailure failure) {
+  switch (failure) {
+    case SetupFailure::WindowClass:
+      return kRegisterClassFailed;
+    case SetupFailure::NoPixelFormat:
+      return kChoosePixelFormatFailed;
+    case SetupFailure::PixelFormatRefused:
+      return kSetPixelFormatFailed;
+    case SetupFailure::NoContext:
+      return kCreateContextFailed;
+    case SetupFailure::ContextNotCurrent:
+      return kMakeCurrentFailed;
+    case SetupFailure::NoRenderer:
+      return kRendererFailed;
+    case SetupFailure::NoFailure:
+    case SetupFailure::Window:
+      break;
+  }
+  return nullptr;
+}
+
+SetupFailure Win32Surface::create() {
+  if (!registerClass()) return SetupFailure::WindowClass;
+  if (!createWindow()) return SetupFailure::Window;
+  if (mode_ == Saver) {
+    setScreenSaverRunning(true);
+    running_ = true;
+  }
+  acquireDeviceContext();
+  deviceContext_ = true;
+  if (!choosePixelFormat()) return SetupFailure::NoPixelFormat;
+  if (!setPixelFormat()) return SetupFailure::PixelFormatRefused;
+  // A renderer built without a current context would draw nowhere, so these fail the mode.
+  if (!createContext()) return SetupFailure::NoContext;
+  context_ = true;
+  if (!makeCurrent()) return SetupFailure::ContextNotCurrent;
+  current_ = true;
+  return SetupFailure::NoFailure;
+}
+
+void Win32Surface::abandon(SetupFailure failure) {
+  if (current_) releaseCurrent();
+  if (context_) deleteContext();
+  current_ = context_ = false;
+  if (const char* text = win32FailureText(failure)) showError(text);
+  if (deviceContext_) releaseDeviceContext();
+  if (running_) setScreenSaverRunning(false);
+  deviceContext_ = running_ = false;
+}
+
+void Win32Surface::destroy() {
+  releaseCurrent();
+  releaseDeviceContext();
+  deleteContext();
+  if (running_) setScreenSaverRunning(false);
+  current_ = context_ = deviceContext_ = running_ = false;
+}
+
+}  // namespace marvolet
