@@ -3,23 +3,27 @@
 
 namespace marvolet {
 
+namespace {
+
+struct FailureText {
+  SetupFailure failure;
+  const char* text;
+};
+
+constexpr FailureText kFailureTexts[] = {
+    {SetupFailure::WindowClass, kRegisterClassFailed},
+    {SetupFailure::NoPixelFormat, kChoosePixelFormatFailed},
+    {SetupFailure::PixelFormatRefused, kSetPixelFormatFailed},
+    {SetupFailure::NoContext, kCreateContextFailed},
+    {SetupFailure::ContextNotCurrent, kMakeCurrentFailed},
+    {SetupFailure::NoRenderer, kRendererFailed},
+};
+
+}  // namespace
+
 const char* win32FailureText(SetupFailure failure) {
-  switch (failure) {
-    case SetupFailure::WindowClass:
-      return kRegisterClassFailed;
-    case SetupFailure::NoPixelFormat:
-      return kChoosePixelFormatFailed;
-    case SetupFailure::PixelFormatRefused:
-      return kSetPixelFormatFailed;
-    case SetupFailure::NoContext:
-      return kCreateContextFailed;
-    case SetupFailure::ContextNotCurrent:
-      return kMakeCurrentFailed;
-    case SetupFailure::NoRenderer:
-      return kRendererFailed;
-    case SetupFailure::NoFailure:
-    case SetupFailure::Window:
-      break;
+  for (const FailureText& entry : kFailureTexts) {
+    if (entry.failure == failure) return entry.text;
   }
   return nullptr;
 }

@@ -95,14 +95,10 @@ TEST(MonitorLayout, DifferentSizesAndHeightsGetBarsNotStretching) {
 TEST(MonitorLayout, TheCopyTestsLayouts) {
   const SaverLayout sideBySide =
       layoutMonitors({primary(0, 0, 80, 60), other(80, 0, 120, 60)}, kFallback);
-  EXPECT_EQ(sideBySide.window, (PixelRect{0, 0, 200, 60}));
   ASSERT_EQ(sideBySide.copies.size(), 1u);
-  EXPECT_EQ(sideBySide.copies[0].monitor, (PixelRect{80, 0, 120, 60}));
   EXPECT_EQ(sideBySide.copies[0].picture, (PixelRect{100, 0, 80, 60}));
-
   const SaverLayout stacked =
       layoutMonitors({primary(0, 120, 80, 60), other(0, 0, 160, 120)}, kFallback);
-  EXPECT_EQ(stacked.window, (PixelRect{0, 0, 160, 180}));
   EXPECT_EQ(stacked.primary, (PixelRect{0, 120, 80, 60}));
   ASSERT_EQ(stacked.copies.size(), 1u);
   EXPECT_EQ(stacked.copies[0].picture, (PixelRect{0, 0, 160, 120}));

@@ -50,10 +50,13 @@ class FakePicture : public SaverPicture {
   Log& log_;
 };
 
-// The loop's side of a surface: a queue of events, a display that may be dark, and waits that
-// bring events.
-class FakeEvents {
+// The loop's side of a surface over `Base`, logged: a queue of events, a display that may be
+// dark, and waits that bring events.
+template <typename Base>
+class WithFakeEvents : public Base {
  public:
+  using Base::Base;
+  Log log;
   std::deque<PumpResult> queue;  // events pending before the frames start
   int framesBeforeQuit = 1;
   // Answers of displayAsleep in turn; awake once they run out.
@@ -62,8 +65,11 @@ class FakeEvents {
   std::deque<std::deque<PumpResult>> arrivals;
   // Runs at each pump, as the platform's event handlers would.
   std::function<void()> duringPump;
+  SaverLayout current = layoutMonitors({}, {0, 0, 640, 480});
 
-  PumpResult pump(Log& log) {
+  const SaverLayout& layout() const override { return current; }
+  void show() override { log.push_back("show"); }
+  PumpResult pump() override {
     if (duringPump) duringPump();
     if (!queue.empty()) {
       const PumpResult next = queue.front();
@@ -77,39 +83,31 @@ class FakeEvents {
     }
     return PumpResult::Empty;
   }
-  bool displayAsleep() {
+  bool displayAsleep() override {
     if (asleep.empty()) return false;
     const bool dark = asleep.front();
     asleep.pop_front();
     return dark;
   }
-  void wait(Log& log) {
+  void waitForEvents() override {
     log.push_back("wait");
     if (arrivals.empty()) return;
     for (PumpResult event : arrivals.front()) queue.push_back(event);
     arrivals.pop_front();
   }
+  void present() override { log.push_back("swap"); }
+  void sleep(uint32_t ms) override { log.push_back("sleep " + std::to_string(ms)); }
 };
 
-class FakeSurface : public SaverSurface {
+class FakeSurface : public WithFakeEvents<SaverSurface> {
  public:
-  Log log;
-  FakeEvents events;
   SetupFailure failure = SetupFailure::NoFailure;
-  SaverLayout current = layoutMonitors({}, {0, 0, 640, 480});
 
   SetupFailure create() override {
     log.push_back("create");
     return failure;
   }
   void abandon(SetupFailure why) override { log.push_back("abandon " + name(why)); }
-  const SaverLayout& layout() const override { return current; }
-  void show() override { log.push_back("show"); }
-  PumpResult pump() override { return events.pump(log); }
-  bool displayAsleep() override { return events.displayAsleep(); }
-  void waitForEvents() override { events.wait(log); }
-  void present() override { log.push_back("swap"); }
-  void sleep(uint32_t ms) override { log.push_back("sleep " + std::to_string(ms)); }
   void destroy() override { log.push_back("destroy"); }
 };
 
@@ -135,8 +133,8 @@ TEST_F(SaverSessionTest, ARendererAtThePrimarysSizeAFrameThenThePictureGoesBefor
 }
 
 TEST_F(SaverSessionTest, EveryPendingEventIsHandledBeforeTheNextFrame) {
-  surface.events.queue = {PumpResult::Dispatched, PumpResult::Dispatched, PumpResult::Dispatched};
-  surface.events.framesBeforeQuit = 2;
+  surface.queue = {PumpResult::Dispatched, PumpResult::Dispatched, PumpResult::Dispatched};
+  surface.framesBeforeQuit = 2;
   picture.delay = 7;
   run();
   EXPECT_EQ(loopPart(), (Log{"dispatch", "dispatch", "dispatch", "frame", "swap", "sleep 7",
@@ -144,26 +142,26 @@ TEST_F(SaverSessionTest, EveryPendingEventIsHandledBeforeTheNextFrame) {
 }
 
 TEST_F(SaverSessionTest, QuitEndsTheLoopAtOnce) {
-  surface.events.queue = {PumpResult::Quit, PumpResult::Dispatched};
+  surface.queue = {PumpResult::Quit, PumpResult::Dispatched};
   run();
-  EXPECT_EQ(surface.events.queue.size(), 1u);  // the event behind the quit is not taken
+  EXPECT_EQ(surface.queue.size(), 1u);  // the event behind the quit is not taken
   EXPECT_EQ(std::count(surface.log.begin(), surface.log.end(), "frame"), 0);
 }
 
 TEST_F(SaverSessionTest, ADarkDisplayGetsNoFramesButItsEventsAndWakesToDrawAgain) {
   // Dark for three checks: a wait with nothing, a wait that brings a mouse move, then
   // (still dark) a wait with nothing; then the display is back for two frames.
-  surface.events.asleep = {true, true, true};
-  surface.events.arrivals = {{}, {PumpResult::Dispatched}, {}};
-  surface.events.framesBeforeQuit = 5;  // counts the empty queues: three dark, two frames
+  surface.asleep = {true, true, true};
+  surface.arrivals = {{}, {PumpResult::Dispatched}, {}};
+  surface.framesBeforeQuit = 5;  // counts the empty queues: three dark, two frames
   run();
   EXPECT_EQ(loopPart(), (Log{"wait", "wait", "dispatch", "wait", "frame", "swap", "sleep 60",
                              "frame", "swap", "sleep 60", "quit", "deleteRenderer", "destroy"}));
 }
 
 TEST_F(SaverSessionTest, AClosingEventWhileDarkEndsTheSaverWithoutAFrame) {
-  surface.events.asleep = {true, true, true, true};
-  surface.events.arrivals = {{}, {PumpResult::Dispatched, PumpResult::Quit}};
+  surface.asleep = {true, true, true, true};
+  surface.arrivals = {{}, {PumpResult::Dispatched, PumpResult::Quit}};
   run();
   EXPECT_EQ(std::count(surface.log.begin(), surface.log.end(), "frame"), 0);
   EXPECT_EQ(std::count(surface.log.begin(), surface.log.end(), "sleep 60"), 0);
@@ -197,7 +195,7 @@ TEST_F(SaverSessionTest, NegativeFrameDelayNeverSleepsForAgesAndAForcedOneWins) 
   EXPECT_NE(std::find(surface.log.begin(), surface.log.end(), "sleep 0"), surface.log.end());
 
   surface.log.clear();
-  surface.events.framesBeforeQuit = 1;
+  surface.framesBeforeQuit = 1;
   run({false, 25});
   EXPECT_NE(std::find(surface.log.begin(), surface.log.end(), "sleep 25"), surface.log.end());
 }
@@ -213,11 +211,11 @@ TEST_F(SaverSessionTest, KeysAndLayoutChangesReachThePictureOnlyWhileItExists) {
   SaverSession session(surface, picture);
   session.keyCommand(KeyCommand::ToggleLightEffects);
   session.followLayout();
-  surface.events.duringPump = [&] {
+  surface.duringPump = [&] {
     surface.current = layoutMonitors({}, {0, 0, 800, 600});
     session.followLayout();
     session.keyCommand(KeyCommand::ToggleLightEffects);
-    surface.events.duringPump = nullptr;
+    surface.duringPump = nullptr;
   };
   session.run();
   session.keyCommand(KeyCommand::ToggleLightEffects);
@@ -230,21 +228,10 @@ TEST_F(SaverSessionTest, KeysAndLayoutChangesReachThePictureOnlyWhileItExists) {
 
 // The Win32 surface's steps, logged by the names the window system knows them by; a step named
 // in `failing` reports failure.
-class FakeWin32Surface : public Win32Surface {
+class FakeWin32Surface : public WithFakeEvents<Win32Surface> {
  public:
-  explicit FakeWin32Surface(SaverMode mode) : Win32Surface(mode) {}
-  Log log;
+  using WithFakeEvents::WithFakeEvents;
   std::string failing;
-  FakeEvents events;
-  SaverLayout current = layoutMonitors({}, {0, 0, 6, 6});
-
-  const SaverLayout& layout() const override { return current; }
-  void show() override { log.push_back("show"); }
-  PumpResult pump() override { return events.pump(log); }
-  bool displayAsleep() override { return events.displayAsleep(); }
-  void waitForEvents() override { events.wait(log); }
-  void present() override { log.push_back("swap"); }
-  void sleep(uint32_t ms) override { log.push_back("sleep " + std::to_string(ms)); }
 
  private:
   bool registerClass() override { return step("registerClass"); }
@@ -271,6 +258,7 @@ class FakeWin32Surface : public Win32Surface {
 // A Win32 surface in `mode` under a session, with the picture failing when `failing` names it.
 Log runWin32(SaverMode mode, const std::string& failing) {
   FakeWin32Surface surface(mode);
+  surface.current = layoutMonitors({}, {0, 0, 6, 6});
   surface.failing = failing;
   FakePicture picture(surface.log);
   picture.failing = failing == "createRenderer";
