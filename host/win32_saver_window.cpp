@@ -127,25 +127,19 @@ class Win32SaverSurface final : public Win32Surface {
   bool createWindow() override {
     DWORD style = WS_POPUP | WS_VISIBLE;
     HWND parent = nullptr;
-    int32_t x = 0, y = 0;
     if (saverMode == Preview) {
       // The parent's size is taken once; later resizes of the preview are not followed.
       RECT rect = {0, 0, 0, 0};
       GetWindowRect(parent_, &rect);
-      width_ = rect.right - rect.left;
-      height_ = rect.bottom - rect.top;
       style = WS_CHILD | WS_VISIBLE;
       parent = parent_;
-      layout_ = layoutMonitors({}, {0, 0, width_, height_});
+      layout_ = layoutMonitors({}, {0, 0, rect.right - rect.left, rect.bottom - rect.top});
     } else {
       layout_ = virtualScreenLayout();
-      x = layout_.window.x;
-      y = layout_.window.y;
-      width_ = layout_.window.width;
-      height_ = layout_.window.height;
     }
-    window_ = CreateWindowExA(0, kClassName, kWindowName, style, x, y, width_, height_, parent,
-                              nullptr, instanceHandle, nullptr);
+    const PixelRect& area = layout_.window;
+    window_ = CreateWindowExA(0, kClassName, kWindowName, style, area.x, area.y, area.width,
+                              area.height, parent, nullptr, instanceHandle, nullptr);
     if (window_ == nullptr) return false;
     displayOff = false;
     suspending = false;
@@ -194,8 +188,6 @@ class Win32SaverSurface final : public Win32Surface {
   HWND parent_;
   int showCommand_;
   HWND window_ = nullptr;
-  int32_t width_ = 0;  // the window, pixels
-  int32_t height_ = 0;
   SaverLayout layout_;
   HPOWERNOTIFY powerNotification_ = nullptr;
   BOOL previousState_ = FALSE;
