@@ -42,10 +42,10 @@ bool ClosingRules::closeMessage() {
   return false;
 }
 
-void ClosingRules::keyOrButtonPressed(int32_t code) {
+void ClosingRules::keyOrButtonPressed(KeyCommand command) {
   if (!activeSaver()) return;
   // The renderer acts on the keys it knows; the saver closes all the same.
-  port_.keyCommand(code);
+  port_.keyCommand(command);
   requestClose();
 }
 

@@ -7,6 +7,7 @@
 
 #include "host/command_line.h"
 #include "host/saver_settings.h"
+#include "render/renderer.h"
 
 namespace marvolet {
 
@@ -28,8 +29,8 @@ class SaverWindowPort {
   // Runs the platform's password check and blocks until it ends; true lets the saver close.
   // The window system may deliver messages to the rules while it runs.
   virtual bool verifyPassword() = 0;
-  // Offers a key code or mouse key-state word to the renderer, if there is one.
-  virtual void keyCommand(int32_t code) = 0;
+  // Offers a key's command to the renderer, if there is one.
+  virtual void keyCommand(KeyCommand command) = 0;
 };
 
 // True when the cursor has moved more than `threshold` pixels from `start` along either axis,
@@ -59,8 +60,9 @@ class ClosingRules {
   bool closeMessage();
   // Whether the cursor over the window is hidden (else the arrow shows).
   bool cursorHidden() const { return activeSaver(); }
-  // A key went down or a mouse button was pressed; `code` is the message's wParam.
-  void keyOrButtonPressed(int32_t code);
+  // A key went down or a mouse button was pressed that may close the saver; `command` is what
+  // the platform's key mapping makes of it.
+  void keyOrButtonPressed(KeyCommand command);
   // True when the system command must be swallowed (result 0, no default handling).
   bool swallowsSystemCommand(uint32_t command) const;
   // The mouse moved; the position is taken from the port, not from the message.

@@ -36,14 +36,6 @@ PixelRect relativeTo(const PixelRect& rect, const PixelRect& origin) {
 
 }  // namespace
 
-bool operator==(const PixelRect& a, const PixelRect& b) {
-  return a.x == b.x && a.y == b.y && a.width == b.width && a.height == b.height;
-}
-
-bool operator!=(const PixelRect& a, const PixelRect& b) {
-  return !(a == b);
-}
-
 SaverLayout layoutMonitors(const std::vector<Monitor>& monitors, const PixelRect& fallback) {
   std::vector<Monitor> usable;
   for (const Monitor& m : monitors) {
@@ -85,10 +77,6 @@ SaverLayout layoutMonitors(const std::vector<Monitor>& monitors, const PixelRect
         {relativeTo(rect, layout.window), relativeTo(fitCentred(primary, rect), layout.window)});
   }
   return layout;
-}
-
-PixelRect bottomUp(const PixelRect& rect, int32_t windowHeight) {
-  return {rect.x, windowHeight - rect.y - rect.height, rect.width, rect.height};
 }
 
 }  // namespace marvolet

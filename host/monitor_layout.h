@@ -5,30 +5,15 @@
 #include <cstdint>
 #include <vector>
 
+#include "render/monitor_copies.h"
+
 namespace marvolet {
-
-// A rectangle in pixels, origin top-left, y down.
-struct PixelRect {
-  int32_t x = 0;
-  int32_t y = 0;
-  int32_t width = 0;
-  int32_t height = 0;
-};
-
-bool operator==(const PixelRect& a, const PixelRect& b);
-bool operator!=(const PixelRect& a, const PixelRect& b);
 
 // One monitor as the platform reports it: virtual-screen pixels, origin at the primary
 // monitor's top-left corner on Windows, at the X screen's on X11 (so x and y may be negative).
 struct Monitor {
   PixelRect rect;
   bool primary = false;
-};
-
-// A monitor other than the primary that shows a scaled copy of the primary's picture.
-struct MonitorCopy {
-  PixelRect monitor;  // the whole monitor, window pixels (origin top-left)
-  PixelRect picture;  // the copy: the primary's aspect, centred, black bars around it
 };
 
 struct SaverLayout {
@@ -43,8 +28,5 @@ struct SaverLayout {
 // same pixels, and nothing is ever drawn over the primary's picture. With no usable monitor,
 // `fallback` alone is used.
 SaverLayout layoutMonitors(const std::vector<Monitor>& monitors, const PixelRect& fallback);
-
-// `rect` (window pixels, origin top-left) as glViewport takes it: origin bottom-left.
-PixelRect bottomUp(const PixelRect& rect, int32_t windowHeight);
 
 }  // namespace marvolet

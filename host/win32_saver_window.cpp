@@ -1,13 +1,13 @@
-// The saver window on Win32: window class, WGL context, frame loop and window procedure.
-#include <new>
+// The saver window on Win32: the surface over a window class and a WGL context, and the window
+// procedure.
 #include <vector>
 
 #include "host/closing_rules.h"
-#include "host/monitor_copies.h"
 #include "host/monitor_layout.h"
-#include "host/saver_window.h"
+#include "host/saver_session.h"
 #include "host/win32_host.h"
-#include "render/renderer.h"
+#include "host/win32_keys.h"
+#include "host/win32_surface.h"
 
 namespace marvolet {
 namespace {
@@ -22,6 +22,8 @@ const GUID kConsoleDisplayState = {
 // Written by the window procedure from WM_POWERBROADCAST, read by the frame loop.
 bool displayOff = false;
 bool suspending = false;
+// The running session, for the window procedure's key commands; null outside runSaverWindow.
+SaverSession* activeSession = nullptr;
 
 // Present from Windows Vista on; looked up at run time so the saver still starts without them.
 using RegisterPowerSettingNotificationFn = HPOWERNOTIFY(WINAPI*)(HANDLE, LPCGUID, DWORD);
@@ -70,26 +72,49 @@ class Win32WindowPort : public SaverWindowPort {
   void destroyWindow() override { DestroyWindow(window()); }
   void refreshCursor() override { SendMessageA(window(), WM_SETCURSOR, 0, 0); }
   bool verifyPassword() override { return marvolet::verifyPassword(window()) != FALSE; }
-  void keyCommand(int32_t code) override {
-    if (currentRenderer != nullptr) currentRenderer->keyCommand(keyCommandForWindowsCode(code));
+  void keyCommand(KeyCommand command) override {
+    if (activeSession != nullptr) activeSession->keyCommand(command);
   }
 
  private:
   static HWND window() { return windowFromNumber(saverSettings->window); }
 };
 
-class Win32SaverWindowSystem : public SaverWindowSystem {
+class Win32SaverSurface final : public Win32Surface {
  public:
-  Win32SaverWindowSystem(HWND parent, int showCommand)
-      : parent_(parent), showCommand_(showCommand) {}
+  Win32SaverSurface(HWND parent, int showCommand)
+      : Win32Surface(saverMode), parent_(parent), showCommand_(showCommand) {}
 
-  ~Win32SaverWindowSystem() override {
+  ~Win32SaverSurface() override {
     if (powerNotification_ == nullptr) return;
     auto unregister =
         user32Function<UnregisterPowerSettingNotificationFn>("UnregisterPowerSettingNotification");
     if (unregister != nullptr) unregister(powerNotification_);
   }
 
+  const SaverLayout& layout() const override { return layout_; }
+  void show() override { ShowWindow(window_, showCommand_); }
+
+  PumpResult pump() override {
+    MSG message;
+    if (!PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) return PumpResult::Empty;
+    if (message.message == WM_QUIT) return PumpResult::Quit;
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+    return PumpResult::Dispatched;
+  }
+
+  bool displayAsleep() override { return displayOff || suspending; }
+
+  // Sent messages (WM_POWERBROADCAST among them) wake it as well as posted ones.
+  void waitForEvents() override {
+    MsgWaitForMultipleObjectsEx(0, nullptr, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+  }
+
+  void present() override { SwapBuffers(deviceContext_); }
+  void sleep(uint32_t milliseconds) override { Sleep(milliseconds); }
+
+ private:
   bool registerClass() override {
     WNDCLASSA windowClass = {};
     windowClass.style = CS_OWNDC | CS_HREDRAW | CS_VREDRAW;
@@ -102,25 +127,19 @@ class Win32SaverWindowSystem : public SaverWindowSystem {
   bool createWindow() override {
     DWORD style = WS_POPUP | WS_VISIBLE;
     HWND parent = nullptr;
-    int32_t x = 0, y = 0;
     if (saverMode == Preview) {
       // The parent's size is taken once; later resizes of the preview are not followed.
       RECT rect = {0, 0, 0, 0};
       GetWindowRect(parent_, &rect);
-      width_ = rect.right - rect.left;
-      height_ = rect.bottom - rect.top;
       style = WS_CHILD | WS_VISIBLE;
       parent = parent_;
-      layout_ = layoutMonitors({}, {0, 0, width_, height_});
+      layout_ = layoutMonitors({}, {0, 0, rect.right - rect.left, rect.bottom - rect.top});
     } else {
       layout_ = virtualScreenLayout();
-      x = layout_.window.x;
-      y = layout_.window.y;
-      width_ = layout_.window.width;
-      height_ = layout_.window.height;
     }
-    window_ = CreateWindowExA(0, kClassName, kWindowName, style, x, y, width_, height_, parent,
-                              nullptr, instanceHandle, nullptr);
+    const PixelRect& area = layout_.window;
+    window_ = CreateWindowExA(0, kClassName, kWindowName, style, area.x, area.y, area.width,
+                              area.height, parent, nullptr, instanceHandle, nullptr);
     if (window_ == nullptr) return false;
     displayOff = false;
     suspending = false;
@@ -162,62 +181,13 @@ class Win32SaverWindowSystem : public SaverWindowSystem {
   bool makeCurrent() override { return wglMakeCurrent(deviceContext_, glContext_) != FALSE; }
 
   void showError(const char* text) override { MessageBoxA(nullptr, text, "Error", MB_OK); }
-
-  // The renderer draws at the primary monitor's size, in its part of the window.
-  bool createRenderer(RenderFlags flags) override {
-    const PixelRect picture = bottomUp(layout_.primary, layout_.window.height);
-    renderer_ = new (std::nothrow) Renderer(picture.width, picture.height, flags, saverDrawPath());
-    currentRenderer = renderer_;
-    if (renderer_ == nullptr) return false;
-    if (picture.x != 0 || picture.y != 0) {
-      renderer_->resize(picture.width, picture.height, picture.x, picture.y);
-    }
-    return true;
-  }
-
-  void showWindow() override { ShowWindow(window_, showCommand_); }
-
-  PumpResult pumpMessage() override {
-    MSG message;
-    if (!PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) return PumpResult::Empty;
-    if (message.message == WM_QUIT) return PumpResult::Quit;
-    TranslateMessage(&message);
-    DispatchMessageA(&message);
-    return PumpResult::Dispatched;
-  }
-
-  bool displayAsleep() override { return displayOff || suspending; }
-
-  // Sent messages (WM_POWERBROADCAST among them) wake it as well as posted ones.
-  void waitForMessage() override {
-    MsgWaitForMultipleObjectsEx(0, nullptr, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-  }
-
-  bool renderFrame() override {
-    renderer_->renderFrame();
-    copyToOtherMonitors(layout_);
-    return true;
-  }
-  int32_t frameDelay() override { return renderer_->frameDelay; }
-  void swapBuffers() override { SwapBuffers(deviceContext_); }
-  void sleep(uint32_t milliseconds) override { Sleep(milliseconds); }
-
-  void deleteRenderer() override {
-    delete renderer_;
-    renderer_ = nullptr;
-    currentRenderer = nullptr;
-  }
-
   void releaseCurrent() override { wglMakeCurrent(nullptr, nullptr); }
   void releaseDeviceContext() override { ReleaseDC(window_, deviceContext_); }
   void deleteContext() override { wglDeleteContext(glContext_); }
 
- private:
   HWND parent_;
   int showCommand_;
   HWND window_ = nullptr;
-  int32_t width_ = 0;  // the window, pixels
-  int32_t height_ = 0;
   SaverLayout layout_;
   HPOWERNOTIFY powerNotification_ = nullptr;
   BOOL previousState_ = FALSE;
@@ -225,14 +195,17 @@ class Win32SaverWindowSystem : public SaverWindowSystem {
   PIXELFORMATDESCRIPTOR pixelFormatRequest_ = {};
   int pixelFormat_ = 0;
   HGLRC glContext_ = nullptr;
-  Renderer* renderer_ = nullptr;
 };
 
 }  // namespace
 
 void runSaverWindow(HWND parent, int showCommand) {
-  Win32SaverWindowSystem system(parent, showCommand);
-  runSaverWindowWith(saverMode, renderFlagsFor(*saverSettings), system);
+  Win32SaverSurface surface(parent, showCommand);
+  RendererPicture picture(renderFlagsFor(*saverSettings));
+  SaverSession session(surface, picture);
+  activeSession = &session;
+  session.run();
+  activeSession = nullptr;
 }
 
 LRESULT CALLBACK saverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -261,7 +234,7 @@ LRESULT CALLBACK saverWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
-      rules.keyOrButtonPressed(static_cast<int32_t>(wParam));
+      rules.keyOrButtonPressed(keyCommandForWindowsCode(static_cast<int32_t>(wParam)));
       break;
     case WM_SYSCOMMAND:
       if (rules.swallowsSystemCommand(static_cast<uint32_t>(wParam))) return 0;

@@ -1,5 +1,5 @@
-// The saver on X11: full-screen, ordinary or borrowed window, GLX context, event handling and
-// the frame loop shared with the Windows host.
+// The saver on X11: the surface over a full-screen, ordinary or borrowed window and a GLX
+// context, and its event handling.
 #include <GL/glx.h>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -14,18 +14,15 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <new>
 #include <vector>
 
 #include "host/closing_rules.h"
-#include "host/keysym_codes.h"
-#include "host/monitor_copies.h"
 #include "host/monitor_layout.h"
-#include "host/saver_window.h"
+#include "host/saver_session.h"
 #include "host/x11_host.h"
+#include "host/x11_keys.h"
 #include "platform/clock.h"
 #include "platform/gl_proc_address.h"
-#include "render/renderer.h"
 
 namespace marvolet {
 namespace {
@@ -54,12 +51,34 @@ void waitInterruptibly(uint32_t milliseconds, Display* display) {
   }
 }
 
-// A forced frame delay in milliseconds, for tests that must catch the saver between frames.
+// A forced frame delay in milliseconds, for tests that must catch the saver between frames;
+// 0 for none.
 int32_t forcedFrameDelay() {
   const char* text = std::getenv("MARVOLET_FRAME_DELAY_MS");
-  if (text == nullptr) return -1;
+  if (text == nullptr) return 0;
   const long value = std::strtol(text, nullptr, 10);
-  return value > 0 && value <= 60000 ? static_cast<int32_t>(value) : -1;
+  return value > 0 && value <= 60000 ? static_cast<int32_t>(value) : 0;
+}
+
+// What stderr says when set-up fails; null where something else already said why, or nothing
+// can (the other failures are Windows' own).
+const char* x11FailureText(SetupFailure failure) {
+  switch (failure) {
+    case SetupFailure::NoPixelFormat:
+      return "no double-buffered RGBA GLX visual with a depth buffer";
+    case SetupFailure::NoContext:
+      return "glXCreateContext() failed: cannot create an OpenGL context";
+    case SetupFailure::ContextNotCurrent:
+      return "glXMakeCurrent() failed: cannot make the OpenGL context current";
+    case SetupFailure::NoRenderer:
+      return "new Renderer() failed:  Out of memory.";
+    case SetupFailure::NoFailure:
+    case SetupFailure::WindowClass:
+    case SetupFailure::Window:
+    case SetupFailure::PixelFormatRefused:
+      break;
+  }
+  return nullptr;
 }
 
 // The monitors as RandR 1.5 lists them (with the primary marked), or as Xinerama does where it
@@ -122,22 +141,20 @@ XVisualInfo* windowVisual(Display* display, const XWindowAttributes& attributes)
   return found;
 }
 
-class X11Saver : public SaverWindowSystem, public SaverWindowPort {
+class X11Surface : public SaverSurface, public SaverWindowPort {
  public:
-  X11Saver(Display* display, const HackOptions& options, SaverSettings& settings)
+  X11Surface(Display* display, const HackOptions& options, SaverSettings& settings)
       : display_(display),
         mode_(options.mode),
         settings_(settings),
-        showFps_(options.showFps),
         screen_(DefaultScreen(display)),
         root_(RootWindow(display, DefaultScreen(display))),
-        target_(options.mode == HackMode::Root ? root_ : options.windowId),
-        forcedDelay_(forcedFrameDelay()) {
+        target_(options.mode == HackMode::Root ? root_ : options.windowId) {
     int event = 0, error = 0;
     hasDpms_ = DPMSQueryExtension(display_, &event, &error) && DPMSCapable(display_);
   }
 
-  ~X11Saver() override {
+  ~X11Surface() override {
     if (visual_ != nullptr) XFree(visual_);
   }
 
@@ -155,97 +172,37 @@ class X11Saver : public SaverWindowSystem, public SaverWindowPort {
 
   int exitCode() const { return failed_ ? 1 : 0; }
 
-  // SaverWindowSystem ------------------------------------------------------------------------
+  // Where key commands and layout changes go.
+  void attach(SaverSession& session) { session_ = &session; }
 
-  bool registerClass() override { return true; }  // X has no window classes
+  // SaverSurface -----------------------------------------------------------------------------
 
-  bool createWindow() override {
-    if (mode_ == HackMode::Root || mode_ == HackMode::WindowId) return adoptTarget();
-    visual_ = chooseVisual(display_, screen_);
-    if (visual_ == nullptr) return true;  // reported by choosePixelFormat
-    const bool fullScreen = mode_ == HackMode::FullScreen;
-    if (fullScreen) {
-      layout_ = screenLayout(DisplayWidth(display_, screen_), DisplayHeight(display_, screen_));
-    } else {
-      layout_.window = {0, 0, std::min(DisplayWidth(display_, screen_), kTryWindowWidth),
-                        std::min(DisplayHeight(display_, screen_), kTryWindowHeight)};
-    }
-    width_ = layout_.window.width;
-    height_ = layout_.window.height;
-    XSetWindowAttributes attributes{};
-    unsigned long mask = CWColormap | CWBackPixel | CWBorderPixel | CWEventMask;
-    colormap_ = XCreateColormap(display_, root_, visual_->visual, AllocNone);
-    attributes.colormap = colormap_;
-    attributes.background_pixel = BlackPixel(display_, screen_);
-    attributes.border_pixel = 0;
-    attributes.event_mask = KeyPressMask | StructureNotifyMask;
-    if (fullScreen) {
-      // Above everything and outside the window manager's reach, as a saver must be.
-      attributes.override_redirect = True;
-      attributes.event_mask |= ButtonPressMask | PointerMotionMask | FocusChangeMask;
-      mask |= CWOverrideRedirect;
-    }
-    window_ = XCreateWindow(display_, root_, layout_.window.x, layout_.window.y,
-                            static_cast<unsigned>(width_), static_cast<unsigned>(height_), 0,
-                            visual_->depth, InputOutput, visual_->visual, mask, &attributes);
-    if (window_ == None) return false;
-    ownsWindow_ = true;
-    drawable_ = window_;
-    XStoreName(display_, window_, "Marvolet");
-    XClassHint classHint{const_cast<char*>("marvolet"), const_cast<char*>("Marvolet")};
-    XSetClassHint(display_, window_, &classHint);
-    if (fullScreen) {
-      XSelectInput(display_, root_, StructureNotifyMask);  // screen size changes
-    } else {
-      deleteWindowAtom_ = XInternAtom(display_, "WM_DELETE_WINDOW", False);
-      XSetWMProtocols(display_, window_, &deleteWindowAtom_, 1);
-    }
-    rules().windowCreated(window_);
-    return true;
-  }
-
-  void setScreenSaverRunning(bool) override {}
-  void acquireDeviceContext() override {}
-  bool choosePixelFormat() override { return visual_ != nullptr; }
-  bool setPixelFormat() override { return true; }  // the visual was fixed with the window
-
-  bool createContext() override {
+  SetupFailure create() override {
+    if (!createWindow()) return SetupFailure::Window;
+    if (visual_ == nullptr) return SetupFailure::NoPixelFormat;
     context_ = glXCreateContext(display_, visual_, nullptr, True);
-    return context_ != nullptr;
-  }
-
-  bool makeCurrent() override { return glXMakeCurrent(display_, drawable_, context_) == True; }
-
-  void showError(const char* text) override {
-    const char* message = text;
-    if (text == kChoosePixelFormatFailed) {
-      message = "no double-buffered RGBA GLX visual with a depth buffer";
-    } else if (text == kCreateContextFailed) {
-      message = "glXCreateContext() failed: cannot create an OpenGL context";
-    } else if (text == kMakeCurrentFailed) {
-      message = "glXMakeCurrent() failed: cannot make the OpenGL context current";
+    if (context_ == nullptr) return SetupFailure::NoContext;
+    if (glXMakeCurrent(display_, drawable_, context_) != True) {
+      return SetupFailure::ContextNotCurrent;
     }
-    std::fprintf(stderr, "marvolet: %s\n", message);
-    failed_ = true;
-  }
-
-  bool createRenderer(RenderFlags flags) override {
+    current_ = true;
     // GLX's lookup, for the GL functions beyond 1.1 the renderer may use (the one-pass glow).
     platform::setGlProcAddressSource([](const char* name) -> void* {
       return reinterpret_cast<void*>(glXGetProcAddressARB(reinterpret_cast<const GLubyte*>(name)));
     });
-    const PixelRect picture = primaryViewport();
-    renderer_ = new (std::nothrow) Renderer(picture.width, picture.height, flags, saverDrawPath());
-    currentRenderer = renderer_;
-    if (renderer_ == nullptr) return false;
-    if (picture.x != 0 || picture.y != 0) {
-      renderer_->resize(picture.width, picture.height, picture.x, picture.y);
-    }
-    if (showFps_) renderer_->keyCommand(KeyCommand::ToggleFrameRate);
-    return true;
+    return SetupFailure::NoFailure;
   }
 
-  void showWindow() override {
+  // The windows themselves go in finish().
+  void abandon(SetupFailure failure) override {
+    destroy();
+    if (const char* text = x11FailureText(failure)) std::fprintf(stderr, "marvolet: %s\n", text);
+    failed_ = true;
+  }
+
+  const SaverLayout& layout() const override { return layout_; }
+
+  void show() override {
     if (mode_ == HackMode::FullScreen) {
       XMapRaised(display_, window_);
       XSync(display_, False);  // override-redirect: viewable once the server has the map
@@ -255,7 +212,7 @@ class X11Saver : public SaverWindowSystem, public SaverWindowPort {
     }
   }
 
-  PumpResult pumpMessage() override {
+  PumpResult pump() override {
     if (quit_ || terminationRequested) return PumpResult::Quit;
     if (xErrorSeen) {
       xErrorSeen = false;
@@ -289,27 +246,18 @@ class X11Saver : public SaverWindowSystem, public SaverWindowPort {
     return dpmsAsleep_;
   }
 
-  void waitForMessage() override { waitInterruptibly(kDisplayStateMilliseconds, display_); }
+  void waitForEvents() override { waitInterruptibly(kDisplayStateMilliseconds, display_); }
 
-  bool renderFrame() override {
-    renderer_->renderFrame();
-    copyToOtherMonitors(layout_);
-    return true;
-  }
-  int32_t frameDelay() override { return forcedDelay_ > 0 ? forcedDelay_ : renderer_->frameDelay; }
-  void swapBuffers() override { glXSwapBuffers(display_, drawable_); }
+  void present() override { glXSwapBuffers(display_, drawable_); }
   // A termination signal ends the pause at once, not after it.
   void sleep(uint32_t milliseconds) override { waitInterruptibly(milliseconds, nullptr); }
 
-  void deleteRenderer() override {
-    delete renderer_;
-    renderer_ = nullptr;
-    currentRenderer = nullptr;
+  void destroy() override {
+    if (current_) glXMakeCurrent(display_, None, nullptr);
+    if (context_ != nullptr) glXDestroyContext(display_, context_);
+    current_ = false;
+    context_ = nullptr;
   }
-
-  void releaseCurrent() override { glXMakeCurrent(display_, None, nullptr); }
-  void releaseDeviceContext() override {}
-  void deleteContext() override { glXDestroyContext(display_, context_); }
 
   // SaverWindowPort --------------------------------------------------------------------------
 
@@ -338,8 +286,8 @@ class X11Saver : public SaverWindowSystem, public SaverWindowPort {
   // The screen locker, not the saver, asks for passwords on X11.
   bool verifyPassword() override { return true; }
 
-  void keyCommand(int32_t code) override {
-    if (currentRenderer != nullptr) currentRenderer->keyCommand(keyCommandForWindowsCode(code));
+  void keyCommand(KeyCommand command) override {
+    if (session_ != nullptr) session_->keyCommand(command);
   }
 
  private:
@@ -349,6 +297,53 @@ class X11Saver : public SaverWindowSystem, public SaverWindowPort {
 
   bool borrowed() const { return mode_ == HackMode::Root || mode_ == HackMode::WindowId; }
 
+  // Full screen and -window: a window of our own; Root and WindowId: the given one. False when
+  // there is no window to draw into; a missing visual is left for create() to report.
+  bool createWindow() {
+    if (mode_ == HackMode::Root || mode_ == HackMode::WindowId) return adoptTarget();
+    visual_ = chooseVisual(display_, screen_);
+    if (visual_ == nullptr) return true;
+    const bool fullScreen = mode_ == HackMode::FullScreen;
+    if (fullScreen) {
+      layout_ = screenLayout(DisplayWidth(display_, screen_), DisplayHeight(display_, screen_));
+    } else {
+      layout_ =
+          layoutMonitors({}, {0, 0, std::min(DisplayWidth(display_, screen_), kTryWindowWidth),
+                              std::min(DisplayHeight(display_, screen_), kTryWindowHeight)});
+    }
+    const PixelRect& area = layout_.window;
+    XSetWindowAttributes attributes{};
+    unsigned long mask = CWColormap | CWBackPixel | CWBorderPixel | CWEventMask;
+    colormap_ = XCreateColormap(display_, root_, visual_->visual, AllocNone);
+    attributes.colormap = colormap_;
+    attributes.background_pixel = BlackPixel(display_, screen_);
+    attributes.border_pixel = 0;
+    attributes.event_mask = KeyPressMask | StructureNotifyMask;
+    if (fullScreen) {
+      // Above everything and outside the window manager's reach, as a saver must be.
+      attributes.override_redirect = True;
+      attributes.event_mask |= ButtonPressMask | PointerMotionMask | FocusChangeMask;
+      mask |= CWOverrideRedirect;
+    }
+    window_ = XCreateWindow(display_, root_, area.x, area.y, static_cast<unsigned>(area.width),
+                            static_cast<unsigned>(area.height), 0, visual_->depth, InputOutput,
+                            visual_->visual, mask, &attributes);
+    if (window_ == None) return false;
+    ownsWindow_ = true;
+    drawable_ = window_;
+    XStoreName(display_, window_, "Marvolet");
+    XClassHint classHint{const_cast<char*>("marvolet"), const_cast<char*>("Marvolet")};
+    XSetClassHint(display_, window_, &classHint);
+    if (fullScreen) {
+      XSelectInput(display_, root_, StructureNotifyMask);  // screen size changes
+    } else {
+      deleteWindowAtom_ = XInternAtom(display_, "WM_DELETE_WINDOW", False);
+      XSetWMProtocols(display_, window_, &deleteWindowAtom_, 1);
+    }
+    rules().windowCreated(window_);
+    return true;
+  }
+
   // Full screen over every monitor. One picture alone (one monitor, or mirrored ones) covers
   // the whole X screen as it always did.
   SaverLayout screenLayout(int screenWidth, int screenHeight) {
@@ -356,12 +351,6 @@ class X11Saver : public SaverWindowSystem, public SaverWindowPort {
     SaverLayout layout = layoutMonitors(queryMonitors(display_, root_), screen);
     if (layout.copies.empty()) layout = layoutMonitors({}, screen);
     return layout;
-  }
-
-  // Where the renderer draws inside the drawable, as glViewport takes it.
-  PixelRect primaryViewport() const {
-    if (mode_ != HackMode::FullScreen) return {0, 0, width_, height_};
-    return bottomUp(layout_.primary, layout_.window.height);
   }
 
   bool targetExists() {
@@ -384,8 +373,7 @@ class X11Saver : public SaverWindowSystem, public SaverWindowPort {
     }
     // Only its life and size matter; input stays with whoever owns it.
     XSelectInput(display_, target_, StructureNotifyMask);
-    width_ = attributes.width;
-    height_ = attributes.height;
+    layout_ = layoutMonitors({}, {0, 0, attributes.width, attributes.height});
     visual_ = windowVisual(display_, attributes);
     if (visual_ != nullptr) {
       drawable_ = target_;
@@ -400,10 +388,10 @@ class X11Saver : public SaverWindowSystem, public SaverWindowPort {
     childAttributes.background_pixel = 0;
     childAttributes.border_pixel = 0;
     childAttributes.event_mask = StructureNotifyMask;
-    window_ = XCreateWindow(display_, target_, 0, 0, static_cast<unsigned>(width_),
-                            static_cast<unsigned>(height_), 0, visual_->depth, InputOutput,
-                            visual_->visual, CWColormap | CWBackPixel | CWBorderPixel | CWEventMask,
-                            &childAttributes);
+    window_ = XCreateWindow(
+        display_, target_, 0, 0, static_cast<unsigned>(attributes.width),
+        static_cast<unsigned>(attributes.height), 0, visual_->depth, InputOutput, visual_->visual,
+        CWColormap | CWBackPixel | CWBorderPixel | CWEventMask, &childAttributes);
     ownsWindow_ = true;
     drawable_ = window_;
     return true;
@@ -464,9 +452,8 @@ class X11Saver : public SaverWindowSystem, public SaverWindowPort {
         keyPressed(event.xkey);
         break;
       case ButtonPress:
-        if (mode_ == HackMode::FullScreen) {
-          const int32_t keyState = buttonKeyState(event.xbutton.button, event.xbutton.state);
-          if (keyState >= 0) rules().keyOrButtonPressed(keyState);
+        if (mode_ == HackMode::FullScreen && x11ButtonCloses(event.xbutton.button)) {
+          rules().keyOrButtonPressed(KeyCommand::Nothing);
         }
         break;
       case MotionNotify:
@@ -503,14 +490,14 @@ class X11Saver : public SaverWindowSystem, public SaverWindowPort {
       char text[8];
       XLookupString(&key, text, sizeof text, &keysym, nullptr);
     }
-    const KeyPressCode code = keyCodeFor(static_cast<uint32_t>(keysym), key.state);
-    if (code.systemKey) return;
+    const X11Key pressed = x11KeyFor(static_cast<uint32_t>(keysym), key.state);
+    if (pressed.systemKey) return;
     if (mode_ == HackMode::FullScreen) {
-      rules().keyOrButtonPressed(code.virtualKey);
+      rules().keyOrButtonPressed(pressed.command);
     } else if (keysym == XK_Escape) {
       destroyWindow();
     } else {
-      keyCommand(code.virtualKey);
+      keyCommand(pressed.command);
     }
   }
 
@@ -518,31 +505,28 @@ class X11Saver : public SaverWindowSystem, public SaverWindowPort {
     if (configure.window == root_ && mode_ == HackMode::FullScreen) {
       // The monitors may have moved with the screen's size: lay them out afresh.
       layout_ = screenLayout(configure.width, configure.height);
-      width_ = layout_.window.width;
-      height_ = layout_.window.height;
-      XMoveResizeWindow(display_, window_, layout_.window.x, layout_.window.y,
-                        static_cast<unsigned>(width_), static_cast<unsigned>(height_));
-      if (renderer_ != nullptr) {
-        const PixelRect picture = primaryViewport();
-        renderer_->resize(picture.width, picture.height, picture.x, picture.y);
-      }
+      const PixelRect& area = layout_.window;
+      XMoveResizeWindow(display_, window_, area.x, area.y, static_cast<unsigned>(area.width),
+                        static_cast<unsigned>(area.height));
     } else if (mode_ == HackMode::FullScreen) {
       return;  // our own window follows the layout, not the other way round
     } else if (configure.window == target_ && drawable_ != target_ && window_ != None) {
       XResizeWindow(display_, window_, static_cast<unsigned>(configure.width),
                     static_cast<unsigned>(configure.height));
-    } else if (configure.window == drawable_ &&
-               (configure.width != width_ || configure.height != height_)) {
-      width_ = configure.width;
-      height_ = configure.height;
-      if (renderer_ != nullptr) renderer_->resize(width_, height_);
+      return;  // our child's own ConfigureNotify follows
+    } else if (configure.window == drawable_ && (configure.width != layout_.window.width ||
+                                                 configure.height != layout_.window.height)) {
+      layout_ = layoutMonitors({}, {0, 0, configure.width, configure.height});
+    } else {
+      return;
     }
+    if (session_ != nullptr) session_->followLayout();
   }
 
   Display* display_;
   HackMode mode_;
   SaverSettings& settings_;
-  bool showFps_;
+  SaverSession* session_ = nullptr;
   int screen_;
   Window root_;
   Window target_;           // the borrowed window (Root, WindowId)
@@ -554,11 +538,9 @@ class X11Saver : public SaverWindowSystem, public SaverWindowPort {
   Cursor blankCursor_ = None;
   Atom deleteWindowAtom_ = None;
   GLXContext context_ = nullptr;
-  Renderer* renderer_ = nullptr;
-  int width_ = 0;  // the drawable's size, pixels
-  int height_ = 0;
-  SaverLayout layout_;  // FullScreen: the window over every monitor and the copies
-  int32_t forcedDelay_;
+  bool current_ = false;
+  // The drawable in its parent (FullScreen: over every monitor, with the copies).
+  SaverLayout layout_;
   bool hasDpms_ = false;
   bool dpmsRead_ = false;
   uint32_t dpmsReadAt_ = 0;
@@ -573,11 +555,13 @@ class X11Saver : public SaverWindowSystem, public SaverWindowPort {
 }  // namespace
 
 int runX11Saver(Display* display, const HackOptions& options, SaverSettings& settings) {
-  X11Saver saver(display, options, settings);
-  runSaverWindowWith(options.mode == HackMode::FullScreen ? Saver : Preview,
-                     renderFlagsFor(settings), saver);
-  saver.finish();
-  return saver.exitCode();
+  X11Surface surface(display, options, settings);
+  RendererPicture picture(renderFlagsFor(settings));
+  SaverSession session(surface, picture, {options.showFps, forcedFrameDelay()});
+  surface.attach(session);
+  session.run();
+  surface.finish();
+  return surface.exitCode();
 }
 
 }  // namespace marvolet

@@ -23,7 +23,7 @@ class FakeWindow : public SaverWindowPort {
   int destroyed = 0;
   int passwordChecks = 0;
   std::vector<bool> cursorRefreshes;  // checkingPassword at each refresh
-  std::vector<int32_t> keyCodes;
+  std::vector<KeyCommand> keyCommands;
   SaverSettings* settings = nullptr;
 
   CursorPoint cursorPosition() override { return cursor; }
@@ -36,7 +36,7 @@ class FakeWindow : public SaverWindowPort {
     if (duringCheck) duringCheck();
     return passwordAccepted;
   }
-  void keyCommand(int32_t code) override { keyCodes.push_back(code); }
+  void keyCommand(KeyCommand command) override { keyCommands.push_back(command); }
 };
 
 class ClosingRulesTest : public ::testing::Test {
@@ -106,11 +106,13 @@ TEST_F(ClosingRulesTest, ThresholdArithmeticDoesNotOverflow) {
 
 TEST_F(ClosingRulesTest, KeysAndButtonsGoToTheRendererAndClose) {
   createAndWait(1);
-  rules().keyOrButtonPressed(0x42);  // B: the renderer acts on it, and the saver still closes
-  EXPECT_EQ(window.keyCodes, std::vector<int32_t>{0x42});
+  // B: the renderer acts on it, and the saver still closes.
+  rules().keyOrButtonPressed(KeyCommand::ToggleLightEffects);
+  EXPECT_EQ(window.keyCommands, std::vector<KeyCommand>{KeyCommand::ToggleLightEffects});
   EXPECT_EQ(window.postedCloses, 1);
-  rules().keyOrButtonPressed(0x0001);  // MK_LBUTTON key-state word of a button press
-  EXPECT_EQ(window.keyCodes, (std::vector<int32_t>{0x42, 0x0001}));
+  rules().keyOrButtonPressed(KeyCommand::Nothing);  // a button press
+  EXPECT_EQ(window.keyCommands,
+            (std::vector<KeyCommand>{KeyCommand::ToggleLightEffects, KeyCommand::Nothing}));
   EXPECT_EQ(window.postedCloses, 2);
 }
 
@@ -124,7 +126,7 @@ TEST_F(ClosingRulesTest, LosingActivationCloses) {
 
 TEST_F(ClosingRulesTest, WithinTheDelayCloseDestroysWithoutPassword) {
   createAndWait(10);
-  rules().keyOrButtonPressed(0x20);
+  rules().keyOrButtonPressed(KeyCommand::Nothing);
   deliverClose();
   EXPECT_EQ(window.destroyed, 1);
   EXPECT_EQ(window.passwordChecks, 0);
@@ -164,7 +166,7 @@ TEST_F(ClosingRulesTest, DelayIsUnsigned32BitMilliseconds) {
 TEST_F(ClosingRulesTest, AfterTheDelayAnAcceptedPasswordCloses) {
   createAndWait(16);
   window.passwordAccepted = true;
-  rules().keyOrButtonPressed(0x20);
+  rules().keyOrButtonPressed(KeyCommand::Nothing);
   deliverClose();
   EXPECT_EQ(window.passwordChecks, 1);
   EXPECT_EQ(window.destroyed, 1);
@@ -206,7 +208,7 @@ TEST_F(ClosingRulesTest, NestedMessagesDuringTheCheckDoNothing) {
   window.duringCheck = [this, &postedInside] {
     const int before = window.postedCloses;
     EXPECT_FALSE(rules().cursorHidden());  // the arrow shows while the service asks
-    rules().keyOrButtonPressed(0x41);
+    rules().keyOrButtonPressed(KeyCommand::Nothing);
     rules().activationChanged(true);
     window.cursor = {5000, 5000};
     rules().mouseMoved();
@@ -217,7 +219,7 @@ TEST_F(ClosingRulesTest, NestedMessagesDuringTheCheckDoNothing) {
   deliverClose();
   EXPECT_EQ(postedInside, 0);
   EXPECT_EQ(window.passwordChecks, 1);
-  EXPECT_TRUE(window.keyCodes.empty());
+  EXPECT_TRUE(window.keyCommands.empty());
   EXPECT_TRUE(rules().cursorHidden());
 }
 
@@ -244,10 +246,10 @@ TEST_F(ClosingRulesTest, PreviewIgnoresInputAndShowsTheArrow) {
   ClosingRules preview = rules(Preview);
   window.cursor = {9999, 9999};
   preview.mouseMoved();
-  preview.keyOrButtonPressed(0x42);
+  preview.keyOrButtonPressed(KeyCommand::ToggleLightEffects);
   preview.activationChanged(true);
   EXPECT_EQ(window.postedCloses, 0);
-  EXPECT_TRUE(window.keyCodes.empty());
+  EXPECT_TRUE(window.keyCommands.empty());
   EXPECT_FALSE(settings.closeRequested);
   EXPECT_FALSE(preview.cursorHidden());
   // Close goes to default handling: the window is simply destroyed by the platform.

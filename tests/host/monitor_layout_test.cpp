@@ -91,6 +91,19 @@ TEST(MonitorLayout, DifferentSizesAndHeightsGetBarsNotStretching) {
   expectSoundCopy(wide, wide.copies[0]);
 }
 
+// The two layouts whose pixels tests/render/monitor_copies_gl_test.cpp checks.
+TEST(MonitorLayout, TheCopyTestsLayouts) {
+  const SaverLayout sideBySide =
+      layoutMonitors({primary(0, 0, 80, 60), other(80, 0, 120, 60)}, kFallback);
+  ASSERT_EQ(sideBySide.copies.size(), 1u);
+  EXPECT_EQ(sideBySide.copies[0].picture, (PixelRect{100, 0, 80, 60}));
+  const SaverLayout stacked =
+      layoutMonitors({primary(0, 120, 80, 60), other(0, 0, 160, 120)}, kFallback);
+  EXPECT_EQ(stacked.primary, (PixelRect{0, 120, 80, 60}));
+  ASSERT_EQ(stacked.copies.size(), 1u);
+  EXPECT_EQ(stacked.copies[0].picture, (PixelRect{0, 0, 160, 120}));
+}
+
 TEST(MonitorLayout, AMonitorLeftOfOrAboveThePrimaryGivesANegativeWindowOrigin) {
   const SaverLayout left =
       layoutMonitors({primary(0, 0, 1280, 720), other(-1280, 0, 1280, 720)}, kFallback);

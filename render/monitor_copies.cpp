@@ -1,14 +1,25 @@
 // Scaled copies of the primary's picture onto the other monitors.
-#include "host/monitor_copies.h"
+#include "render/monitor_copies.h"
 
 #include "render/gl.h"
 
 namespace marvolet {
 
-void copyToOtherMonitors(const SaverLayout& layout) {
-  if (layout.copies.empty()) return;
-  const int32_t windowWidth = layout.window.width;
-  const int32_t windowHeight = layout.window.height;
+bool operator==(const PixelRect& a, const PixelRect& b) {
+  return a.x == b.x && a.y == b.y && a.width == b.width && a.height == b.height;
+}
+
+bool operator!=(const PixelRect& a, const PixelRect& b) {
+  return !(a == b);
+}
+
+PixelRect bottomUp(const PixelRect& rect, int32_t windowHeight) {
+  return {rect.x, windowHeight - rect.y - rect.height, rect.width, rect.height};
+}
+
+void copyToOtherMonitors(int32_t windowWidth, int32_t windowHeight, const PixelRect& primary,
+                         const std::vector<MonitorCopy>& copies) {
+  if (copies.empty()) return;
   glPushAttrib(GL_ENABLE_BIT | GL_VIEWPORT_BIT | GL_COLOR_BUFFER_BIT | GL_PIXEL_MODE_BIT |
                GL_SCISSOR_BIT | GL_CURRENT_BIT | GL_TRANSFORM_BIT);
   glMatrixMode(GL_PROJECTION);
@@ -37,8 +48,8 @@ void copyToOtherMonitors(const SaverLayout& layout) {
   // scissor also keeps a zoom's rounding from reaching a neighbouring monitor.
   glEnable(GL_SCISSOR_TEST);
 
-  const PixelRect source = bottomUp(layout.primary, windowHeight);
-  for (const MonitorCopy& copy : layout.copies) {
+  const PixelRect source = bottomUp(primary, windowHeight);
+  for (const MonitorCopy& copy : copies) {
     const PixelRect monitor = bottomUp(copy.monitor, windowHeight);
     const PixelRect picture = bottomUp(copy.picture, windowHeight);
     glScissor(monitor.x, monitor.y, monitor.width, monitor.height);

@@ -3,10 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <vector>
 
-#include "host/monitor_copies.h"
-#include "host/monitor_layout.h"
 #include "render/gl.h"
+#include "render/monitor_copies.h"
 #include "render/renderer.h"
 #include "saver_test.h"
 
@@ -20,13 +20,23 @@ bool same(const Rgb& a, const Rgb& b) {
   return a.r == b.r && a.g == b.g && a.b == b.b;
 }
 
-// Lays the monitors out in the context's window and points the renderer at the primary.
-SaverLayout placeRenderer(Renderer& renderer, const std::vector<Monitor>& monitors,
-                          int32_t windowWidth, int32_t windowHeight) {
-  const SaverLayout layout = layoutMonitors(monitors, {0, 0, windowWidth, windowHeight});
-  const PixelRect gl = bottomUp(layout.primary, layout.window.height);
+// A window's rectangles as the host's layout rule gives them for the monitors named in each
+// fixture (tests/host/monitor_layout_test.cpp holds the rule to these).
+struct Layout {
+  int32_t width = 0;  // the window, pixels
+  int32_t height = 0;
+  PixelRect primary;
+  std::vector<MonitorCopy> copies;
+};
+
+// Points the renderer at the primary.
+void placeRenderer(Renderer& renderer, const Layout& layout) {
+  const PixelRect gl = bottomUp(layout.primary, layout.height);
   renderer.resize(gl.width, gl.height, gl.x, gl.y);
-  return layout;
+}
+
+void copyToOtherMonitors(const Layout& layout) {
+  copyToOtherMonitors(layout.width, layout.height, layout.primary, layout.copies);
 }
 
 // A window 200 x 60: the primary 80 x 60 on the left, a 120 x 60 monitor on its right.
@@ -40,9 +50,8 @@ TEST_F(SideBySide, AnotherMonitorOfTheSameHeightGetsThePrimarysPixelsBetweenBlac
   // Trails never clear: whatever the buffer held must not show in the bars.
   glClearColor(1.0f, 1.0f, 1.0f, 1.0f);
   glClear(GL_COLOR_BUFFER_BIT);
-  const SaverLayout layout =
-      placeRenderer(*renderer, {{{0, 0, 80, 60}, true}, {{80, 0, 120, 60}, false}}, 200, 60);
-  ASSERT_EQ(layout.copies.at(0).picture, (PixelRect{100, 0, 80, 60}));
+  const Layout layout = {200, 60, {0, 0, 80, 60}, {{{80, 0, 120, 60}, {100, 0, 80, 60}}}};
+  placeRenderer(*renderer, layout);
   clock.advance(1500);
   renderer->renderFrame();
   copyToOtherMonitors(layout);
@@ -96,9 +105,8 @@ struct GlSnapshot {
 
 TEST_F(Stacked, ALargerMonitorGetsTheScaledPictureAndTheRendererItsStateBack) {
   build(Stars);
-  const SaverLayout layout =
-      placeRenderer(*renderer, {{{0, 120, 80, 60}, true}, {{0, 0, 160, 120}, false}}, 160, 180);
-  ASSERT_EQ(layout.copies.at(0).picture, (PixelRect{0, 0, 160, 120}));
+  const Layout layout = {160, 180, {0, 120, 80, 60}, {{{0, 0, 160, 120}, {0, 0, 160, 120}}}};
+  placeRenderer(*renderer, layout);
   EXPECT_EQ(renderer->originY, 0);  // the primary is the window's bottom-left corner for GL
   clock.advance(1500);
   renderer->renderFrame();

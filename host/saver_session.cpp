@@ -1,0 +1,81 @@
+// Set-up, loop and teardown of the saver on its surface.
+#include "host/saver_session.h"
+
+#include <cstdlib>
+#include <new>
+
+#include "render/monitor_copies.h"
+
+namespace marvolet {
+
+bool RendererPicture::create(const SaverLayout& layout) {
+  const PixelRect picture = bottomUp(layout.primary, layout.window.height);
+  renderer_ = new (std::nothrow) Renderer(picture.width, picture.height, flags_, saverDrawPath());
+  if (renderer_ == nullptr) return false;
+  if (picture.x != 0 || picture.y != 0) {
+    renderer_->resize(picture.width, picture.height, picture.x, picture.y);
+  }
+  return true;
+}
+
+void RendererPicture::draw(const SaverLayout& layout) {
+  renderer_->renderFrame();
+  copyToOtherMonitors(layout.window.width, layout.window.height, layout.primary, layout.copies);
+}
+
+void RendererPicture::follow(const SaverLayout& layout) {
+  const PixelRect picture = bottomUp(layout.primary, layout.window.height);
+  renderer_->resize(picture.width, picture.height, picture.x, picture.y);
+}
+
+void RendererPicture::destroy() {
+  delete renderer_;
+  renderer_ = nullptr;
+}
+
+void SaverSession::run() {
+  const SetupFailure failure = surface_.create();
+  if (failure != SetupFailure::NoFailure) return surface_.abandon(failure);
+  if (!picture_.create(surface_.layout())) return surface_.abandon(SetupFailure::NoRenderer);
+  showing_ = true;
+  if (options_.showFrameRate) picture_.keyCommand(KeyCommand::ToggleFrameRate);
+  surface_.show();
+  loop();
+  showing_ = false;
+  picture_.destroy();
+  surface_.destroy();
+}
+
+void SaverSession::keyCommand(KeyCommand command) {
+  if (showing_) picture_.keyCommand(command);
+}
+
+void SaverSession::followLayout() {
+  if (showing_) picture_.follow(surface_.layout());
+}
+
+// Handles every pending event before each frame; returns when the surface quits. A dark
+// display gets no frames, only events, so the closing rules still hold; the frame clock runs
+// on meanwhile and the animation resumes where the clock says.
+void SaverSession::loop() {
+  for (;;) {
+    const PumpResult pumped = surface_.pump();
+    if (pumped == PumpResult::Quit) return;
+    if (pumped == PumpResult::Dispatched) continue;
+    if (surface_.displayAsleep()) {
+      surface_.waitForEvents();
+      continue;
+    }
+    picture_.draw(surface_.layout());
+    surface_.present();
+    const int32_t delay =
+        options_.forcedFrameDelay > 0 ? options_.forcedFrameDelay : picture_.frameDelay();
+    surface_.sleep(delay > 0 ? static_cast<uint32_t>(delay) : 0u);
+  }
+}
+
+DrawPath saverDrawPath() {
+  return drawPathFromName(std::getenv("MARVOLET_DRAW_PATH"));
+}
+
+}  // namespace marvolet

@@ -1,0 +1,79 @@
+// The saver's life on any window system: set-up over a SaverSurface, the picture on it, the
+// event and frame loop, key commands and the teardown order.
+#pragma once
+
+#include <cstdint>
+
+#include "host/monitor_layout.h"
+#include "host/saver_surface.h"
+#include "render/renderer.h"
+
+namespace marvolet {
+
+// What the session shows on the surface. An interface so the loop can be driven without GL.
+class SaverPicture {
+ public:
+  virtual ~SaverPicture() = default;
+  // With the surface's context current: builds the picture for `layout`. False when it cannot
+  // (out of memory); nothing is then held.
+  virtual bool create(const SaverLayout& layout) = 0;
+  // Composes one frame in the back buffer, every monitor's part of it.
+  virtual void draw(const SaverLayout& layout) = 0;
+  // The window or its monitors changed.
+  virtual void follow(const SaverLayout& layout) = 0;
+  virtual void keyCommand(KeyCommand command) = 0;
+  // Milliseconds to sleep after a frame; may be zero or negative.
+  virtual int32_t frameDelay() const = 0;
+  // Releases the picture; its context must still be current.
+  virtual void destroy() = 0;
+};
+
+// The renderer at the primary monitor's size and place, with scaled copies on the others.
+class RendererPicture final : public SaverPicture {
+ public:
+  explicit RendererPicture(RenderFlags flags) : flags_(flags) {}
+  bool create(const SaverLayout& layout) override;
+  void draw(const SaverLayout& layout) override;
+  void follow(const SaverLayout& layout) override;
+  void keyCommand(KeyCommand command) override { renderer_->keyCommand(command); }
+  int32_t frameDelay() const override { return renderer_->frameDelay; }
+  void destroy() override;
+
+ private:
+  RenderFlags flags_;
+  Renderer* renderer_ = nullptr;
+};
+
+struct SessionOptions {
+  bool showFrameRate = false;    // the frame-rate text is on from the first frame
+  int32_t forcedFrameDelay = 0;  // milliseconds; above 0 it replaces the picture's own delay
+};
+
+class SaverSession {
+ public:
+  SaverSession(SaverSurface& surface, SaverPicture& picture, SessionOptions options = {})
+      : surface_(surface), picture_(picture), options_(options) {}
+
+  // Sets the surface and the picture up, runs until the surface quits and tears both down:
+  // the picture first, while its context is current. A set-up failure is left to the surface
+  // to report and undo.
+  void run();
+  // A key's command for the picture; dropped while there is none.
+  void keyCommand(KeyCommand command);
+  // The surface's layout changed; the picture follows it.
+  void followLayout();
+
+ private:
+  void loop();
+
+  SaverSurface& surface_;
+  SaverPicture& picture_;
+  SessionOptions options_;
+  bool showing_ = false;  // the picture exists
+};
+
+// The drawing path a saver's renderer uses: MARVOLET_DRAW_PATH=literal selects the reference
+// path (a GL call per glyph, the glow layer by layer), for comparing the two on a real display.
+DrawPath saverDrawPath();
+
+}  // namespace marvolet

@@ -1,0 +1,56 @@
+// The seam between the portable saver session and a window system: a surface is the saver's
+// window with a current GL context. Each platform implements it; the session drives it.
+#pragma once
+
+#include <cstdint>
+
+#include "host/monitor_layout.h"
+
+namespace marvolet {
+
+// Why a surface or the picture on it could not be set up. Each platform reports these in its
+// own words; Window is reported by whoever saw why, if anyone.
+enum class SetupFailure {
+  NoFailure,           // not None, which Xlib defines as a macro
+  WindowClass,         // the window system would not take the saver's window kind
+  Window,              // no window
+  NoPixelFormat,       // no GL pixel format or visual fit for the renderer
+  PixelFormatRefused,  // the window would not take the chosen pixel format
+  NoContext,           // no GL context
+  ContextNotCurrent,   // the context could not be made current
+  NoRenderer,          // out of memory for the renderer
+};
+
+// One step of the event pump.
+enum class PumpResult { Empty, Dispatched, Quit };
+
+class SaverSession;
+
+class SaverSurface {
+ public:
+  virtual ~SaverSurface() = default;
+  // Creates the window for the surface's mode and a GL context for it, and makes the context
+  // current. On failure the surface keeps what it made until abandon() is called.
+  virtual SetupFailure create() = 0;
+  // Gives up a surface whose set-up failed, or whose picture could not be built: releases what
+  // was made and reports `failure`, in the order the platform does both.
+  virtual void abandon(SetupFailure failure) = 0;
+  // The window and, in its pixels, where the renderer draws and where copies go. Valid after a
+  // successful create(); a surface that changes it tells the session (followLayout).
+  virtual const SaverLayout& layout() const = 0;
+  virtual void show() = 0;
+  // Handles one pending event, if any; Quit once the window is closed or the process told to end.
+  virtual PumpResult pump() = 0;
+  // True while the display is off or the machine is suspending: nobody can see a frame.
+  virtual bool displayAsleep() = 0;
+  // Blocks until an event may be pending. A platform that must poll for the display's state
+  // returns after about a second without one.
+  virtual void waitForEvents() = 0;
+  // Shows the back buffer.
+  virtual void present() = 0;
+  virtual void sleep(uint32_t milliseconds) = 0;
+  // Releases the context and the window's resources. Called once the picture is gone.
+  virtual void destroy() = 0;
+};
+
+}  // namespace marvolet

@@ -1,0 +1,334 @@
+// The saver's session on a fake surface and picture: set-up failures, the loop's rules, key
+// commands and teardown order; and the Win32 surface's step order beneath it.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "host/saver_session.h"
+#include "host/win32_surface.h"
+
+namespace marvolet {
+namespace {
+
+using Log = std::vector<std::string>;
+
+Log concat(Log a, const Log& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
+}
+
+std::string name(SetupFailure failure) {
+  return std::to_string(static_cast<int>(failure));
+}
+
+// Logs the picture's calls into the surface's log.
+class FakePicture : public SaverPicture {
+ public:
+  explicit FakePicture(Log& log) : log_(log) {}
+  bool failing = false;
+  int32_t delay = 60;
+
+  bool create(const SaverLayout& layout) override {
+    log_.push_back("createRenderer " + std::to_string(layout.primary.width));
+    return !failing;
+  }
+  void draw(const SaverLayout&) override { log_.push_back("frame"); }
+  void follow(const SaverLayout& layout) override {
+    log_.push_back("follow " + std::to_string(layout.primary.width));
+  }
+  void keyCommand(KeyCommand command) override {
+    log_.push_back("key " + std::to_string(static_cast<int>(command)));
+  }
+  int32_t frameDelay() const override { return delay; }
+  void destroy() override { log_.push_back("deleteRenderer"); }
+
+ private:
+  Log& log_;
+};
+
+// The loop's side of a surface over `Base`, logged: a queue of events, a display that may be
+// dark, and waits that bring events.
+template <typename Base>
+class WithFakeEvents : public Base {
+ public:
+  using Base::Base;
+  Log log;
+  std::deque<PumpResult> queue;  // events pending before the frames start
+  int framesBeforeQuit = 1;
+  // Answers of displayAsleep in turn; awake once they run out.
+  std::deque<bool> asleep;
+  // Events that arrive during each wait, in turn.
+  std::deque<std::deque<PumpResult>> arrivals;
+  // Runs at each pump, as the platform's event handlers would.
+  std::function<void()> duringPump;
+  SaverLayout current = layoutMonitors({}, {0, 0, 640, 480});
+
+  const SaverLayout& layout() const override { return current; }
+  void show() override { log.push_back("show"); }
+  PumpResult pump() override {
+    if (duringPump) duringPump();
+    if (!queue.empty()) {
+      const PumpResult next = queue.front();
+      queue.pop_front();
+      log.push_back(next == PumpResult::Quit ? "quit" : "dispatch");
+      return next;
+    }
+    if (framesBeforeQuit-- <= 0) {
+      log.push_back("quit");
+      return PumpResult::Quit;
+    }
+    return PumpResult::Empty;
+  }
+  bool displayAsleep() override {
+    if (asleep.empty()) return false;
+    const bool dark = asleep.front();
+    asleep.pop_front();
+    return dark;
+  }
+  void waitForEvents() override {
+    log.push_back("wait");
+    if (arrivals.empty()) return;
+    for (PumpResult event : arrivals.front()) queue.push_back(event);
+    arrivals.pop_front();
+  }
+  void present() override { log.push_back("swap"); }
+  void sleep(uint32_t ms) override { log.push_back("sleep " + std::to_string(ms)); }
+};
+
+class FakeSurface : public WithFakeEvents<SaverSurface> {
+ public:
+  SetupFailure failure = SetupFailure::NoFailure;
+
+  SetupFailure create() override {
+    log.push_back("create");
+    return failure;
+  }
+  void abandon(SetupFailure why) override { log.push_back("abandon " + name(why)); }
+  void destroy() override { log.push_back("destroy"); }
+};
+
+class SaverSessionTest : public ::testing::Test {
+ protected:
+  void run(SessionOptions options = {}) {
+    SaverSession session(surface, picture, options);
+    session.run();
+  }
+  Log loopPart() const {
+    const auto show = std::find(surface.log.begin(), surface.log.end(), "show");
+    return show == surface.log.end() ? Log{} : Log(show + 1, surface.log.end());
+  }
+  FakeSurface surface;
+  FakePicture picture{surface.log};
+};
+
+TEST_F(SaverSessionTest, ARendererAtThePrimarysSizeAFrameThenThePictureGoesBeforeTheSurface) {
+  surface.current = layoutMonitors({{{0, 0, 300, 200}, true}, {{300, 0, 400, 300}, false}}, {});
+  run();
+  EXPECT_EQ(surface.log, (Log{"create", "createRenderer 300", "show", "frame", "swap", "sleep 60",
+                              "quit", "deleteRenderer", "destroy"}));
+}
+
+TEST_F(SaverSessionTest, EveryPendingEventIsHandledBeforeTheNextFrame) {
+  surface.queue = {PumpResult::Dispatched, PumpResult::Dispatched, PumpResult::Dispatched};
+  surface.framesBeforeQuit = 2;
+  picture.delay = 7;
+  run();
+  EXPECT_EQ(loopPart(), (Log{"dispatch", "dispatch", "dispatch", "frame", "swap", "sleep 7",
+                             "frame", "swap", "sleep 7", "quit", "deleteRenderer", "destroy"}));
+}
+
+TEST_F(SaverSessionTest, QuitEndsTheLoopAtOnce) {
+  surface.queue = {PumpResult::Quit, PumpResult::Dispatched};
+  run();
+  EXPECT_EQ(surface.queue.size(), 1u);  // the event behind the quit is not taken
+  EXPECT_EQ(std::count(surface.log.begin(), surface.log.end(), "frame"), 0);
+}
+
+TEST_F(SaverSessionTest, ADarkDisplayGetsNoFramesButItsEventsAndWakesToDrawAgain) {
+  // Dark for three checks: a wait with nothing, a wait that brings a mouse move, then
+  // (still dark) a wait with nothing; then the display is back for two frames.
+  surface.asleep = {true, true, true};
+  surface.arrivals = {{}, {PumpResult::Dispatched}, {}};
+  surface.framesBeforeQuit = 5;  // counts the empty queues: three dark, two frames
+  run();
+  EXPECT_EQ(loopPart(), (Log{"wait", "wait", "dispatch", "wait", "frame", "swap", "sleep 60",
+                             "frame", "swap", "sleep 60", "quit", "deleteRenderer", "destroy"}));
+}
+
+TEST_F(SaverSessionTest, AClosingEventWhileDarkEndsTheSaverWithoutAFrame) {
+  surface.asleep = {true, true, true, true};
+  surface.arrivals = {{}, {PumpResult::Dispatched, PumpResult::Quit}};
+  run();
+  EXPECT_EQ(std::count(surface.log.begin(), surface.log.end(), "frame"), 0);
+  EXPECT_EQ(std::count(surface.log.begin(), surface.log.end(), "sleep 60"), 0);
+  EXPECT_EQ(Log(surface.log.end() - 3, surface.log.end()),
+            (Log{"quit", "deleteRenderer", "destroy"}));
+}
+
+TEST_F(SaverSessionTest, SetUpFailuresAreTheSurfacesToReportAndUndo) {
+  for (SetupFailure failure : {SetupFailure::WindowClass, SetupFailure::Window,
+                               SetupFailure::NoPixelFormat, SetupFailure::PixelFormatRefused,
+                               SetupFailure::NoContext, SetupFailure::ContextNotCurrent}) {
+    SCOPED_TRACE(name(failure));
+    surface.log.clear();
+    surface.failure = failure;
+    run();
+    // No renderer is built, nothing is shown and no frame is drawn after a failure.
+    EXPECT_EQ(surface.log, (Log{"create", "abandon " + name(failure)}));
+  }
+}
+
+TEST_F(SaverSessionTest, ARendererFailureAbandonsTheSurfaceWithoutShowingIt) {
+  picture.failing = true;
+  run();
+  EXPECT_EQ(surface.log,
+            (Log{"create", "createRenderer 640", "abandon " + name(SetupFailure::NoRenderer)}));
+}
+
+TEST_F(SaverSessionTest, NegativeFrameDelayNeverSleepsForAgesAndAForcedOneWins) {
+  picture.delay = -5;
+  run();
+  EXPECT_NE(std::find(surface.log.begin(), surface.log.end(), "sleep 0"), surface.log.end());
+
+  surface.log.clear();
+  surface.framesBeforeQuit = 1;
+  run({false, 25});
+  EXPECT_NE(std::find(surface.log.begin(), surface.log.end(), "sleep 25"), surface.log.end());
+}
+
+TEST_F(SaverSessionTest, TheFrameRateOptionTogglesItBeforeTheFirstFrame) {
+  run({true, 0});
+  const std::string toggle = "key " + std::to_string(static_cast<int>(KeyCommand::ToggleFrameRate));
+  EXPECT_EQ(surface.log, (Log{"create", "createRenderer 640", toggle, "show", "frame", "swap",
+                              "sleep 60", "quit", "deleteRenderer", "destroy"}));
+}
+
+TEST_F(SaverSessionTest, KeysAndLayoutChangesReachThePictureOnlyWhileItExists) {
+  SaverSession session(surface, picture);
+  session.keyCommand(KeyCommand::ToggleLightEffects);
+  session.followLayout();
+  surface.duringPump = [&] {
+    surface.current = layoutMonitors({}, {0, 0, 800, 600});
+    session.followLayout();
+    session.keyCommand(KeyCommand::ToggleLightEffects);
+    surface.duringPump = nullptr;
+  };
+  session.run();
+  session.keyCommand(KeyCommand::ToggleLightEffects);
+  session.followLayout();
+  const std::string toggle =
+      "key " + std::to_string(static_cast<int>(KeyCommand::ToggleLightEffects));
+  EXPECT_EQ(surface.log, (Log{"create", "createRenderer 640", "show", "follow 800", toggle, "frame",
+                              "swap", "sleep 60", "quit", "deleteRenderer", "destroy"}));
+}
+
+// The Win32 surface's steps, logged by the names the window system knows them by; a step named
+// in `failing` reports failure.
+class FakeWin32Surface : public WithFakeEvents<Win32Surface> {
+ public:
+  using WithFakeEvents::WithFakeEvents;
+  std::string failing;
+
+ private:
+  bool registerClass() override { return step("registerClass"); }
+  bool createWindow() override { return step("createWindow"); }
+  void setScreenSaverRunning(bool running) override {
+    log.push_back(running ? "running on" : "running off");
+  }
+  void acquireDeviceContext() override { log.push_back("getDC"); }
+  bool choosePixelFormat() override { return step("choosePixelFormat"); }
+  bool setPixelFormat() override { return step("setPixelFormat"); }
+  bool createContext() override { return step("createContext"); }
+  bool makeCurrent() override { return step("makeCurrent"); }
+  void showError(const char* text) override { log.push_back(std::string("box ") + text); }
+  void releaseCurrent() override { log.push_back("releaseCurrent"); }
+  void releaseDeviceContext() override { log.push_back("releaseDC"); }
+  void deleteContext() override { log.push_back("deleteContext"); }
+
+  bool step(const std::string& stepName) {
+    log.push_back(stepName);
+    return failing.empty() || stepName != failing;
+  }
+};
+
+// A Win32 surface in `mode` under a session, with the picture failing when `failing` names it.
+Log runWin32(SaverMode mode, const std::string& failing) {
+  FakeWin32Surface surface(mode);
+  surface.current = layoutMonitors({}, {0, 0, 6, 6});
+  surface.failing = failing;
+  FakePicture picture(surface.log);
+  picture.failing = failing == "createRenderer";
+  SaverSession session(surface, picture);
+  session.run();
+  return surface.log;
+}
+
+const Log kSetUp = {"registerClass",     "createWindow",   "running on",    "getDC",
+                    "choosePixelFormat", "setPixelFormat", "createContext", "makeCurrent"};
+
+TEST(Win32Surface, SaverRunsAFrameThenTearsDownInOrder) {
+  EXPECT_EQ(runWin32(Saver, ""),
+            concat(kSetUp, {"createRenderer 6", "show", "frame", "swap", "sleep 60", "quit",
+                            "deleteRenderer", "releaseCurrent", "releaseDC", "deleteContext",
+                            "running off"}));
+}
+
+TEST(Win32Surface, PreviewNeverTouchesTheScreenSaverRunningState) {
+  const Log log = runWin32(Preview, "");
+  for (const std::string& entry : log) EXPECT_EQ(entry.find("running"), std::string::npos);
+  EXPECT_EQ(log.back(), "deleteContext");
+}
+
+TEST(Win32Surface, RegisterFailureShowsBoxAndDoesNothingElse) {
+  EXPECT_EQ(runWin32(Saver, "registerClass"),
+            (Log{"registerClass", "box RegisterClass() failed:  Cannot register window class."}));
+}
+
+TEST(Win32Surface, WindowCreationFailureIsSilent) {
+  EXPECT_EQ(runWin32(Preview, "createWindow"), (Log{"registerClass", "createWindow"}));
+}
+
+struct FailureCase {
+  const char* step;
+  const char* box;
+};
+
+TEST(Win32Surface, SetUpFailuresReportReleaseAndResetTheRunningState) {
+  const FailureCase cases[] = {
+      {"choosePixelFormat", "ChoosePixelFormat() failed:  Cannot find a suitable pixel format."},
+      {"setPixelFormat", "SetPixelFormat() failed:  Cannot set format specified."},
+      {"createContext", "wglCreateContext() failed:  Cannot create an OpenGL context."},
+      {"makeCurrent", "wglMakeCurrent() failed:  Cannot make the OpenGL context current."},
+      {"createRenderer", "new Renderer() failed:  Out of memory."},
+  };
+  for (const FailureCase& c : cases) {
+    SCOPED_TRACE(c.step);
+    const Log log = runWin32(Saver, c.step);
+    auto box = std::find(log.begin(), log.end(), std::string("box ") + c.box);
+    ASSERT_NE(box, log.end());
+    EXPECT_EQ(Log(box + 1, log.end()), (Log{"releaseDC", "running off"}));
+    // Nothing is shown and no frame is drawn after a failure.
+    EXPECT_EQ(std::count(log.begin(), log.end(), "show"), 0);
+    EXPECT_EQ(std::count(log.begin(), log.end(), "frame"), 0);
+  }
+}
+
+TEST(Win32Surface, ContextIsReleasedAndDeletedWhenLaterStepsFail) {
+  const Log makeCurrent = runWin32(Preview, "makeCurrent");
+  EXPECT_EQ(
+      Log(makeCurrent.end() - 3, makeCurrent.end()),
+      (Log{"deleteContext", "box wglMakeCurrent() failed:  Cannot make the OpenGL context current.",
+           "releaseDC"}));
+
+  const Log renderer = runWin32(Preview, "createRenderer");
+  EXPECT_EQ(Log(renderer.end() - 4, renderer.end()),
+            (Log{"releaseCurrent", "deleteContext", "box new Renderer() failed:  Out of memory.",
+                 "releaseDC"}));
+}
+
+}  // namespace
+}  // namespace marvolet
