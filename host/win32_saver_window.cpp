@@ -58,6 +58,9 @@ SaverLayout virtualScreenLayout() {
   return layout;
 }
 
+// The renderer the window's keys go to, set while one exists (window thread only).
+Renderer* keyRenderer = nullptr;
+
 class Win32WindowPort : public SaverWindowPort {
  public:
   CursorPoint cursorPosition() override {
@@ -71,7 +74,7 @@ class Win32WindowPort : public SaverWindowPort {
   void refreshCursor() override { SendMessageA(window(), WM_SETCURSOR, 0, 0); }
   bool verifyPassword() override { return marvolet::verifyPassword(window()) != FALSE; }
   void keyCommand(int32_t code) override {
-    if (currentRenderer != nullptr) currentRenderer->keyCommand(keyCommandForWindowsCode(code));
+    if (keyRenderer != nullptr) keyRenderer->keyCommand(keyCommandForWindowsCode(code));
   }
 
  private:
@@ -167,7 +170,7 @@ class Win32SaverWindowSystem : public SaverWindowSystem {
   bool createRenderer(RenderFlags flags) override {
     const PixelRect picture = bottomUp(layout_.primary, layout_.window.height);
     renderer_ = new (std::nothrow) Renderer(picture.width, picture.height, flags, saverDrawPath());
-    currentRenderer = renderer_;
+    keyRenderer = renderer_;
     if (renderer_ == nullptr) return false;
     if (picture.x != 0 || picture.y != 0) {
       renderer_->resize(picture.width, picture.height, picture.x, picture.y);
@@ -205,7 +208,7 @@ class Win32SaverWindowSystem : public SaverWindowSystem {
   void deleteRenderer() override {
     delete renderer_;
     renderer_ = nullptr;
-    currentRenderer = nullptr;
+    keyRenderer = nullptr;
   }
 
   void releaseCurrent() override { wglMakeCurrent(nullptr, nullptr); }

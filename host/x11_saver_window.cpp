@@ -236,7 +236,6 @@ class X11Saver : public SaverWindowSystem, public SaverWindowPort {
     });
     const PixelRect picture = primaryViewport();
     renderer_ = new (std::nothrow) Renderer(picture.width, picture.height, flags, saverDrawPath());
-    currentRenderer = renderer_;
     if (renderer_ == nullptr) return false;
     if (picture.x != 0 || picture.y != 0) {
       renderer_->resize(picture.width, picture.height, picture.x, picture.y);
@@ -304,7 +303,6 @@ class X11Saver : public SaverWindowSystem, public SaverWindowPort {
   void deleteRenderer() override {
     delete renderer_;
     renderer_ = nullptr;
-    currentRenderer = nullptr;
   }
 
   void releaseCurrent() override { glXMakeCurrent(display_, None, nullptr); }
@@ -339,7 +337,7 @@ class X11Saver : public SaverWindowSystem, public SaverWindowPort {
   bool verifyPassword() override { return true; }
 
   void keyCommand(int32_t code) override {
-    if (currentRenderer != nullptr) currentRenderer->keyCommand(keyCommandForWindowsCode(code));
+    if (renderer_ != nullptr) renderer_->keyCommand(keyCommandForWindowsCode(code));
   }
 
  private:

@@ -5,7 +5,7 @@
 
 #include "gl_recorder.h"
 #include "render/gl.h"
-#include "render/light_effects.h"
+#include "render/glow_pass.h"
 #include "render/renderer.h"
 #include "saver_test.h"
 #include "scene/scene.h"
@@ -35,8 +35,8 @@ class LightEffectsTest : public testing::SaverTest {
 
 TEST_F(LightEffectsTest, MesaIsCapableAndGetsALinearCaptureTexture) {
   Renderer renderer(256, 192, LightEffects);
-  EXPECT_TRUE(lightEffectsCapable);
-  EXPECT_NE(captureTexture, 0u);
+  EXPECT_TRUE(renderer.glow.capable);
+  EXPECT_NE(renderer.glow.captureTexture(), 0u);
   EXPECT_TRUE(renderer.lightEffectsActive());
 }
 
@@ -52,14 +52,13 @@ TEST_F(LightEffectsTest, RunsOnlyWhenAllThreeConditionsHold) {
   EXPECT_EQ(countCalls(calls, "glOrtho"), 0);
   renderer.keyCommand(KeyCommand::ToggleLightEffects);
 
-  lightEffectsCapable = false;
+  renderer.glow.capable = false;
   calls = recordFrame(renderer);
   EXPECT_EQ(countCalls(calls, "glCopyTexImage2D"), 0);
-  lightEffectsCapable = true;
+  renderer.glow.capable = true;
 
-  testing::resetSaverGlobals();
   Renderer off(256, 192, Stars);
-  EXPECT_TRUE(off.noLightEffects);
+  EXPECT_FALSE(off.lightEffectsActive());
   calls = recordFrame(off);
   EXPECT_EQ(countCalls(calls, "glCopyTexImage2D"), 0);
   EXPECT_EQ(countCalls(calls, "glOrtho"), 0);

@@ -30,7 +30,6 @@ class GlyphQuads {
   // The next quad's four corners, to be filled in the order the glyph is drawn: bottom-left,
   // bottom-right, top-right, top-left. Null when full.
   GlyphVertex* add();
-  const GlyphVertex* vertices() const { return vertices_; }
   GlyphVertex* data() { return vertices_; }
 
   // Draws every quad with glDrawArrays(GL_QUADS) under the current GL state, then disables the
