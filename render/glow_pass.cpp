@@ -9,6 +9,13 @@
 
 namespace marvolet {
 
+GlowPass::~GlowPass() {
+  if (captureTexture_ != 0) {
+    GLuint name = captureTexture_;
+    glDeleteTextures(1, &name);
+  }
+}
+
 void GlowPass::testCapability() {
   const char* extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
   if (extensions == nullptr || std::strstr(extensions, "GL_EXT_compiled_vertex_array") == nullptr ||

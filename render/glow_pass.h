@@ -12,6 +12,7 @@ namespace marvolet {
 class GlowPass {
  public:
   GlowPass() = default;
+  ~GlowPass();  // deletes the capture texture and the program; needs their context current
   GlowPass(const GlowPass&) = delete;
   GlowPass& operator=(const GlowPass&) = delete;
 

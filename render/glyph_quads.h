@@ -22,7 +22,6 @@ class GlyphQuads {
   GlyphQuads(const GlyphQuads&) = delete;
   GlyphQuads& operator=(const GlyphQuads&) = delete;
 
-  int32_t capacity() const { return capacity_; }
   int32_t count() const { return count_; }
   bool full() const { return count_ >= capacity_; }
   void clear() { count_ = 0; }

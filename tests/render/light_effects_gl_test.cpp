@@ -33,11 +33,18 @@ class LightEffectsTest : public testing::SaverTest {
   }
 };
 
-TEST_F(LightEffectsTest, MesaIsCapableAndGetsALinearCaptureTexture) {
-  Renderer renderer(256, 192, LightEffects);
-  EXPECT_TRUE(renderer.glow.capable);
-  EXPECT_NE(renderer.glow.captureTexture(), 0u);
-  EXPECT_TRUE(renderer.lightEffectsActive());
+TEST_F(LightEffectsTest, MesaIsCapableAndGetsALinearCaptureTextureThatGoesWithTheRenderer) {
+  GLuint capture = 0;
+  {
+    Renderer renderer(256, 192, LightEffects);
+    EXPECT_TRUE(renderer.glow.capable);
+    capture = renderer.glow.captureTexture();
+    EXPECT_NE(capture, 0u);
+    EXPECT_TRUE(glIsTexture(capture));
+    EXPECT_TRUE(renderer.lightEffectsActive());
+  }
+  // A renderer rebuilt on the same context (a test, a preview reopened) must not leak it.
+  EXPECT_FALSE(glIsTexture(capture));
 }
 
 TEST_F(LightEffectsTest, RunsOnlyWhenAllThreeConditionsHold) {
