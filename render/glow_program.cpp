@@ -66,18 +66,19 @@ bool findFunctions(Functions& gl) {
          find(gl.uniform4fv, "glUniform4fv");
 }
 
-// The sources below take the capture's size and the layer count from the C++ constants, as
-// "128.0" and "12": Size and Layers stand for them in the text.
-std::string withConstants(std::string source) {
-  const std::string size = std::to_string(CaptureSize) + ".0";
-  const std::string layers = std::to_string(GlowLayerCount);
-  for (size_t at = source.find("Size"); at != std::string::npos; at = source.find("Size", at)) {
-    source.replace(at, 4, size);
-  }
-  for (size_t at = source.find("Layers"); at != std::string::npos; at = source.find("Layers", at)) {
-    source.replace(at, 6, layers);
+// `source` with every `name` replaced by `value`.
+std::string replaced(std::string source, const std::string& name, const std::string& value) {
+  for (size_t at = source.find(name); at != std::string::npos; at = source.find(name, at)) {
+    source.replace(at, name.size(), value);
   }
   return source;
+}
+
+// The sources below name the capture's size CAPTURE_SIZE (a float) and the layer count
+// LAYER_COUNT; the programs are built with the C++ constants' values, "128.0" and "12".
+std::string withConstants(const char* source) {
+  const std::string sized = replaced(source, "CAPTURE_SIZE", std::to_string(CaptureSize) + ".0");
+  return replaced(sized, "LAYER_COUNT", std::to_string(GlowLayerCount));
 }
 
 // place runs over the screen from (0, 0) bottom-left to (1, 1) top-right; each layer maps it
@@ -102,18 +103,18 @@ const char* const VertexSource =
 const char* const FragmentSource =
     "#version 110\n"
     "uniform sampler2D gathered;\n"
-    "uniform vec4 window[Layers];\n"
-    "uniform float weight[Layers];\n"
+    "uniform vec4 window[LAYER_COUNT];\n"
+    "uniform float weight[LAYER_COUNT];\n"
     "uniform float levels;\n"
     "uniform float alphaSum;\n"
     "varying vec2 place;\n"
     "void main() {\n"
     "  float sum = 0.0;\n"
-    "  for (int i = 0; i < Layers; ++i) {\n"
-    "    vec2 t = (window[i].xy + place * window[i].zw) * Size - 0.5;\n"
+    "  for (int i = 0; i < LAYER_COUNT; ++i) {\n"
+    "    vec2 t = (window[i].xy + place * window[i].zw) * CAPTURE_SIZE - 0.5;\n"
     "    vec2 base = floor(t);\n"
     "    vec2 f = t - base;\n"
-    "    vec4 q = texture2D(gathered, (base + 0.5) / Size);\n"
+    "    vec4 q = texture2D(gathered, (base + 0.5) / CAPTURE_SIZE);\n"
     "    float g = mix(mix(q.r, q.g, f.x), mix(q.b, q.a, f.x), f.y);\n"
     "    sum += floor(floor(g * levels + 0.5) * weight[i] / levels + 0.5);\n"
     "  }\n"
@@ -126,8 +127,8 @@ const char* const GatherSource =
     "uniform sampler2D capture;\n"
     "varying vec2 place;\n"
     "void main() {\n"
-    "  vec2 c = (floor(place * Size) + 0.5) / Size;\n"
-    "  float d = 1.0 / Size;\n"
+    "  vec2 c = (floor(place * CAPTURE_SIZE) + 0.5) / CAPTURE_SIZE;\n"
+    "  float d = 1.0 / CAPTURE_SIZE;\n"
     "  gl_FragColor = vec4(texture2D(capture, c).r, texture2D(capture, c + vec2(d, 0.0)).r,\n"
     "                      texture2D(capture, c + vec2(0.0, d)).r,\n"
     "                      texture2D(capture, c + vec2(d, d)).r);\n"
@@ -192,7 +193,7 @@ bool GlowProgram::create() {
   if (gl_ == nullptr) gl_ = std::make_unique<Functions>();
   const Functions& gl = *gl_;
   if (!findFunctions(*gl_)) return false;
-  const GLuint vertex = compile(gl, VertexShader, VertexSource);
+  const GLuint vertex = compile(gl, VertexShader, withConstants(VertexSource));
   program_ = link(gl, vertex, FragmentSource);
   gatherProgram_ = link(gl, vertex, GatherSource);
   if (vertex != 0) gl.deleteShader(vertex);

@@ -36,7 +36,6 @@ float segmentLength(float r) {
 
 Scene::Scene(Random random_, const FrameClock& clock_, DrawingPath& drawing_, bool flyStars)
     : clock(clock_), drawing(drawing_), random(random_), stars(flyStars), textures(nullptr) {
-  for (int32_t k = 0; k < SceneParameterCount; ++k) ranges[k] = SceneParameterRanges[k];
   for (int32_t k = 0; k < SceneParameterCount; ++k) {
     target[k] = draw(k);
     start[k] = current[k] = draw(k);
@@ -67,7 +66,7 @@ float parameterValue(const ParameterRange& range, float r) {
 }
 
 float Scene::draw(int32_t k) {
-  return parameterValue(ranges[k], random.nextUnit());
+  return parameterValue(SceneParameterRanges[k], random.nextUnit());
 }
 
 void Scene::retarget() {

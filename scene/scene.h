@@ -83,7 +83,6 @@ class Scene {
   bool lightEffects;           // toggled by KeyCommand::ToggleLightEffects
   bool showFrameRate = false;  // toggled by KeyCommand::ToggleFrameRate
   Texture* textures;           // [0] font atlas, [1] first logo, [2] second logo
-  ParameterRange ranges[SceneParameterCount];
   const char* verse;
   VerseRings verseRings;
   StarField starField;
