@@ -1,4 +1,4 @@
-// The bitmap font cut from the atlas image, and drawing of single text lines with it.
+// The bitmap font cut from the atlas image, and the style text lines are drawn in.
 #pragma once
 
 #include <cstdint>
@@ -25,21 +25,32 @@ struct BitmapFont {
   int32_t spaceAdvance;  // pen advance of a space
   int32_t textureSlot;   // index of the atlas in the scene's texture array
   const Glyph* glyphs;
+
+  // The glyph of `c`, or null for a character outside the font (the space has a glyph).
+  const Glyph* glyphFor(char c) const;
+  // Width of `text` in atlas pixels, before scaling. Characters outside the font count 0; null
+  // counts as empty.
+  int32_t measureLine(const char* text) const;
 };
 
 constexpr int MainFontGlyphCount = 95;
 extern const Glyph MainFontGlyphs[MainFontGlyphCount];  // codes 32 to 126, generated
 extern const BitmapFont MainFont;
 
-// Process-wide text state: the font, scale and colours every text line is drawn with.
-extern const BitmapFont* currentFont;
-extern float textScale;       // atlas pixels to model-view units
-extern float bottomColor[4];  // RGBA of the two bottom corners of every glyph quad
-extern float topColor[4];     // RGBA of the two top corners
-void resetTextState();        // back to the start-up values
+// The font, scale and colours text lines are drawn with. The scene keeps one and changes it
+// between lines; what a line leaves set stays for the next one.
+struct TextStyle {
+  static constexpr float StartScale = 0.0034f;
 
-// The glyph of `c`, or null for a character outside the font (the space has a glyph).
-const Glyph* glyphFor(char c);
+  const BitmapFont* font = &MainFont;
+  float scale = StartScale;                         // atlas pixels to model-view units
+  float bottomColor[4] = {1.0f, 1.0f, 1.0f, 1.0f};  // RGBA of the two bottom corners of a glyph
+  float topColor[4] = {1.0f, 1.0f, 1.0f, 1.0f};     // RGBA of the two top corners
+
+  // scale 0 selects the font's own displaySize / atlasSize.
+  void setScale(float newScale);
+  void setColor(float r, float g, float b, float a);
+};
 
 // Where a glyph's rectangle lies in an atlas of atlasWidth x atlasHeight pixels, as texture
 // coordinates: s0/t0 the rectangle's left/top edge, s1/t1 its right/bottom edge. An atlas without
@@ -48,29 +59,5 @@ struct GlyphTexCoords {
   float s0, t0, s1, t1;
 };
 GlyphTexCoords glyphTexCoords(const Glyph& glyph, float atlasWidth, float atlasHeight);
-
-// The state glyphs are drawn in: depth test off, alpha blending on, texturing on with
-// GL_MODULATE, the atlas texture `atlasName` bound. Needs a current GL context.
-void beginGlyphState(uint32_t atlasName);
-
-// scale 0 selects the font's own displaySize / atlasSize.
-void setTextScale(float scale);
-void setTextColor(float r, float g, float b, float a);
-
-// Width of `text` in atlas pixels, before scaling. Characters outside the font count 0.
-int32_t measureTextLine(const char* text);
-
-// Draws `text` in the current model-view space, pen at (x, y) on the baseline, scaled by
-// textScale; x exactly -1.0 centres the line on 0 instead. Leaves depth test, blending and
-// texturing disabled.
-void drawTextLine(float x, float y, const char* text);
-
-// printf-style drawTextLine; the formatted line is cut at 255 characters. A null format draws
-// nothing and touches no GL state.
-void drawTextLineF(float x, float y, const char* format, ...)
-#if defined(__GNUC__)
-    __attribute__((format(printf, 3, 4)))
-#endif
-    ;
 
 }  // namespace marvolet

@@ -1,4 +1,4 @@
-// Embedded JPEG images decoded from memory with libjpeg and uploaded as mipmapped textures.
+// Embedded JPEG images decoded from memory with libjpeg into texture records.
 #pragma once
 
 #include <cstdint>
@@ -13,7 +13,6 @@ struct Texture {
   uint32_t width;         // pixels
   uint32_t height;        // pixels
   uint32_t textureName;   // GL texture object, 0 while none exists
-  uint32_t bytesPerRow;   // bitsPerPixel * width / 8, set by uploadTexture
 };
 
 // Decodes `length` bytes at `data` into `texture` (pixels, bitsPerPixel, width, height) without
@@ -24,14 +23,5 @@ struct Texture {
 // decoded size exceeds 32 bits are refused. Never reads outside [data, data + length); a negative
 // length counts as an empty block.
 bool decodeJpeg(Texture& texture, const unsigned char* data, int32_t length);
-
-// Creates the texture object from the decoded pixels: GL_ALPHA for 8 bits, GL_RGB for 24, a full
-// mipmap chain, GL_CLAMP wrap; sets bytesPerRow. Rows are read packed whatever their length.
-// Frees the pixels (and nulls the pointer) unless keepPixels. Needs a current GL context; leaves
-// the new texture bound. Always true.
-bool uploadTexture(Texture& texture, bool keepPixels);
-
-// decodeJpeg then uploadTexture. True when the texture object was created.
-bool loadJpegTexture(Texture& texture, const unsigned char* data, int32_t length, bool keepPixels);
 
 }  // namespace marvolet

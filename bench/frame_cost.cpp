@@ -17,6 +17,7 @@
 #include "platform/clock.h"
 #include "render/gl.h"
 #include "render/renderer.h"
+#include "render/texture_upload.h"
 #include "scene/scene.h"
 
 namespace {
@@ -69,11 +70,6 @@ int64_t fixedCalendar() {
   return 3;
 }
 
-void resetGlobals() {
-  marvolet::resetRendererGlobals();
-  marvolet::resetSceneGlobals();
-}
-
 // A current context of the size, or null after saying why.
 std::unique_ptr<marvolet::tools::HeadlessContext> openContext(int w, int h) {
   auto context = std::make_unique<marvolet::tools::HeadlessContext>(w, h);
@@ -90,7 +86,6 @@ struct PathCost {
 
 PathCost measurePath(int w, int h, marvolet::RenderFlags flags, marvolet::DrawPath path,
                      int frames) {
-  resetGlobals();
   simulatedNow = 0;
   const double wall0 = wallMs();
   Renderer renderer(w, h, flags, path);
@@ -127,7 +122,6 @@ void startupSplit(int w, int h, marvolet::DrawPath path) {
     glDeleteTextures(1, &name);
   }
 
-  resetGlobals();
   simulatedNow = 0;
   t = wallMs();
   Renderer renderer(w, h, marvolet::Stars | marvolet::LightEffects, path);
@@ -215,7 +209,6 @@ int main(int argc, char** argv) {
     } cases[] = {{"stars + light effects", marvolet::Stars | marvolet::LightEffects},
                  {"stars, no light effects", marvolet::Stars}};
     for (const auto& c : cases) {
-      resetGlobals();
       const double wall0 = wallMs(), cpu0 = cpuMs();
       Renderer renderer(w, h, c.flags, path);
       renderer.renderFrame();
@@ -228,7 +221,6 @@ int main(int argc, char** argv) {
       std::printf("%-11s %-26s %10.2f %10.2f\n", label, c.name, cost.wall, cost.cpu);
     }
 
-    resetGlobals();
     Renderer renderer(w, h, 0, path);
     renderer.renderFrame();
     const Cost verse = measure(frames, [&] {
@@ -240,7 +232,6 @@ int main(int argc, char** argv) {
     });
     std::printf("%-11s %-26s %10.2f %10.2f\n", label, "verse stage alone", verse.wall, verse.cpu);
 
-    resetGlobals();
     Renderer glowing(w, h, marvolet::LightEffects, path);
     glowing.renderFrame();
     const Cost capture = measure(frames, [&] {
@@ -251,7 +242,8 @@ int main(int argc, char** argv) {
     });
     std::printf("%-11s %-26s %10.2f %10.2f\n", label, "glow capture alone", capture.wall,
                 capture.cpu);
-    const Cost glow = measure(frames, [&] { glowing.drawGlow(12, 0.02f); });
+    const Cost glow = measure(
+        frames, [&] { glowing.drawGlow(marvolet::GlowLayerCount, marvolet::GlowInsetStep); });
     std::printf("%-11s %-26s %10.2f %10.2f\n", label, "glow layers alone", glow.wall, glow.cpu);
   }
   return 0;

@@ -6,6 +6,9 @@
 namespace marvolet::platform {
 
 namespace {
+// Process-wide on purpose, and the only such state besides the GL lookup's: a source is a plain
+// function pointer that the portable code reaches from anywhere it reads the time, and that tests
+// and tools install before any renderer exists.
 MillisecondSource installedSource = nullptr;
 CalendarSource installedCalendar = nullptr;
 }  // namespace

@@ -4,6 +4,8 @@
 namespace marvolet::platform {
 
 namespace {
+// Process-wide on purpose, like the clock's source: the window-system code that made the context
+// installs its lookup, and the renderer's glow program finds its functions through it later.
 GlProcAddressSource installedLookup = nullptr;
 }  // namespace
 

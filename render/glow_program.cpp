@@ -2,10 +2,11 @@
 #include "render/glow_program.h"
 
 #include <cmath>
+#include <string>
 
 #include "platform/gl_proc_address.h"
 #include "render/gl.h"
-#include "render/renderer.h"
+#include "render/projections.h"
 
 #ifndef APIENTRY
 #define APIENTRY
@@ -22,7 +23,9 @@ constexpr GLenum VertexShader = 0x8B31;
 constexpr GLenum CompileStatus = 0x8B81;
 constexpr GLenum LinkStatus = 0x8B82;
 
-struct GlslFunctions {
+}  // namespace
+
+struct GlowProgram::Functions {
   GLuint(APIENTRY* createShader)(GLenum);
   void(APIENTRY* shaderSource)(GLuint, GLsizei, const GLcharT* const*, const GLint*);
   void(APIENTRY* compileShader)(GLuint);
@@ -41,14 +44,9 @@ struct GlslFunctions {
   void(APIENTRY* uniform4fv)(GLint, GLsizei, const GLfloat*);
 };
 
-GlslFunctions gl{};
-GLuint program = 0;
-GLuint gatherProgram = 0;
-GLuint gatheredTexture = 0;
-GLint windowLocation = -1;
-GLint weightLocation = -1;
-GLint alphaLocation = -1;
-GLint levelsLocation = -1;
+namespace {
+
+using Functions = GlowProgram::Functions;
 
 template <typename F>
 bool find(F& function, const char* name) {
@@ -56,7 +54,7 @@ bool find(F& function, const char* name) {
   return function != nullptr;
 }
 
-bool findFunctions() {
+bool findFunctions(Functions& gl) {
   return find(gl.createShader, "glCreateShader") && find(gl.shaderSource, "glShaderSource") &&
          find(gl.compileShader, "glCompileShader") && find(gl.getShaderiv, "glGetShaderiv") &&
          find(gl.deleteShader, "glDeleteShader") && find(gl.createProgram, "glCreateProgram") &&
@@ -66,6 +64,21 @@ bool findFunctions() {
          find(gl.getUniformLocation, "glGetUniformLocation") && find(gl.uniform1i, "glUniform1i") &&
          find(gl.uniform1f, "glUniform1f") && find(gl.uniform1fv, "glUniform1fv") &&
          find(gl.uniform4fv, "glUniform4fv");
+}
+
+// `source` with every `name` replaced by `value`.
+std::string replaced(std::string source, const std::string& name, const std::string& value) {
+  for (size_t at = source.find(name); at != std::string::npos; at = source.find(name, at)) {
+    source.replace(at, name.size(), value);
+  }
+  return source;
+}
+
+// The sources below name the capture's size CAPTURE_SIZE (a float) and the layer count
+// LAYER_COUNT; the programs are built with the C++ constants' values, "128.0" and "12".
+std::string withConstants(const char* source) {
+  const std::string sized = replaced(source, "CAPTURE_SIZE", std::to_string(CaptureSize) + ".0");
+  return replaced(sized, "LAYER_COUNT", std::to_string(GlowLayerCount));
 }
 
 // place runs over the screen from (0, 0) bottom-left to (1, 1) top-right; each layer maps it
@@ -90,40 +103,41 @@ const char* const VertexSource =
 const char* const FragmentSource =
     "#version 110\n"
     "uniform sampler2D gathered;\n"
-    "uniform vec4 window[12];\n"
-    "uniform float weight[12];\n"
+    "uniform vec4 window[LAYER_COUNT];\n"
+    "uniform float weight[LAYER_COUNT];\n"
     "uniform float levels;\n"
     "uniform float alphaSum;\n"
     "varying vec2 place;\n"
     "void main() {\n"
     "  float sum = 0.0;\n"
-    "  for (int i = 0; i < 12; ++i) {\n"
-    "    vec2 t = (window[i].xy + place * window[i].zw) * 128.0 - 0.5;\n"
+    "  for (int i = 0; i < LAYER_COUNT; ++i) {\n"
+    "    vec2 t = (window[i].xy + place * window[i].zw) * CAPTURE_SIZE - 0.5;\n"
     "    vec2 base = floor(t);\n"
     "    vec2 f = t - base;\n"
-    "    vec4 q = texture2D(gathered, (base + 0.5) / 128.0);\n"
+    "    vec4 q = texture2D(gathered, (base + 0.5) / CAPTURE_SIZE);\n"
     "    float g = mix(mix(q.r, q.g, f.x), mix(q.b, q.a, f.x), f.y);\n"
     "    sum += floor(floor(g * levels + 0.5) * weight[i] / levels + 0.5);\n"
     "  }\n"
     "  gl_FragColor = vec4(vec3(sum / levels), alphaSum);\n"
     "}\n";
 
-// Drawn over the 128 x 128 capture square: each fragment is one texel of the gathered texture.
+// Drawn over the capture square: each fragment is one texel of the gathered texture.
 const char* const GatherSource =
     "#version 110\n"
     "uniform sampler2D capture;\n"
     "varying vec2 place;\n"
     "void main() {\n"
-    "  vec2 c = (floor(place * 128.0) + 0.5) / 128.0;\n"
-    "  float d = 1.0 / 128.0;\n"
+    "  vec2 c = (floor(place * CAPTURE_SIZE) + 0.5) / CAPTURE_SIZE;\n"
+    "  float d = 1.0 / CAPTURE_SIZE;\n"
     "  gl_FragColor = vec4(texture2D(capture, c).r, texture2D(capture, c + vec2(d, 0.0)).r,\n"
     "                      texture2D(capture, c + vec2(0.0, d)).r,\n"
     "                      texture2D(capture, c + vec2(d, d)).r);\n"
     "}\n";
 
-GLuint compile(GLenum kind, const char* source) {
+GLuint compile(const Functions& gl, GLenum kind, const std::string& text) {
   const GLuint shader = gl.createShader(kind);
   if (shader == 0) return 0;
+  const char* source = text.c_str();
   gl.shaderSource(shader, 1, &source, nullptr);
   gl.compileShader(shader);
   GLint ok = 0;
@@ -136,8 +150,8 @@ GLuint compile(GLenum kind, const char* source) {
 }
 
 // A linked program of the shared vertex shader and `fragmentSource`, or 0.
-GLuint link(GLuint vertex, const char* fragmentSource) {
-  const GLuint fragment = compile(FragmentShader, fragmentSource);
+GLuint link(const Functions& gl, GLuint vertex, const char* fragmentSource) {
+  const GLuint fragment = compile(gl, FragmentShader, withConstants(fragmentSource));
   GLuint linked = 0;
   if (vertex != 0 && fragment != 0) linked = gl.createProgram();
   if (linked != 0) {
@@ -157,7 +171,7 @@ GLuint link(GLuint vertex, const char* fragmentSource) {
 }
 
 // Binds `name`'s sampler to texture unit 0.
-bool bindSampler(GLuint linked, const char* name) {
+bool bindSampler(const Functions& gl, GLuint linked, const char* name) {
   const GLint location = gl.getUniformLocation(linked, name);
   if (location < 0) return false;
   gl.useProgram(linked);
@@ -168,68 +182,69 @@ bool bindSampler(GLuint linked, const char* name) {
 
 }  // namespace
 
-bool createGlowProgram() {
-  resetGlowProgram();
-  if (!findFunctions()) return false;
-  const GLuint vertex = compile(VertexShader, VertexSource);
-  program = link(vertex, FragmentSource);
-  gatherProgram = link(vertex, GatherSource);
+GlowProgram::GlowProgram() = default;
+
+GlowProgram::~GlowProgram() {
+  destroy();
+}
+
+bool GlowProgram::create() {
+  destroy();
+  if (gl_ == nullptr) gl_ = std::make_unique<Functions>();
+  const Functions& gl = *gl_;
+  if (!findFunctions(*gl_)) return false;
+  const GLuint vertex = compile(gl, VertexShader, withConstants(VertexSource));
+  program_ = link(gl, vertex, FragmentSource);
+  gatherProgram_ = link(gl, vertex, GatherSource);
   if (vertex != 0) gl.deleteShader(vertex);
-  if (program != 0) {
-    windowLocation = gl.getUniformLocation(program, "window");
-    weightLocation = gl.getUniformLocation(program, "weight");
-    alphaLocation = gl.getUniformLocation(program, "alphaSum");
-    levelsLocation = gl.getUniformLocation(program, "levels");
+  if (program_ != 0) {
+    windowLocation_ = gl.getUniformLocation(program_, "window");
+    weightLocation_ = gl.getUniformLocation(program_, "weight");
+    alphaLocation_ = gl.getUniformLocation(program_, "alphaSum");
+    levelsLocation_ = gl.getUniformLocation(program_, "levels");
   }
-  if (program == 0 || gatherProgram == 0 || windowLocation < 0 || weightLocation < 0 ||
-      alphaLocation < 0 || levelsLocation < 0 || !bindSampler(program, "gathered") ||
-      !bindSampler(gatherProgram, "capture")) {
-    deleteGlowProgram();
+  if (program_ == 0 || gatherProgram_ == 0 || windowLocation_ < 0 || weightLocation_ < 0 ||
+      alphaLocation_ < 0 || levelsLocation_ < 0 || !bindSampler(gl, program_, "gathered") ||
+      !bindSampler(gl, gatherProgram_, "capture")) {
+    destroy();
     return false;
   }
   GLuint name = 0;
   glGenTextures(1, &name);
-  gatheredTexture = name;
-  glBindTexture(GL_TEXTURE_2D, gatheredTexture);
-  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 128, 128, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+  gatheredTexture_ = name;
+  glBindTexture(GL_TEXTURE_2D, gatheredTexture_);
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, CaptureSize, CaptureSize, 0, GL_RGBA, GL_UNSIGNED_BYTE,
+               nullptr);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
   glBindTexture(GL_TEXTURE_2D, 0);
   return true;
 }
 
-bool glowProgramReady() {
-  return program != 0;
-}
-
-void deleteGlowProgram() {
-  if (program != 0) gl.deleteProgram(program);
-  if (gatherProgram != 0) gl.deleteProgram(gatherProgram);
-  if (gatheredTexture != 0) {
-    GLuint name = gatheredTexture;
+void GlowProgram::destroy() {
+  if (program_ != 0) gl_->deleteProgram(program_);
+  if (gatherProgram_ != 0) gl_->deleteProgram(gatherProgram_);
+  if (gatheredTexture_ != 0) {
+    GLuint name = gatheredTexture_;
     glDeleteTextures(1, &name);
   }
-  resetGlowProgram();
+  program_ = 0;
+  gatherProgram_ = 0;
+  gatheredTexture_ = 0;
+  windowLocation_ = weightLocation_ = alphaLocation_ = levelsLocation_ = -1;
 }
 
-void resetGlowProgram() {
-  program = 0;
-  gatherProgram = 0;
-  gatheredTexture = 0;
-  windowLocation = weightLocation = alphaLocation = levelsLocation = -1;
-}
-
-void gatherCapture(uint32_t captureTexture) {
+void GlowProgram::gather(uint32_t captureTexture) {
   // Everything this changes is put back, so the frame goes on in the state the capture leaves.
   glPushAttrib(GL_ENABLE_BIT | GL_COLOR_BUFFER_BIT | GL_VIEWPORT_BIT | GL_TRANSFORM_BIT);
-  glViewport(0, 0, 128, 128);
+  glViewport(0, 0, CaptureSize, CaptureSize);
   glDisable(GL_BLEND);
   glDisable(GL_DEPTH_TEST);
   glDisable(GL_CULL_FACE);
   glEnable(GL_TEXTURE_2D);
   glBindTexture(GL_TEXTURE_2D, captureTexture);
   beginClipSpaceProjection();
-  gl.useProgram(gatherProgram);
+  gl_->useProgram(gatherProgram_);
   glBegin(GL_QUADS);
   glTexCoord2f(0.0f, 0.0f);
   glVertex2f(-1.0f, -1.0f);
@@ -240,41 +255,35 @@ void gatherCapture(uint32_t captureTexture) {
   glTexCoord2f(0.0f, 1.0f);
   glVertex2f(-1.0f, 1.0f);
   glEnd();
-  gl.useProgram(0);
-  glBindTexture(GL_TEXTURE_2D, gatheredTexture);
-  glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, 128, 128);
+  gl_->useProgram(0);
+  glBindTexture(GL_TEXTURE_2D, gatheredTexture_);
+  glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, CaptureSize, CaptureSize);
   endClipSpaceProjection();
   glPopAttrib();
   glBindTexture(GL_TEXTURE_2D, captureTexture);
 }
 
-void drawGlowInOnePass(int32_t layers, float insetStep, float sScale, float tScale) {
-  // The same running float sums as the layer-by-layer glow, so each layer's window and weight
-  // are the very values its quad would have had.
-  float windows[4 * GlowProgramLayers] = {};
-  float weights[GlowProgramLayers] = {};
+void GlowProgram::draw(const GlowLayers& layers, float sScale, float tScale) {
+  float windows[4 * GlowLayerCount] = {};
+  float weights[GlowLayerCount] = {};
   // Steps of the frame's red channel; a frame deeper than 16 bits is treated as 16 bits.
   GLint redBits = 8;
   glGetIntegerv(GL_RED_BITS, &redBits);
   if (redBits < 1 || redBits > 16) redBits = redBits < 1 ? 8 : 16;
   const float levels = static_cast<float>((1 << redBits) - 1);
   float alphaSum = 0.0f;
-  float inset = 0.0f;
-  float alpha = 0.075f;
-  const float alphaStep = layers > 0 ? 0.075f / static_cast<float>(layers) : 0.0f;
-  for (int32_t layer = 0; layer < layers && layer < GlowProgramLayers; ++layer) {
+  for (int32_t layer = 0; layer < layers.count; ++layer) {
+    const float inset = layers.inset[layer];
     const float far = 1.0f - inset;
     windows[4 * layer + 0] = inset * sScale;
     windows[4 * layer + 1] = inset * tScale;
     windows[4 * layer + 2] = far * sScale - inset * sScale;
     windows[4 * layer + 3] = far * tScale - inset * tScale;
     // The weight in the frame's steps, as a fixed-point blender takes a source alpha.
-    const float steps = std::floor(alpha * levels + 0.5f);
+    const float steps = std::floor(layers.alpha[layer] * levels + 0.5f);
     weights[layer] = steps;
     // Each layer also adds its alpha times itself to the frame's alpha channel.
     alphaSum += std::floor(steps * steps / levels + 0.5f) / levels;
-    inset += insetStep;
-    alpha -= alphaStep;
   }
 
   glDisable(GL_TEXTURE_GEN_S);
@@ -283,12 +292,12 @@ void drawGlowInOnePass(int32_t layers, float insetStep, float sScale, float tSca
   glDisable(GL_DEPTH_TEST);
   glBlendFunc(GL_ONE, GL_ONE);
   glEnable(GL_BLEND);
-  glBindTexture(GL_TEXTURE_2D, gatheredTexture);
-  gl.useProgram(program);
-  gl.uniform4fv(windowLocation, GlowProgramLayers, windows);
-  gl.uniform1fv(weightLocation, GlowProgramLayers, weights);
-  gl.uniform1f(alphaLocation, alphaSum);
-  gl.uniform1f(levelsLocation, levels);
+  glBindTexture(GL_TEXTURE_2D, gatheredTexture_);
+  gl_->useProgram(program_);
+  gl_->uniform4fv(windowLocation_, GlowLayerCount, windows);
+  gl_->uniform1fv(weightLocation_, GlowLayerCount, weights);
+  gl_->uniform1f(alphaLocation_, alphaSum);
+  gl_->uniform1f(levelsLocation_, levels);
   // Wound as the layers' quads are, so culling treats it alike.
   glBegin(GL_QUADS);
   glTexCoord2f(0.0f, 1.0f);
@@ -300,7 +309,7 @@ void drawGlowInOnePass(int32_t layers, float insetStep, float sScale, float tSca
   glTexCoord2f(1.0f, 1.0f);
   glVertex2f(640.0f, 0.0f);
   glEnd();
-  gl.useProgram(0);
+  gl_->useProgram(0);
   // What the layer-by-layer glow leaves set.
   glBlendFunc(GL_SRC_ALPHA, GL_ONE);
 }

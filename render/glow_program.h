@@ -3,31 +3,51 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
+
+#include "render/glow_layers.h"
 
 namespace marvolet {
 
-// Most layers the program sums; a glow of more layers is drawn layer by layer.
-constexpr int32_t GlowProgramLayers = 12;
+class GlowProgram {
+ public:
+  GlowProgram();
+  ~GlowProgram();  // deletes what create() made; needs its context current
+  GlowProgram(const GlowProgram&) = delete;
+  GlowProgram& operator=(const GlowProgram&) = delete;
 
-// Builds the program on the current context when it offers GLSL (a GL 2.0 entry point through
-// the platform's lookup); false, and nothing kept, when it does not or the program fails.
-bool createGlowProgram();
-bool glowProgramReady();
-// Deletes the program; needs the context it was made on to be current.
-void deleteGlowProgram();
-// Forgets the program without GL calls, for a process that starts over (tests).
-void resetGlowProgram();
+  // Builds the programs and the gathered texture on the current context when it offers GLSL (a
+  // GL 2.0 entry point through the platform's lookup); false, and nothing kept, when it does
+  // not or a program fails.
+  bool create();
+  bool ready() const { return program_ != 0; }
+  // Deletes everything create() made; needs the context it was made on to be current.
+  void destroy();
 
-// Turns the capture just copied into `captureTexture` into the gathered texture the one-pass glow
-// samples, by a pass over the window's bottom-left 128 x 128 pixels, which the capture has just
-// used and is about to clear. Needs a window at least that large; changes no other GL state
-// (the capture texture is left bound).
-void gatherCapture(uint32_t captureTexture);
+  // Turns the capture just copied into `captureTexture` into the gathered texture the one-pass
+  // glow samples, by a pass over the window's bottom-left CaptureSize square, which the capture
+  // has just used and is about to clear. Needs a window at least that large; changes no other
+  // GL state (the capture texture is left bound).
+  void gather(uint32_t captureTexture);
 
-// Adds the layers' weighted samples of the gathered capture to the frame in one quad over the
-// 640 x 480 overlay space, with the same texture windows and weights the layer-by-layer glow
-// uses. The caller has set the overlay projection; this sets and leaves the blend and texture
-// state as the layer-by-layer glow does. layers must not exceed GlowProgramLayers.
-void drawGlowInOnePass(int32_t layers, float insetStep, float sScale, float tScale);
+  // Adds the layers' weighted samples of the gathered capture to the frame in one quad over the
+  // 640 x 480 overlay space, with the same texture windows and weights the layer-by-layer glow
+  // uses; sScale and tScale are the captured part of the texture. The caller has set the overlay
+  // projection; this sets and leaves the blend and texture state as the layer-by-layer glow does.
+  void draw(const GlowLayers& layers, float sScale, float tScale);
+
+  // GL 2.0 entry points, found by create(); defined in glow_program.cpp, where the GL headers are.
+  struct Functions;
+
+ private:
+  std::unique_ptr<Functions> gl_;
+  uint32_t program_ = 0;
+  uint32_t gatherProgram_ = 0;
+  uint32_t gatheredTexture_ = 0;
+  int32_t windowLocation_ = -1;
+  int32_t weightLocation_ = -1;
+  int32_t alphaLocation_ = -1;
+  int32_t levelsLocation_ = -1;
+};
 
 }  // namespace marvolet

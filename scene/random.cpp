@@ -3,21 +3,13 @@
 
 namespace marvolet {
 
-namespace {
-uint32_t randomState = 1;  // the runtime's value before any seed
+int32_t Random::nextInt() {
+  state_ = state_ * 214013u + 2531011u;
+  return static_cast<int32_t>((state_ >> 16) & 0x7FFFu);
 }
 
-void seedRandom(uint32_t seed) {
-  randomState = seed;
-}
-
-int32_t randomInt() {
-  randomState = randomState * 214013u + 2531011u;
-  return static_cast<int32_t>((randomState >> 16) & 0x7FFFu);
-}
-
-float randomUnit() {
-  return static_cast<float>(randomInt()) * 0.00003051851f;
+float Random::nextUnit() {
+  return static_cast<float>(nextInt()) * 0.00003051851f;
 }
 
 }  // namespace marvolet

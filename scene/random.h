@@ -6,10 +6,18 @@
 
 namespace marvolet {
 
-void seedRandom(uint32_t seed);
-// 0 to 32767, the next value of the sequence.
-int32_t randomInt();
-// randomInt() scaled into [0, 1] in single precision.
-float randomUnit();
+class Random {
+ public:
+  // 1 is the runtime's state before any seed.
+  explicit Random(uint32_t seed = 1) : state_(seed) {}
+
+  // 0 to 32767, the next value of the sequence.
+  int32_t nextInt();
+  // nextInt() scaled into [0, 1] in single precision.
+  float nextUnit();
+
+ private:
+  uint32_t state_;
+};
 
 }  // namespace marvolet

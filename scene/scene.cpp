@@ -6,11 +6,7 @@
 
 #include "assets/embedded_images.h"
 #include "render/gl.h"
-#include "render/renderer.h"
-#include "scene/random.h"
-#include "scene/star_field.h"
-#include "scene/verse_geometry.h"
-#include "scene/verse_rings.h"
+#include "render/texture_upload.h"
 
 namespace marvolet {
 
@@ -38,17 +34,16 @@ float segmentLength(float r) {
 }
 }  // namespace
 
-Scene::Scene(Renderer* owner)
-    : renderer(owner), textures(nullptr), verseGeometry(new VerseGeometry) {
-  for (int32_t k = 0; k < SceneParameterCount; ++k) ranges[k] = SceneParameterRanges[k];
+Scene::Scene(Random random_, const FrameClock& clock_, DrawingPath& drawing_, bool flyStars)
+    : clock(clock_), drawing(drawing_), random(random_), stars(flyStars), textures(nullptr) {
   for (int32_t k = 0; k < SceneParameterCount; ++k) {
     target[k] = draw(k);
     start[k] = current[k] = draw(k);
   }
   setVerse(BuiltInVerse);
   lightEffects = true;
-  segmentStart = renderer->seconds;
-  segmentDuration = segmentLength(randomUnit());
+  segmentStart = clock.seconds();
+  segmentDuration = segmentLength(random.nextUnit());
   // The first retarget only moves the drawn targets into start; the second picks the targets
   // the first segment heads for.
   retarget();
@@ -56,8 +51,6 @@ Scene::Scene(Renderer* owner)
 }
 
 Scene::~Scene() {
-  delete verseGeometry;
-  verseGeometry = nullptr;
   if (textures == nullptr) return;
   for (int32_t slot = 0; slot < TextureCount; ++slot) {
     GLuint name = textures[slot].textureName;
@@ -72,13 +65,8 @@ float parameterValue(const ParameterRange& range, float r) {
   return range.min + (range.max - range.min) * std::pow(r, range.exponent);
 }
 
-void resetSceneGlobals() {
-  resetStarField();
-  resetTextRings();
-}
-
-float Scene::draw(int32_t k) const {
-  return parameterValue(ranges[k], randomUnit());
+float Scene::draw(int32_t k) {
+  return parameterValue(SceneParameterRanges[k], random.nextUnit());
 }
 
 void Scene::retarget() {
@@ -89,16 +77,16 @@ void Scene::retarget() {
   // Big text is an excursion: after one it always comes back to 1.0, otherwise mostly so.
   if (start[textdistance] > 1.2f) {
     target[textdistance] = 1.0f;
-  } else if (static_cast<int32_t>(5.0f * randomUnit()) >= 1) {
+  } else if (static_cast<int32_t>(5.0f * random.nextUnit()) >= 1) {
     target[textdistance] = 1.0f;
   }
   // The logos take turns: the fade only ever heads for one of them fully.
-  target[imagefade] = static_cast<int32_t>(2.0f * randomUnit()) != 0 ? 1.0f : 0.0f;
-  segmentDuration = segmentLength(randomUnit());
+  target[imagefade] = static_cast<int32_t>(2.0f * random.nextUnit()) != 0 ? 1.0f : 0.0f;
+  segmentDuration = segmentLength(random.nextUnit());
 }
 
 void Scene::update() {
-  const double now = renderer->seconds;
+  const double now = clock.seconds();
   if (now - segmentStart > segmentDuration) {
     segmentStart = now;
     retarget();
@@ -116,14 +104,14 @@ void Scene::keyCommand(KeyCommand command) {
       lightEffects = !lightEffects;
       break;
     case KeyCommand::ToggleFrameRate:
-      showFps = !showFps;
+      showFrameRate = !showFrameRate;
       break;
     case KeyCommand::Nothing:
       break;
   }
 }
 
-void Scene::loadAssets() {
+void Scene::loadAssets(int32_t width, int32_t height) {
   textures = static_cast<Texture*>(std::calloc(TextureCount, sizeof(Texture)));
   if (textures != nullptr) {
     // A picture that fails to decode leaves its slot empty; the scene draws regardless.
@@ -132,11 +120,15 @@ void Scene::loadAssets() {
     loadJpegTexture(textures[2], SecondLogoJpeg, static_cast<int32_t>(SecondLogoJpegLength), false);
   }
   glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
-  if ((renderer->flags & Stars) != 0) initStars();
+  if (stars) starField.start(random, width, height);
 }
 
 uint32_t Scene::textureName(int32_t slot) const {
   return textures != nullptr ? textures[slot].textureName : 0;
+}
+
+TextAtlas Scene::fontAtlas() const {
+  return textAtlasOf(textures != nullptr ? &textures[text.font->textureSlot] : nullptr);
 }
 
 }  // namespace marvolet

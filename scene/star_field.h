@@ -5,6 +5,8 @@
 
 namespace marvolet {
 
+class Random;
+
 // One point in the GL_C3F_V3F interleaved layout: colour, then position in world units.
 struct Star {
   float red, green, blue;
@@ -16,16 +18,30 @@ constexpr int32_t WarmStarCount = 32;
 constexpr int32_t CoolStarCount = 64;
 constexpr int32_t FarStarCount = 128;
 
-extern Star warmStars[WarmStarCount];
-extern Star coolStars[CoolStarCount];
-extern Star farStars[FarStarCount];
-
-// Back to all zeros, as at program start.
-void resetStarField();
-
 // Whether a star after its move must start again at the far depth: it passed the camera plane
 // (z > 0) or its window position (wx, wy) is more than a window's size outside the window
 // (width, height in pixels). All comparisons are strict.
 bool starNeedsRebirth(float z, double wx, double wy, int32_t width, int32_t height);
+
+// All stars at zero until start(). width and height are the renderer's drawing area in pixels
+// (not the viewport, which is smaller during the glow capture); the GL matrices and viewport are
+// read where the stars are placed and moved.
+class StarField {
+ public:
+  // The frame rate the warm-up flies at, frames per second.
+  static constexpr float WarmUpFps = 20.0f;
+
+  // Places every star at random in the view without the camera, then flies the field 200
+  // frames at WarmUpFps, so the first frame shows a field in flight rather than a fresh cloud.
+  void start(Random& random, int32_t width, int32_t height);
+  // One frame's flight at `fps`: a near star crosses the 730-unit depth in 4 seconds of frames.
+  void move(Random& random, float fps, int32_t width, int32_t height);
+  // The three layers as fogged points; leaves the state the verse rings expect.
+  void draw() const;
+
+  Star warm[WarmStarCount] = {};
+  Star cool[CoolStarCount] = {};
+  Star far[FarStarCount] = {};
+};
 
 }  // namespace marvolet

@@ -12,7 +12,9 @@
 #include "assets/texture.h"
 #include "headless_context.h"
 #include "render/gl.h"  // with the GL recorder, in the GL test build
+#include "render/literal_path.h"
 #include "render/renderer.h"
+#include "render/text_line.h"
 #include "scene/scene.h"
 
 namespace marvolet {
@@ -54,18 +56,26 @@ class TextLine : public ::testing::Test {
   void TearDown() override {
     testing::stopGlRecording();
     delete renderer;
-    resetRendererGlobals();
-    resetTextState();
+  }
+
+  void line(float x, float y, const char* text) {
+    drawTextLine(path, style, textAtlasOf(&atlas), x, y, text);
+  }
+  template <typename... Args>
+  void lineF(float x, float y, const char* format, Args... args) {
+    drawTextLineF(path, style, textAtlasOf(&atlas), x, y, format, args...);
   }
 
   tools::HeadlessContext context{512, 160};
   Renderer* renderer = nullptr;
   Texture atlas{};
+  LiteralPath path;
+  TextStyle style;
 };
 
 TEST_F(TextLine, SetsItsStateUpAndHandsDepthBlendAndTexturingBackOff) {
   glEnable(GL_DEPTH_TEST);
-  const auto calls = record([] { drawTextLine(0.25f, 0.5f, "A"); });
+  const auto calls = record([&] { line(0.25f, 0.5f, "A"); });
   ASSERT_GE(calls.size(), 10u);
   const std::vector<std::pair<std::string, Args>> setUp = {
       {"glPushMatrix", {}},
@@ -97,9 +107,9 @@ TEST_F(TextLine, SetsItsStateUpAndHandsDepthBlendAndTexturingBackOff) {
 TEST_F(TextLine, LeavesTheMatrixAsFoundAndTheColourAtTop) {
   GLfloat before[16], after[16];
   glGetFloatv(GL_MODELVIEW_MATRIX, before);
-  bottomColor[0] = 0.25f;
-  topColor[0] = 0.75f;
-  drawTextLine(-1.0f, 0.2f, "Aj g");
+  style.bottomColor[0] = 0.25f;
+  style.topColor[0] = 0.75f;
+  line(-1.0f, 0.2f, "Aj g");
   glGetFloatv(GL_MODELVIEW_MATRIX, after);
   EXPECT_TRUE(std::equal(before, before + 16, after));
   GLfloat colour[4];
@@ -110,7 +120,7 @@ TEST_F(TextLine, LeavesTheMatrixAsFoundAndTheColourAtTop) {
 TEST_F(TextLine, EmptyTextDrawsNothingAndLeavesTheSameState) {
   glEnable(GL_DEPTH_TEST);
   glEnable(GL_BLEND);
-  const auto calls = record([] { drawTextLine(-1.0f, 0.0f, ""); });
+  const auto calls = record([&] { line(-1.0f, 0.0f, ""); });
   EXPECT_EQ(countOf(calls, "glBegin"), 0u);
   const size_t i = afterSetUp(calls);
   ASSERT_LT(i + 2, calls.size());
@@ -123,7 +133,7 @@ TEST_F(TextLine, EmptyTextDrawsNothingAndLeavesTheSameState) {
 
 // Only exactly -1.0 centres; -0.999 is a position like any other.
 TEST_F(TextLine, CentresOnlyForXExactlyMinusOne) {
-  const auto centred = record([] { drawTextLine(-1.0f, 0.3f, "A A"); });
+  const auto centred = record([&] { line(-1.0f, 0.3f, "A A"); });
   size_t i = afterSetUp(centred);
   ASSERT_LT(i + 3, centred.size());
   EXPECT_EQ(centred[i].name, "glTranslatef");
@@ -132,7 +142,7 @@ TEST_F(TextLine, CentresOnlyForXExactlyMinusOne) {
   EXPECT_EQ(centred[i + 2].name, "glTranslatef");
   EXPECT_EQ(centred[i + 2].args, (Args{-93.5, 0.0, 0.0}));  // half of 79 + 29 + 79
 
-  const auto placed = record([] { drawTextLine(-0.999f, 0.3f, "A A"); });
+  const auto placed = record([&] { line(-0.999f, 0.3f, "A A"); });
   i = afterSetUp(placed);
   ASSERT_LT(i + 3, placed.size());
   EXPECT_EQ(placed[i].args, (Args{-0.999f, 0.3f, 0.0}));
@@ -145,13 +155,13 @@ TEST_F(TextLine, CentresOnlyForXExactlyMinusOne) {
 // Each glyph: move to its quad's top-left, one quad (bottom colour, then top colour), move back
 // onto the baseline one advance further on. A space only advances.
 TEST_F(TextLine, DrawsEachGlyphAsItsOwnQuadBetweenTwoTranslations) {
-  bottomColor[0] = 0.1f;
-  topColor[0] = 0.9f;
-  const auto calls = record([] { drawTextLine(0.0f, 0.0f, "j A"); });
+  style.bottomColor[0] = 0.1f;
+  style.topColor[0] = 0.9f;
+  const auto calls = record([&] { line(0.0f, 0.0f, "j A"); });
   std::vector<std::pair<std::string, Args>> expected;
   const float width = static_cast<float>(atlas.width), height = static_cast<float>(atlas.height);
   const auto glyph = [&](char c) {
-    const Glyph& g = *glyphFor(c);
+    const Glyph& g = *MainFont.glyphFor(c);
     const float s0 = static_cast<float>(g.atlasX) / width;
     const float t0 = static_cast<float>(g.atlasY) / height;
     const float s1 = s0 + static_cast<float>(g.width) / width;
@@ -187,12 +197,12 @@ TEST_F(TextLine, DrawsEachGlyphAsItsOwnQuadBetweenTwoTranslations) {
 }
 
 TEST_F(TextLine, CharactersWithoutAGlyphDrawNothing) {
-  const auto plain = record([] { drawTextLine(0.0f, 0.0f, "AA"); });
-  const auto odd = record([] {
-    drawTextLine(0.0f, 0.0f,
-                 "\x01"
-                 "A\t\x7f\x80\xff"
-                 "A\n");
+  const auto plain = record([&] { line(0.0f, 0.0f, "AA"); });
+  const auto odd = record([&] {
+    line(0.0f, 0.0f,
+         "\x01"
+         "A\t\x7f\x80\xff"
+         "A\n");
   });
   ASSERT_EQ(odd.size(), plain.size());
   for (size_t i = 0; i < plain.size(); ++i) {
@@ -204,14 +214,14 @@ TEST_F(TextLine, CharactersWithoutAGlyphDrawNothing) {
 TEST_F(TextLine, NullFormatDrawsNothingAndChangesNoState) {
   glEnable(GL_DEPTH_TEST);
   glDisable(GL_BLEND);
-  const auto calls = record([] { drawTextLineF(0.0f, 0.0f, nullptr); });
+  const auto calls = record([&] { lineF(0.0f, 0.0f, nullptr); });
   EXPECT_TRUE(calls.empty());
   EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
 }
 
 TEST_F(TextLine, FormattedLinesDrawLikeTheirText) {
-  const auto formatted = record([] { drawTextLineF(-1.0f, 1.0f, "%.2f", 20.0); });
-  const auto plain = record([] { drawTextLine(-1.0f, 1.0f, "20.00"); });
+  const auto formatted = record([&] { lineF(-1.0f, 1.0f, "%.2f", 20.0); });
+  const auto plain = record([&] { line(-1.0f, 1.0f, "20.00"); });
   ASSERT_EQ(formatted.size(), plain.size());
   for (size_t i = 0; i < plain.size(); ++i) EXPECT_EQ(formatted[i].args, plain[i].args) << i;
 }
@@ -219,24 +229,21 @@ TEST_F(TextLine, FormattedLinesDrawLikeTheirText) {
 // A line longer than the 256-byte buffer is cut at 255 characters instead of overrunning it.
 TEST_F(TextLine, OverLongFormattedLinesAreCutAt255Characters) {
   const std::string line(1000, 'A');
-  auto calls = record([&] { drawTextLineF(0.0f, 0.0f, "%s", line.c_str()); });
+  auto calls = record([&] { lineF(0.0f, 0.0f, "%s", line.c_str()); });
   EXPECT_EQ(countOf(calls, "glBegin"), 255u);
-  calls = record([&] { drawTextLineF(0.0f, 0.0f, "%s%s", line.c_str() + 800, line.c_str()); });
+  calls = record([&] { lineF(0.0f, 0.0f, "%s%s", line.c_str() + 800, line.c_str()); });
   EXPECT_EQ(countOf(calls, "glBegin"), 255u);
-  calls = record([&] { drawTextLineF(0.0f, 0.0f, "%s", line.c_str() + 745); });
+  calls = record([&] { lineF(0.0f, 0.0f, "%s", line.c_str() + 745); });
   EXPECT_EQ(countOf(calls, "glBegin"), 255u);
-  calls = record([&] { drawTextLineF(0.0f, 0.0f, "%s", line.c_str() + 746); });
+  calls = record([&] { lineF(0.0f, 0.0f, "%s", line.c_str() + 746); });
   EXPECT_EQ(countOf(calls, "glBegin"), 254u);
 }
 
-// A slot that never received a picture, or no scene at all, draws with texture 0.
+// A slot that never received a picture, or no atlas at all, draws with texture 0.
 TEST_F(TextLine, NeverLoadedAtlasBindsTextureZero) {
-  Texture* loaded = renderer->scene->textures;
-  Texture* empty = static_cast<Texture*>(std::calloc(3, sizeof(Texture)));
-  renderer->scene->textures = empty;
-  const auto calls = record([] { drawTextLine(0.0f, 0.0f, "Ag"); });
-  renderer->scene->textures = loaded;
-  std::free(empty);
+  const Texture empty{};
+  const auto calls =
+      record([&] { drawTextLine(path, style, textAtlasOf(&empty), 0.0f, 0.0f, "Ag"); });
   ASSERT_EQ(countOf(calls, "glBindTexture"), 1u);
   EXPECT_EQ(calls[afterSetUp(calls) - 1].args, (Args{GL_TEXTURE_2D, 0}));
   for (const GlCall& call : calls) {
@@ -244,13 +251,17 @@ TEST_F(TextLine, NeverLoadedAtlasBindsTextureZero) {
     EXPECT_TRUE(std::isfinite(call.args[0]) && std::isfinite(call.args[1]));
   }
 
-  currentRenderer = nullptr;
-  const auto orphan = record([] { drawTextLine(0.0f, 0.0f, "A"); });
+  const auto orphan = record([&] { drawTextLine(path, style, textAtlasOf(nullptr), 0, 0, "A"); });
   EXPECT_EQ(orphan[afterSetUp(orphan) - 1].args, (Args{GL_TEXTURE_2D, 0}));
-  // Without a renderer there is no reference path to ask for: the line is one array draw.
-  EXPECT_EQ(countOf(orphan, "glDrawArrays"), 1u);
-  EXPECT_EQ(countOf(orphan, "glBegin"), 0u);
-  currentRenderer = renderer;
+}
+
+// The fast path draws a line's glyphs as one array: the same quads, no call per glyph.
+TEST_F(TextLine, FastPathDrawsALineWithOneArrayDraw) {
+  const std::unique_ptr<DrawingPath> fast = makeDrawingPath(DrawPath::Fast);
+  const auto calls =
+      record([&] { drawTextLine(*fast, style, textAtlasOf(&atlas), 0.0f, 0.0f, "A Ag"); });
+  EXPECT_EQ(countOf(calls, "glDrawArrays"), 1u);
+  EXPECT_EQ(countOf(calls, "glBegin"), 0u);
 }
 
 // At one atlas pixel per screen pixel, each glyph's box on screen shows exactly its rectangle of
@@ -267,11 +278,11 @@ TEST_F(TextLine, RenderedLinePutsEachGlyphsInkInItsBox) {
   glLoadIdentity();
   glClearColor(0, 0, 0, 1);
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-  setTextScale(1.0f);
-  setTextColor(1, 1, 1, 1);
+  style.setScale(1.0f);
+  style.setColor(1, 1, 1, 1);
   const char* text = "Ag j_~Q";
   const int32_t penX = 10, baseline = 40;
-  drawTextLine(static_cast<float>(penX), static_cast<float>(baseline), text);
+  line(static_cast<float>(penX), static_cast<float>(baseline), text);
   const std::vector<uint8_t> rgb = context.readRgb();
   // Screen pixel (x, y) with y counted up from the bottom row, as GL does.
   const auto screen = [&](int32_t x, int32_t y) {
@@ -282,10 +293,10 @@ TEST_F(TextLine, RenderedLinePutsEachGlyphsInkInItsBox) {
   int32_t pen = penX;
   for (const char* p = text; *p != '\0'; ++p) {
     if (*p == ' ') {
-      pen += currentFont->spaceAdvance;
+      pen += MainFont.spaceAdvance;
       continue;
     }
-    const Glyph& g = *glyphFor(*p);
+    const Glyph& g = *MainFont.glyphFor(*p);
     SCOPED_TRACE(std::string(1, *p));
     const int32_t left = pen + g.xOffset, top = baseline + g.yOffset;  // top is exclusive
     int worst = 0, brightest = 0;

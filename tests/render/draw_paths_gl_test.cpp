@@ -8,16 +8,15 @@
 #include <string>
 #include <vector>
 
-#include "assets/glyph_quads.h"
 #include "gl_recorder.h"
 #include "platform/clock.h"
+#include "render/fast_path.h"
 #include "render/gl.h"
-#include "render/glow_program.h"
-#include "render/light_effects.h"
+#include "render/glow_pass.h"
+#include "render/glyph_quads.h"
 #include "render/renderer.h"
 #include "saver_test.h"
 #include "scene/scene.h"
-#include "scene/verse_geometry.h"
 #include "scene/verse_rings.h"
 
 namespace marvolet {
@@ -90,15 +89,11 @@ class DrawPathTest : public ::testing::TestWithParam<Case> {
     ASSERT_TRUE(context.ok()) << context.error();
     platform::setCalendarSource([]() -> int64_t { return 7; });
   }
-  void TearDown() override {
-    platform::setCalendarSource(nullptr);
-    testing::resetSaverGlobals();
-  }
+  void TearDown() override { platform::setCalendarSource(nullptr); }
 
   // A fresh renderer on the given path, as a new process would build it, through the frame
   // times; one frame read back at each.
   std::vector<Pixels> run(DrawPath path) {
-    testing::resetSaverGlobals();
     clock.set(0);
     // Both runs start on the same black buffer: a Trails frame draws over what was there.
     glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
@@ -167,18 +162,18 @@ class FastPathTest : public testing::SaverTest {
 // The tolerance is no blanket: half a glyph's move, or a glow with one layer fewer, fails it.
 TEST_F(FastPathTest, TheToleranceCatchesAMovedGlyphAndAWrongGlow) {
   Renderer renderer(640, 360, LightEffects, DrawPath::Fast);
-  ASSERT_TRUE(glowProgramReady());
+  ASSERT_TRUE(renderer.glow.onePassReady());
   clock.advance(500);
   renderer.renderFrame();
   // No time passes and no glyph is owed: the rings stand still and the kept quads are drawn
   // again.
-  for (TextRing& ring : textRings) ring.offset = 0.0f;
+  for (TextRing& ring : renderer.scene->verseRings.rings) ring.offset = 0.0f;
   const Pixels reference = frame(renderer, 12);
   const Pixels again = frame(renderer, 12);
   EXPECT_EQ(compare(reference, again).largest, 0);
 
   // The quad nearest the middle of the screen moves right by half its width.
-  GlyphQuads& quads = renderer.scene->verseGeometry->quads;
+  GlyphQuads& quads = static_cast<FastPath&>(*renderer.drawing).verseGeometry.quads;
   ASSERT_GT(quads.count(), 1000);
   GlyphVertex* nearest = quads.data();
   for (int32_t q = 0; q < quads.count(); ++q) {
@@ -199,7 +194,7 @@ TEST_F(FastPathTest, TheToleranceCatchesAMovedGlyphAndAWrongGlow) {
 // layers everywhere, on black and over the drawn frame where the sum saturates.
 TEST_F(FastPathTest, OnePassGlowMatchesTheTwelveLayers) {
   Renderer renderer(640, 360, LightEffects | Stars, DrawPath::Fast);
-  ASSERT_TRUE(glowProgramReady());
+  ASSERT_TRUE(renderer.glow.onePassReady());
   clock.advance(2000);
   glLoadIdentity();
   gluLookAt(0.0, 0.0, 5.5, 0.0, 0.0, 0.0, 0.0, 1.0, 0.0);
@@ -213,18 +208,20 @@ TEST_F(FastPathTest, OnePassGlowMatchesTheTwelveLayers) {
       gluLookAt(0.0, 0.0, 5.5, 0.0, 0.0, 0.0, 0.0, 1.0, 0.0);
       if (overScene) {
         // Rings with nothing owed, so both drawings of the scene are the same.
-        for (TextRing& ring : textRings) ring.offset = 0.0f;
-        previousTime = renderer.seconds;
+        for (TextRing& ring : renderer.scene->verseRings.rings) ring.offset = 0.0f;
+        renderer.scene->verseRings.previousTime = renderer.clock.seconds();
         glPushMatrix();
         renderer.scene->drawVerse();
         renderer.scene->drawLogoAndTitle();
         glPopMatrix();
       }
-      renderer.drawPath = path;
-      renderer.drawGlow(12, 0.02f);
+      if (path == DrawPath::Fast) {
+        renderer.glow.drawSummed(12, 0.02f, renderer.width, renderer.height);
+      } else {
+        renderer.glow.drawLayered(12, 0.02f, renderer.width, renderer.height);
+      }
       glows[path == DrawPath::Fast] = context.readRgb();
     }
-    renderer.drawPath = DrawPath::Fast;
     const Difference d = compare(glows[0], glows[1]);
     EXPECT_LE(d.largest, 6) << (overScene ? "over the scene: " : "on black: ") << describe(d);
     const auto lit =
@@ -263,7 +260,6 @@ TEST_F(FastPathTest, CallsPerFrameDoNotGrowWithTheGlyphs) {
   EXPECT_EQ(viewport[3], 360);
 
   // The literal path for scale: thousands of each.
-  testing::resetSaverGlobals();
   Renderer literal(640, 360, LightEffects | Stars, DrawPath::Literal);
   clock.advance(700);
   testing::startGlRecording();

@@ -5,7 +5,7 @@
 
 #include "gl_recorder.h"
 #include "render/gl.h"
-#include "render/light_effects.h"
+#include "render/glow_pass.h"
 #include "render/renderer.h"
 #include "saver_test.h"
 #include "scene/scene.h"
@@ -33,11 +33,18 @@ class LightEffectsTest : public testing::SaverTest {
   }
 };
 
-TEST_F(LightEffectsTest, MesaIsCapableAndGetsALinearCaptureTexture) {
-  Renderer renderer(256, 192, LightEffects);
-  EXPECT_TRUE(lightEffectsCapable);
-  EXPECT_NE(captureTexture, 0u);
-  EXPECT_TRUE(renderer.lightEffectsActive());
+TEST_F(LightEffectsTest, MesaIsCapableAndGetsALinearCaptureTextureThatGoesWithTheRenderer) {
+  GLuint capture = 0;
+  {
+    Renderer renderer(256, 192, LightEffects);
+    EXPECT_TRUE(renderer.glow.capable);
+    capture = renderer.glow.captureTexture();
+    EXPECT_NE(capture, 0u);
+    EXPECT_TRUE(glIsTexture(capture));
+    EXPECT_TRUE(renderer.lightEffectsActive());
+  }
+  // A renderer rebuilt on the same context (a test, a preview reopened) must not leak it.
+  EXPECT_FALSE(glIsTexture(capture));
 }
 
 TEST_F(LightEffectsTest, RunsOnlyWhenAllThreeConditionsHold) {
@@ -52,14 +59,13 @@ TEST_F(LightEffectsTest, RunsOnlyWhenAllThreeConditionsHold) {
   EXPECT_EQ(countCalls(calls, "glOrtho"), 0);
   renderer.keyCommand(KeyCommand::ToggleLightEffects);
 
-  lightEffectsCapable = false;
+  renderer.glow.capable = false;
   calls = recordFrame(renderer);
   EXPECT_EQ(countCalls(calls, "glCopyTexImage2D"), 0);
-  lightEffectsCapable = true;
+  renderer.glow.capable = true;
 
-  testing::resetSaverGlobals();
   Renderer off(256, 192, Stars);
-  EXPECT_TRUE(off.noLightEffects);
+  EXPECT_FALSE(off.lightEffectsActive());
   calls = recordFrame(off);
   EXPECT_EQ(countCalls(calls, "glCopyTexImage2D"), 0);
   EXPECT_EQ(countCalls(calls, "glOrtho"), 0);

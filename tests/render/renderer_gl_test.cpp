@@ -7,7 +7,7 @@
 
 #include "gl_recorder.h"
 #include "render/gl.h"
-#include "render/light_effects.h"
+#include "render/projections.h"
 #include "render/renderer.h"
 #include "saver_test.h"
 #include "scene/scene.h"
@@ -48,10 +48,9 @@ TEST_F(RendererTest, ConstructionSetsProjectionBeforeSceneAndDepthBeforeCapabili
   EXPECT_EQ(calls[indexOf(calls, "glHint")].args,
             (std::vector<double>{GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST}));
 
-  EXPECT_EQ(currentRenderer, &renderer);
   EXPECT_EQ(renderer.frameDelay, 60);
-  EXPECT_EQ(renderer.targetFps, 30);
-  EXPECT_FALSE(renderer.noLightEffects);
+  EXPECT_EQ(FrameClock::TargetFps, 30);
+  EXPECT_TRUE(renderer.lightEffectsActive());
   GLint mode = 0;
   glGetIntegerv(GL_MATRIX_MODE, &mode);
   EXPECT_EQ(mode, GL_MODELVIEW);
@@ -60,12 +59,11 @@ TEST_F(RendererTest, ConstructionSetsProjectionBeforeSceneAndDepthBeforeCapabili
 TEST_F(RendererTest, StartValuesOfTheFrameRate) {
   {
     Renderer plain(160, 120, 0);
-    EXPECT_FLOAT_EQ(plain.fps, 50.0f);  // the clock's start value
-    EXPECT_TRUE(plain.noLightEffects);
+    EXPECT_FLOAT_EQ(plain.clock.fps(), 50.0f);  // the clock's start value
+    EXPECT_FALSE(plain.lightEffectsActive());
   }
-  testing::resetSaverGlobals();
   Renderer withStars(160, 120, Stars);
-  EXPECT_FLOAT_EQ(withStars.fps, 20.0f);  // left by the star field's warm-up
+  EXPECT_FLOAT_EQ(withStars.clock.fps(), 20.0f);  // left by the star field's warm-up
 }
 
 // Ticks `frames` frames 100 ms apart, then one at exactly a second after the window start.
@@ -73,20 +71,19 @@ void runOneWindow(Renderer& renderer, testing::ScopedTestClock& clock, int32_t f
   const uint32_t windowStart = clock.now();
   for (int32_t i = 0; i < frames; ++i) {
     clock.advance(100);
-    renderer.tickClock();
+    renderer.update();
   }
   clock.set(windowStart + 1000);
-  renderer.tickClock();
+  renderer.update();
 }
 
 TEST_F(RendererTest, FirstAdaptationUsesTheStartRate) {
   Renderer plain(160, 120, 0);
   runOneWindow(plain, clock, 9);
   EXPECT_EQ(plain.frameDelay, 66);  // (33 - 1000/50) / 2 = 6
-  EXPECT_FLOAT_EQ(plain.fps, 9.0f);
-  EXPECT_EQ(plain.frameCount, 0);
+  EXPECT_FLOAT_EQ(plain.clock.fps(), 9.0f);
+  EXPECT_EQ(plain.clock.frameCount(), 0);
 
-  testing::resetSaverGlobals();
   Renderer stars(160, 120, Stars);
   runOneWindow(stars, clock, 9);
   EXPECT_EQ(stars.frameDelay, 52);  // (33 - 1000/20) / 2 = -8, towards zero
@@ -107,7 +104,7 @@ TEST_F(RendererTest, AdaptationEdgeCases) {
       {1.0f, 999, 516},                       // 999 + (33 - 1000) / 2
   };
   for (const Case& c : cases) {
-    renderer.fps = c.previousFps;
+    renderer.clock.setFps(c.previousFps);
     renderer.frameDelay = c.delayBefore;
     runOneWindow(renderer, clock, 3);
     EXPECT_EQ(renderer.frameDelay, c.delayAfter) << "previous fps " << c.previousFps;
@@ -118,19 +115,18 @@ TEST_F(RendererTest, MeasurementWindowIsOneSecondInclusive) {
   Renderer renderer(160, 120, 0);
   const uint32_t windowStart = clock.now();
   clock.set(windowStart + 999);
-  renderer.tickClock();
-  EXPECT_EQ(renderer.frameCount, 1);  // 0.999 s counts the frame
+  renderer.update();
+  EXPECT_EQ(renderer.clock.frameCount(), 1);  // 0.999 s counts the frame
   EXPECT_EQ(renderer.frameDelay, 60);
   clock.set(windowStart + 1000);
-  renderer.tickClock();
-  EXPECT_EQ(renderer.frameCount, 0);  // exactly 1.0 s measures
-  EXPECT_FLOAT_EQ(renderer.fps, 1.0f);
+  renderer.update();
+  EXPECT_EQ(renderer.clock.frameCount(), 0);  // exactly 1.0 s measures
+  EXPECT_FLOAT_EQ(renderer.clock.fps(), 1.0f);
   EXPECT_EQ(renderer.frameDelay, 66);
 }
 
 TEST_F(RendererTest, ClockRunsForwardAcrossTheCounterWrap) {
   for (uint32_t start : {0x7FFFFF00u, 0xFFFFFF00u}) {
-    testing::resetSaverGlobals();
     clock.set(start);
     Renderer renderer(160, 120, 0);
     double previous = 0.0;
@@ -138,14 +134,14 @@ TEST_F(RendererTest, ClockRunsForwardAcrossTheCounterWrap) {
     for (int i = 1; i <= 13000; ++i) {
       clock.advance(10000);
       renderer.update();
-      ASSERT_GT(renderer.seconds, previous) << "frame " << i;
-      ASSERT_NEAR(renderer.seconds - previous, 10.0, 1e-9);
-      previous = renderer.seconds;
+      ASSERT_GT(renderer.clock.seconds(), previous) << "frame " << i;
+      ASSERT_NEAR(renderer.clock.seconds() - previous, 10.0, 1e-9);
+      previous = renderer.clock.seconds();
       for (float value : renderer.scene->current) ASSERT_TRUE(std::isfinite(value));
       ASSERT_LE(renderer.scene->current[imagefade], 1.0f);
       ASSERT_GE(renderer.scene->current[imagefade], 0.0f);
     }
-    EXPECT_DOUBLE_EQ(renderer.seconds, 130000.0);
+    EXPECT_DOUBLE_EQ(renderer.clock.seconds(), 130000.0);
   }
 }
 
@@ -154,31 +150,31 @@ TEST_F(RendererTest, SecondsKeepMillisecondResolutionAfterWeeks) {
   // 40 days in steps of 12 hours, then one 1 ms frame.
   for (int i = 0; i < 80; ++i) {
     clock.advance(12u * 3600u * 1000u);
-    renderer.tickClock();
+    renderer.update();
   }
-  const double before = renderer.seconds;
+  const double before = renderer.clock.seconds();
   clock.advance(1);
-  renderer.tickClock();
-  EXPECT_NEAR(renderer.seconds - before, 0.001, 1e-9);
+  renderer.update();
+  EXPECT_NEAR(renderer.clock.seconds() - before, 0.001, 1e-9);
 }
 
 TEST_F(RendererTest, KeyCommandsToggleSwitches) {
   Renderer renderer(160, 120, Stars | LightEffects);
-  EXPECT_TRUE(renderer.scene->lightEffectsEnabled());
+  EXPECT_TRUE(renderer.scene->lightEffects);
   renderer.keyCommand(KeyCommand::ToggleLightEffects);
-  EXPECT_FALSE(renderer.scene->lightEffectsEnabled());
+  EXPECT_FALSE(renderer.scene->lightEffects);
   renderer.keyCommand(KeyCommand::ToggleLightEffects);
-  EXPECT_TRUE(renderer.scene->lightEffectsEnabled());
+  EXPECT_TRUE(renderer.scene->lightEffects);
 
-  EXPECT_FALSE(showFps);
+  EXPECT_FALSE(renderer.scene->showFrameRate);
   renderer.keyCommand(KeyCommand::ToggleFrameRate);
-  EXPECT_TRUE(showFps);
+  EXPECT_TRUE(renderer.scene->showFrameRate);
   renderer.keyCommand(KeyCommand::ToggleFrameRate);
-  EXPECT_FALSE(showFps);
+  EXPECT_FALSE(renderer.scene->showFrameRate);
 
   renderer.keyCommand(KeyCommand::Nothing);
-  EXPECT_TRUE(renderer.scene->lightEffectsEnabled());
-  EXPECT_FALSE(showFps);
+  EXPECT_TRUE(renderer.scene->lightEffects);
+  EXPECT_FALSE(renderer.scene->showFrameRate);
 }
 
 // Pure red cannot come from the picture: every colour it draws has green or blue in it.
@@ -195,7 +191,6 @@ int32_t pureRedPixels(const Frame& frame) {
 
 TEST_F(RendererTest, TrailsLeaveThePreviousFrameUncleared) {
   for (RenderFlags flags : {RenderFlags{0}, Trails}) {
-    testing::resetSaverGlobals();
     Renderer renderer(160, 120, flags);
     glClearColor(1.0f, 0.0f, 0.0f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT);
@@ -262,11 +257,9 @@ TEST_F(RendererTest, TwoRenderersOneAfterTheOtherStartAlike) {
     clock.advance(40);
     first.renderFrame();
   }
-  EXPECT_EQ(currentRenderer, nullptr);
-  testing::resetSaverGlobals();
   Renderer second(160, 120, Stars | LightEffects);
   EXPECT_TRUE(std::equal(firstTargets, firstTargets + SceneParameterCount, second.scene->target));
-  EXPECT_FLOAT_EQ(second.fps, 20.0f);
+  EXPECT_FLOAT_EQ(second.clock.fps(), 20.0f);
   clock.advance(40);
   second.renderFrame();
 }

@@ -67,9 +67,9 @@ TEST_F(LogoTitleTest, TitleKeepsTheScaleAndLeavesItsColour) {
   scene->current[logocolor + 1] = 0.7f;
   scene->current[logocolor + 2] = 0.9f;
   for (float scale : {0.0034f, 0.25f}) {
-    textScale = scale;
+    scene->text.scale = scale;
     const auto calls = recordLogos();
-    EXPECT_EQ(textScale, scale);
+    EXPECT_EQ(scene->text.scale, scale);
     // The shadow line, then the title line above and left of it, both at scale 0.001.
     std::vector<std::vector<double>> moves;
     for (const auto& call : calls) {
@@ -87,7 +87,7 @@ TEST_F(LogoTitleTest, TitleKeepsTheScaleAndLeavesItsColour) {
       }
     }
   }
-  for (const float* colour : {bottomColor, topColor}) {
+  for (const float* colour : {scene->text.bottomColor, scene->text.topColor}) {
     EXPECT_EQ(colour[0], 0.6f);
     EXPECT_EQ(colour[1], 0.7f);
     EXPECT_EQ(colour[2], 0.9f);

@@ -8,15 +8,18 @@ namespace marvolet {
 namespace {
 
 TEST(RandomTest, SeedOneGivesTheRuntimeSequence) {
-  seedRandom(1);
+  Random random(1);
   const int32_t expected[] = {41, 18467, 6334, 26500, 19169, 15724, 11478, 29358};
-  for (int32_t value : expected) EXPECT_EQ(randomInt(), value);
+  for (int32_t value : expected) EXPECT_EQ(random.nextInt(), value);
+  // Unseeded, it starts where the runtime does before any seed.
+  Random unseeded;
+  EXPECT_EQ(unseeded.nextInt(), 41);
 }
 
 TEST(RandomTest, UnitDrawsStayInsideZeroToOne) {
-  seedRandom(200);
+  Random random(200);
   for (int i = 0; i < 100000; ++i) {
-    const float r = randomUnit();
+    const float r = random.nextUnit();
     ASSERT_GE(r, 0.0f);
     ASSERT_LE(r, 1.0f);
   }

@@ -15,19 +15,19 @@ class SceneParameterTest : public testing::RendererFixture {
  protected:
   // Places the clock so the scene's next update sees `seconds`.
   void updateAt(double seconds) {
-    renderer->seconds = seconds;
+    renderer->clock.setSeconds(seconds);
     scene->update();
   }
 };
 
 TEST_F(SceneParameterTest, ConstructionDrawsTargetThenStartPerParameterThenRetargetsTwice) {
   // Replay the draws by hand from the same seed the renderer used.
-  seedRandom(12345 % 256);
-  randomInt();
+  Random random(12345 % 256);
+  random.nextInt();
   float start[SceneParameterCount];
   for (int k = 0; k < SceneParameterCount; ++k) {
-    randomUnit();  // the target's draw comes first
-    start[k] = parameterValue(SceneParameterRanges[k], randomUnit());
+    random.nextUnit();  // the target's draw comes first
+    start[k] = parameterValue(SceneParameterRanges[k], random.nextUnit());
   }
   for (int k = 0; k < SceneParameterCount; ++k) {
     EXPECT_EQ(scene->current[k], start[k]) << k;  // untouched until the first update

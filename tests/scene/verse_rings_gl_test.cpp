@@ -24,7 +24,7 @@ class VerseRingTest : public testing::RendererFixture {
     scene->drawVerse();
     return testing::stopGlRecording();
   }
-  float width(char c) const { return 1.5f * static_cast<float>(glyphFor(c)->advance); }
+  float width(char c) const { return 1.5f * static_cast<float>(MainFont.glyphFor(c)->advance); }
 };
 
 TEST_F(VerseRingTest, RingsStartFortyOneCharactersApart) {
@@ -32,29 +32,30 @@ TEST_F(VerseRingTest, RingsStartFortyOneCharactersApart) {
   EXPECT_EQ(BuiltInVerse[1294], ' ');
   std::set<int32_t> starts;
   for (int32_t n = 0; n < TextRingCount; ++n) {
-    EXPECT_EQ(textRings[n].charIndex, (41 * n) % 1295) << n;
-    EXPECT_EQ(textRings[n].offset, 0.0f);
-    EXPECT_EQ(textRings[n].speed, 150.0f);
-    starts.insert(textRings[n].charIndex);
+    EXPECT_EQ(scene->verseRings.rings[n].charIndex, (41 * n) % 1295) << n;
+    EXPECT_EQ(scene->verseRings.rings[n].offset, 0.0f);
+    EXPECT_EQ(scene->verseRings.rings[n].speed, 150.0f);
+    starts.insert(scene->verseRings.rings[n].charIndex);
   }
-  EXPECT_EQ(textRings[31].charIndex, 1271);
-  EXPECT_EQ(textRings[32].charIndex, 17);
-  EXPECT_EQ(textRings[59].charIndex, 1124);
+  EXPECT_EQ(scene->verseRings.rings[31].charIndex, 1271);
+  EXPECT_EQ(scene->verseRings.rings[32].charIndex, 17);
+  EXPECT_EQ(scene->verseRings.rings[59].charIndex, 1124);
   EXPECT_EQ(starts.size(), 60u);
 }
 
 TEST_F(VerseRingTest, ScrollingStepsOneCharacterPerFrame) {
-  previousTime = renderer->seconds;  // dt = 0: only the offsets set here count
-  TextRing& exact = textRings[0];
+  scene->verseRings.previousTime =
+      renderer->clock.seconds();  // dt = 0: only the offsets set here count
+  TextRing& exact = scene->verseRings.rings[0];
   exact.offset = width(BuiltInVerse[exact.charIndex]);  // equal steps
-  TextRing& wrap = textRings[1];
+  TextRing& wrap = scene->verseRings.rings[1];
   wrap.charIndex = 1294;  // the final space
   wrap.offset = width(' ');
-  TextRing& large = textRings[2];
+  TextRing& large = scene->verseRings.rings[2];
   const int32_t largeStart = large.charIndex;
   const float firstWidth = width(BuiltInVerse[largeStart]);
   large.offset = firstWidth + 1000.0f;
-  TextRing& below = textRings[3];
+  TextRing& below = scene->verseRings.rings[3];
   const int32_t belowStart = below.charIndex;
   below.offset = width(BuiltInVerse[belowStart]) - 0.01f;
 
@@ -75,11 +76,11 @@ TEST_F(VerseRingTest, ScrollingStepsOneCharacterPerFrame) {
 
 TEST_F(VerseRingTest, OffsetsGrowBySpeedTimesTextspeedTimesDt) {
   scene->current[textspeed] = 2.0f;
-  previousTime = 0.0;
-  renderer->seconds = 0.01;  // the first frame's dt is the whole clock time
+  scene->verseRings.previousTime = 0.0;
+  renderer->clock.setSeconds(0.01);  // the first frame's dt is the whole clock time
   scene->drawVerse();
-  EXPECT_FLOAT_EQ(textRings[5].offset, 150.0f * 2.0f * 0.01f);
-  EXPECT_EQ(previousTime, 0.01);
+  EXPECT_FLOAT_EQ(scene->verseRings.rings[5].offset, 150.0f * 2.0f * 0.01f);
+  EXPECT_EQ(scene->verseRings.previousTime, 0.01);
 }
 
 // Ring positions of the glyphs drawn for ring 0, recovered from their sphere translations.
@@ -106,11 +107,11 @@ TEST_F(VerseRingTest, SpacesAdvanceButDrawNothing) {
 
   static const char pairs[] = "W W W W W W W W W W W W W W W W W W W W W W ";
   scene->setVerse(pairs);
-  textRings[0].charIndex = 0;
+  scene->verseRings.rings[0].charIndex = 0;
   calls = recordVerse();
   const std::vector<float> positions = ringZeroPositions(calls);
   ASSERT_GT(positions.size(), 10u);
-  const float pitch = 1.5f * static_cast<float>(glyphFor('W')->advance + 29);
+  const float pitch = 1.5f * static_cast<float>(MainFont.glyphFor('W')->advance + 29);
   EXPECT_NEAR(positions[0], -5999.9995f, 0.5f);
   for (size_t i = 1; i < positions.size(); ++i) {
     EXPECT_NEAR(positions[i] - positions[i - 1], pitch, 0.5f) << i;
@@ -163,7 +164,7 @@ TEST_F(VerseRingTest, LeavesTheStateTheLogosExpect) {
   EXPECT_EQ(value, 1);
 
   // The frame-rate text ends the stage and turns blending and texturing off.
-  showFps = true;
+  scene->showFrameRate = true;
   scene->drawVerse();
   EXPECT_FALSE(glIsEnabled(GL_BLEND));
   EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));

@@ -1,7 +1,6 @@
-// Shared GL test fixture: fresh globals, a headless context, and frame read-back helpers.
+// Shared GL test fixture: a headless context, a fixed clock and calendar, and frame read-back.
 #include "saver_test.h"
 
-#include "assets/bitmap_font.h"
 #include "platform/clock.h"
 #include "render/renderer.h"
 #include "scene/scene.h"
@@ -13,12 +12,6 @@ int64_t fixedCalendar() {
   return 12345;
 }
 }  // namespace
-
-void resetSaverGlobals() {
-  resetRendererGlobals();
-  resetSceneGlobals();
-  resetTextState();
-}
 
 Frame::Frame(const tools::HeadlessContext& context)
     : width_(context.width()), height_(context.height()), rgb_(context.readRgb()) {}
@@ -56,13 +49,11 @@ SaverTest::SaverTest(int32_t width, int32_t height) : context(width, height), cl
 
 void SaverTest::SetUp() {
   ASSERT_TRUE(context.ok()) << context.error();
-  resetSaverGlobals();
   platform::setCalendarSource(&fixedCalendar);
 }
 
 void SaverTest::TearDown() {
   platform::setCalendarSource(nullptr);
-  resetSaverGlobals();
 }
 
 void RendererFixture::SetUp() {
@@ -78,9 +69,8 @@ void RendererFixture::TearDown() {
 
 void RendererFixture::build(RenderFlags flags) {
   delete renderer;
-  resetSaverGlobals();
   renderer = new Renderer(context.width(), context.height(), flags, drawPath);
-  scene = renderer->scene;
+  scene = renderer->scene.get();
 }
 
 }  // namespace marvolet::testing

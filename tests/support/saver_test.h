@@ -1,5 +1,5 @@
-// Fixture pieces shared by the GL tests: a headless context, a hand-set clock and clean
-// process-wide state, so every test starts as a fresh process would.
+// Fixture pieces shared by the GL tests: a headless context, a hand-set clock and a fixed
+// calendar, so every test's renderer starts as a fresh process's would.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -13,9 +13,6 @@
 #include "test_clock.h"
 
 namespace marvolet::testing {
-
-// Every subsystem's process-wide values back to their start-up state.
-void resetSaverGlobals();
 
 struct Rgb {
   uint8_t r, g, b;

@@ -1,5 +1,5 @@
 // Whether kept verse quads still fit the rings and parameters of a drawing.
-#include "scene/verse_geometry.h"
+#include "render/verse_geometry.h"
 
 #include <cstring>
 

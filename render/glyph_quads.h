@@ -22,7 +22,6 @@ class GlyphQuads {
   GlyphQuads(const GlyphQuads&) = delete;
   GlyphQuads& operator=(const GlyphQuads&) = delete;
 
-  int32_t capacity() const { return capacity_; }
   int32_t count() const { return count_; }
   bool full() const { return count_ >= capacity_; }
   void clear() { count_ = 0; }
@@ -30,7 +29,6 @@ class GlyphQuads {
   // The next quad's four corners, to be filled in the order the glyph is drawn: bottom-left,
   // bottom-right, top-right, top-left. Null when full.
   GlyphVertex* add();
-  const GlyphVertex* vertices() const { return vertices_; }
   GlyphVertex* data() { return vertices_; }
 
   // Draws every quad with glDrawArrays(GL_QUADS) under the current GL state, then disables the

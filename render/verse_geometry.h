@@ -1,10 +1,10 @@
-// The verse rings' glyph quads of the latest drawing, kept with what they were built from, so
-// that a drawing whose inputs have not changed (the glow capture's twin) reuses them.
+// The fast path's verse rings' glyph quads of the latest drawing, kept with what they were built
+// from, so that a drawing whose inputs have not changed (the glow capture's twin) reuses them.
 #pragma once
 
 #include <cstdint>
 
-#include "assets/glyph_quads.h"
+#include "render/glyph_quads.h"
 #include "render/matrix_arithmetic.h"
 #include "scene/verse_rings.h"
 

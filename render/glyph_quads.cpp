@@ -1,5 +1,5 @@
 // Client-side glyph arrays and their one draw call.
-#include "assets/glyph_quads.h"
+#include "render/glyph_quads.h"
 
 #include <cstddef>
 #include <cstdlib>

@@ -1,0 +1,42 @@
+// The frame clock's counter arithmetic and the adaptive frame delay.
+#include "render/frame_clock.h"
+
+#include "platform/clock.h"
+
+namespace marvolet {
+
+void FrameClock::start() {
+  const uint32_t now = platform::milliseconds();
+  windowStart_ = platform::milliseconds();
+  lastReading_ = now;
+  elapsed_ = 0;
+  frameCount_ = 0;
+  fps_ = 50.0f;
+  seconds_ = 0.0;
+}
+
+int32_t FrameClock::tick(int32_t frameDelay) {
+  const uint32_t now = platform::milliseconds();
+  // Unsigned differences of the wrapping counter, summed in 64 bits: time only moves forward,
+  // across 2^31 and 2^32 alike, as long as frames come less than 49 days apart.
+  elapsed_ += static_cast<uint32_t>(now - lastReading_);
+  lastReading_ = now;
+  seconds_ = static_cast<double>(elapsed_) * 0.001;
+
+  const double elapsed = static_cast<double>(static_cast<uint32_t>(now - windowStart_)) * 0.001;
+  if (elapsed < 1.0) {
+    frameCount_ += 1;
+    return frameDelay;
+  }
+  // The delay adapts from the rate of the window before this one.
+  const int32_t previous = static_cast<int32_t>(fps_);
+  fps_ = static_cast<float>(frameCount_ / elapsed);
+  frameCount_ = 0;
+  windowStart_ = now;
+  if (previous > 0) frameDelay += ((1000 / TargetFps) - (1000 / previous)) / 2;
+  if (frameDelay < 1) frameDelay = 1;
+  if (frameDelay > 1000) frameDelay = 1000;
+  return frameDelay;
+}
+
+}  // namespace marvolet

@@ -1,0 +1,43 @@
+// The renderer's frame clock: seconds since it started, the measured frame rate, and the
+// adaptive pause between frames that aims at TargetFps.
+#pragma once
+
+#include <cstdint>
+
+namespace marvolet {
+
+class FrameClock {
+ public:
+  // The rate the pause between frames aims at, frames per second.
+  static constexpr int32_t TargetFps = 30;
+
+  // Starts from the platform's millisecond counter now: 0 seconds, fps 50, an empty window.
+  void start();
+  // Reads the counter for a new frame. Within a measuring window (1 s) it only counts the frame;
+  // at its end it measures fps and returns `frameDelay` moved halfway from the previous window's
+  // rate towards TargetFps's, within 1 to 1000 ms. Otherwise returns `frameDelay` unchanged.
+  int32_t tick(int32_t frameDelay);
+
+  // Seconds since start(). Double, from a 64-bit millisecond total, so that neither the 32-bit
+  // counter's wrap nor float rounding disturbs a saver left running for weeks.
+  double seconds() const { return seconds_; }
+  float fps() const { return fps_; }  // frames per second over the last measuring window
+  int32_t frameCount() const { return frameCount_; }  // frames in the current window so far
+
+  // Takes `fps` as the last window's rate, as if measured (the star field's warm-up hands over
+  // the rate it assumed this way).
+  void setFps(float fps) { fps_ = fps; }
+  // Poses the clock at `seconds` without reading the counter, for tests and tools that need a
+  // moment of their choosing; the next tick() measures from the counter again.
+  void setSeconds(double seconds) { seconds_ = seconds; }
+
+ private:
+  uint32_t windowStart_ = 0;  // counter reading at the start of the measuring window
+  uint32_t lastReading_ = 0;  // counter reading at the last tick, to extend across the wrap
+  uint64_t elapsed_ = 0;      // milliseconds from start() to lastReading_
+  double seconds_ = 0.0;
+  float fps_ = 10.0f;
+  int32_t frameCount_ = 0;
+};
+
+}  // namespace marvolet

@@ -1,0 +1,138 @@
+// Capability test, capture and glow of the light-effects pass.
+#include "render/glow_pass.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "render/gl.h"
+#include "render/projections.h"
+
+namespace marvolet {
+
+GlowPass::~GlowPass() {
+  if (captureTexture_ != 0) {
+    GLuint name = captureTexture_;
+    glDeleteTextures(1, &name);
+  }
+}
+
+void GlowPass::testCapability() {
+  const char* extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
+  if (extensions == nullptr || std::strstr(extensions, "GL_EXT_compiled_vertex_array") == nullptr ||
+      std::strstr(extensions, "GL_ARB_multitexture") == nullptr) {
+    capable = false;
+    return;
+  }
+  capable = true;
+  captureIsLuminance_ = false;
+  void* zeros = std::calloc(CaptureSize * CaptureSize, 4);
+  GLuint name = 0;
+  glGenTextures(1, &name);
+  captureTexture_ = name;
+  glBindTexture(GL_TEXTURE_2D, captureTexture_);
+  glTexImage2D(GL_TEXTURE_2D, 0, 4, CaptureSize, CaptureSize, 0, GL_RGBA, GL_UNSIGNED_BYTE, zeros);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+  std::free(zeros);
+}
+
+void GlowPass::prepareOnePass() {
+  if (capable) program_.create();
+}
+
+bool GlowPass::onePass(int32_t width, int32_t height) const {
+  // The gathering pass needs the whole capture square inside the window; a smaller window's
+  // glow is small enough to lay layer by layer.
+  return program_.ready() && captureExtent(width) == CaptureSize &&
+         captureExtent(height) == CaptureSize;
+}
+
+void GlowPass::takeCapture(int32_t width, int32_t height) {
+  const int32_t copyWidth = captureExtent(width);
+  const int32_t copyHeight = captureExtent(height);
+  glBindTexture(GL_TEXTURE_2D, captureTexture_);
+  if (copyWidth == CaptureSize && copyHeight == CaptureSize) {
+    glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_LUMINANCE, 0, 0, CaptureSize, CaptureSize, 0);
+  } else {
+    // A window narrower or lower than the capture holds only part of it; copying the whole
+    // square would read pixels outside the window, whose content is undefined. Copy the part
+    // inside into black luminance storage; the glow maps just that part.
+    if (!captureIsLuminance_) {
+      void* black = std::calloc(CaptureSize * CaptureSize, 1);
+      glTexImage2D(GL_TEXTURE_2D, 0, GL_LUMINANCE, CaptureSize, CaptureSize, 0, GL_LUMINANCE,
+                   GL_UNSIGNED_BYTE, black);
+      std::free(black);
+    }
+    glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, copyWidth, copyHeight);
+  }
+  captureIsLuminance_ = true;
+  if (onePass(width, height)) program_.gather(captureTexture_);
+}
+
+void GlowPass::draw(int32_t layers, float insetStep, int32_t width, int32_t height) {
+  if (onePass(width, height) && layers <= GlowLayerCount) {
+    drawSummed(layers, insetStep, width, height);
+  } else {
+    drawLayered(layers, insetStep, width, height);
+  }
+}
+
+namespace {
+
+// The state both ways of the glow leave behind.
+void endGlow() {
+  endOverlayProjection();
+  glEnable(GL_DEPTH_TEST);
+  glDisable(GL_TEXTURE_2D);
+  glDisable(GL_BLEND);
+  glBindTexture(GL_TEXTURE_2D, 0);
+}
+
+// The captured part of the texture: all of it unless the window is smaller than the capture.
+float captureScale(int32_t windowPixels) {
+  return static_cast<float>(captureExtent(windowPixels)) / CaptureSize;
+}
+
+}  // namespace
+
+void GlowPass::drawSummed(int32_t layers, float insetStep, int32_t width, int32_t height) {
+  const float sScale = captureScale(width);
+  const float tScale = captureScale(height);
+  beginOverlayProjection();
+  program_.draw(glowLayers(layers, insetStep), sScale, tScale);
+  endGlow();
+}
+
+void GlowPass::drawLayered(int32_t layers, float insetStep, int32_t width, int32_t height) {
+  const float sScale = captureScale(width);
+  const float tScale = captureScale(height);
+  const GlowLayers glow = glowLayers(layers, insetStep);
+  glDisable(GL_TEXTURE_GEN_S);
+  glDisable(GL_TEXTURE_GEN_T);
+  glEnable(GL_TEXTURE_2D);
+  glDisable(GL_DEPTH_TEST);
+  glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+  glEnable(GL_BLEND);
+  glBindTexture(GL_TEXTURE_2D, captureTexture_);
+  beginOverlayProjection();
+
+  glBegin(GL_QUADS);
+  for (int32_t layer = 0; layer < glow.count; ++layer) {
+    const float inset = glow.inset[layer];
+    const float far = 1.0f - inset;
+    glColor4f(1.0f, 1.0f, 1.0f, glow.alpha[layer]);
+    glTexCoord2f(inset * sScale, far * tScale);
+    glVertex2f(0.0f, 0.0f);
+    glTexCoord2f(inset * sScale, inset * tScale);
+    glVertex2f(0.0f, 480.0f);
+    glTexCoord2f(far * sScale, inset * tScale);
+    glVertex2f(640.0f, 480.0f);
+    glTexCoord2f(far * sScale, far * tScale);
+    glVertex2f(640.0f, 0.0f);
+  }
+  glEnd();
+
+  endGlow();
+}
+
+}  // namespace marvolet

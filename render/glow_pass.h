@@ -1,0 +1,55 @@
+// The light-effects glow pass: a CaptureSize-square grey capture of the scene laid
+// GlowLayerCount times over the frame, each layer a little further in and fainter.
+#pragma once
+
+#include <cstdint>
+
+#include "render/glow_layers.h"
+#include "render/glow_program.h"
+
+namespace marvolet {
+
+class GlowPass {
+ public:
+  GlowPass() = default;
+  ~GlowPass();  // deletes the capture texture and the program; needs their context current
+  GlowPass(const GlowPass&) = delete;
+  GlowPass& operator=(const GlowPass&) = delete;
+
+  // Looks for both extension names in GL_EXTENSIONS (a plain substring test) and, when both are
+  // there, creates the capture texture. No extension string at all counts as not capable.
+  void testCapability();
+  // Builds the one-pass program where the GL offers one and the pass can run at all; without
+  // it the glow is drawn layer by layer.
+  void prepareOnePass();
+
+  // Whether the one-pass glow runs in a window of this size (pixels): the program is ready and
+  // the whole capture square lies inside the window.
+  bool onePass(int32_t width, int32_t height) const;
+
+  // Copies the scene just drawn into the capture viewport into the capture texture: the part
+  // of it that lies inside a window of width x height pixels, over black for the rest; then
+  // gathers it for the one-pass glow when that runs.
+  void takeCapture(int32_t width, int32_t height);
+
+  // Lays `layers` layers (at most GlowLayerCount) of the capture over the frame, each inset by
+  // insetStep more; one pass where onePass(width, height), else layer by layer.
+  void draw(int32_t layers, float insetStep, int32_t width, int32_t height);
+  // Each way on its own, whatever onePass says (drawSummed needs the program ready).
+  void drawLayered(int32_t layers, float insetStep, int32_t width, int32_t height);
+  void drawSummed(int32_t layers, float insetStep, int32_t width, int32_t height);
+
+  uint32_t captureTexture() const { return captureTexture_; }
+  bool onePassReady() const { return program_.ready(); }
+
+  // Decided once by testCapability; the pass never runs without it.
+  bool capable = false;
+
+ private:
+  uint32_t captureTexture_ = 0;  // GL texture name, 0 unless capable
+  // Whether the capture texture already has luminance storage to copy a part of the window into.
+  bool captureIsLuminance_ = false;
+  GlowProgram program_;
+};
+
+}  // namespace marvolet

@@ -1,0 +1,19 @@
+// The literal drawing path: the calls made one by one, as the reference picture is defined.
+#pragma once
+
+#include "render/drawing_path.h"
+
+namespace marvolet {
+
+class LiteralPath : public DrawingPath {
+ public:
+  // A matrix push, scale, two translations and a glBegin/glEnd pair per glyph.
+  void drawRings(const TextRing (&rings)[TextRingCount], const VerseStyle& style) override;
+  // A translation and a glBegin/glEnd pair per glyph.
+  void drawGlyphs(const char* text, const TextStyle& style, const TextAtlas& atlas) override;
+  // Drawn whatever its alpha.
+  void drawLogo(float w, float h, float alpha) override;
+  bool sumsGlowInOnePass() const override { return false; }
+};
+
+}  // namespace marvolet
