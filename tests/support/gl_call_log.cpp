@@ -1,5 +1,5 @@
-// Prints every GL and GLU call the core makes while a renderer is built and draws a few frames,
-// one call a line, so that two versions of the code can be compared call for call.
+// Prints every GL and GLU call the core makes while a renderer is built, draws a few frames and
+// is deleted, one call a line, so that two versions of the code can be compared call for call.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -37,9 +37,10 @@ int main(int argc, char** argv) {
       height <= 0 || std::sscanf(argv[2], "%u", &flags) != 1 ||
       (std::strcmp(argv[3], "literal") != 0 && std::strcmp(argv[3], "fast") != 0) ||
       (frames = std::atoi(argv[4])) <= 0 || std::atoi(argv[5]) <= 0) {
-    std::fprintf(stderr,
-                 "usage: gl_call_log WxH FLAGS literal|fast FRAMES STEP_MS\n"
-                 "Logs the calls of building a renderer and of FRAMES frames STEP_MS apart.\n");
+    std::fprintf(
+        stderr,
+        "usage: gl_call_log WxH FLAGS literal|fast FRAMES STEP_MS\n"
+        "Logs the calls of building a renderer, FRAMES frames STEP_MS apart and its deletion.\n");
     return 2;
   }
   const uint32_t step = static_cast<uint32_t>(std::atoi(argv[5]));
@@ -50,19 +51,21 @@ int main(int argc, char** argv) {
   }
   marvolet::platform::setMillisecondSource(&readSimulatedClock);
   marvolet::platform::setCalendarSource(&readFixedCalendar);
-  const marvolet::DrawPath path = std::strcmp(argv[3], "literal") == 0
-                                      ? marvolet::DrawPath::Literal
-                                      : marvolet::DrawPath::Fast;
+  const marvolet::DrawPath path =
+      std::strcmp(argv[3], "literal") == 0 ? marvolet::DrawPath::Literal : marvolet::DrawPath::Fast;
   marvolet::testing::startGlRecording();
-  marvolet::Renderer renderer(width, height, flags, path);
+  auto* renderer = new marvolet::Renderer(width, height, flags, path);
   print("construction", marvolet::testing::stopGlRecording());
   for (int frame = 0; frame < frames; ++frame) {
     simulatedNow += step;
     marvolet::testing::startGlRecording();
-    renderer.renderFrame();
+    renderer->renderFrame();
     char stage[32];
     std::snprintf(stage, sizeof stage, "frame %d", frame);
     print(stage, marvolet::testing::stopGlRecording());
   }
+  marvolet::testing::startGlRecording();
+  delete renderer;
+  print("destruction", marvolet::testing::stopGlRecording());
   return 0;
 }
