@@ -158,23 +158,25 @@ TEST_F(RendererTest, SecondsKeepMillisecondResolutionAfterWeeks) {
   EXPECT_NEAR(renderer.clock.seconds() - before, 0.001, 1e-9);
 }
 
-TEST_F(RendererTest, KeyCommandsToggleSwitches) {
+TEST_F(RendererTest, KeyCommandsToggleTheirSwitchAlone) {
   Renderer renderer(160, 120, Stars | LightEffects);
-  EXPECT_TRUE(renderer.scene->lightEffects);
-  renderer.keyCommand(KeyCommand::ToggleLightEffects);
-  EXPECT_FALSE(renderer.scene->lightEffects);
-  renderer.keyCommand(KeyCommand::ToggleLightEffects);
-  EXPECT_TRUE(renderer.scene->lightEffects);
-
-  EXPECT_FALSE(renderer.scene->showFrameRate);
-  renderer.keyCommand(KeyCommand::ToggleFrameRate);
-  EXPECT_TRUE(renderer.scene->showFrameRate);
-  renderer.keyCommand(KeyCommand::ToggleFrameRate);
-  EXPECT_FALSE(renderer.scene->showFrameRate);
-
-  renderer.keyCommand(KeyCommand::Nothing);
-  EXPECT_TRUE(renderer.scene->lightEffects);
-  EXPECT_FALSE(renderer.scene->showFrameRate);
+  const bool& lightEffects = renderer.scene->lightEffects;
+  const bool& frameRate = renderer.scene->showFrameRate;
+  struct Step {
+    KeyCommand command;
+    bool lightEffects, frameRate;  // the switches after it
+  };
+  const Step steps[] = {{KeyCommand::Nothing, true, false},
+                        {KeyCommand::ToggleLightEffects, false, false},
+                        {KeyCommand::ToggleLightEffects, true, false},
+                        {KeyCommand::ToggleFrameRate, true, true},
+                        {KeyCommand::ToggleFrameRate, true, false},
+                        {KeyCommand::Nothing, true, false}};
+  for (const Step& step : steps) {
+    renderer.keyCommand(step.command);
+    EXPECT_EQ(lightEffects, step.lightEffects) << static_cast<int>(step.command);
+    EXPECT_EQ(frameRate, step.frameRate) << static_cast<int>(step.command);
+  }
 }
 
 // Pure red cannot come from the picture: every colour it draws has green or blue in it.
