@@ -19,6 +19,8 @@ root=$state/root
 logs=$state/logs
 suite=bookworm
 ref=${1:-HEAD}
+# shellcheck source=lib/fresh-state.sh
+. "$repo/scripts/lib/fresh-state.sh"
 
 die() {
   echo "check-fresh-debian: $*" >&2
@@ -59,8 +61,6 @@ if [[ "${_MARVOLET_FRESH_INSIDE:-}" != 1 ]]; then
   fi
   # An archive behind https needs the certificates, here for debootstrap and in the new root for apt.
   [[ "$mirror" != https:* ]] || bash "$repo/scripts/install-packages.sh" ca-certificates
-  # shellcheck source=lib/fresh-state.sh
-  . "$repo/scripts/lib/fresh-state.sh"
   fresh_state_claim "$state" || die "refusing $state"
   # A stale mount left below the root would make resetting it delete the machine's own files.
   [[ -z "$(mounts_under "$state")" ]] || die "something is mounted below $state; unmount it first"
@@ -94,7 +94,7 @@ fi
 
 # ---- inside the namespaces (this shell is process 1 of its own process namespace) --------------
 (($$ == 1)) || die "the inner stage runs only as process 1 of its own namespace"
-[[ -f "$state/.marvolet-fresh-debian" ]] || die "$state is not marked as this check's folder"
+[[ -f "$state/$fresh_state_mark" ]] || die "$state is not marked as this check's folder"
 commit=$_MARVOLET_FRESH_COMMIT
 mirror=$_MARVOLET_FRESH_MIRROR
 
