@@ -15,11 +15,12 @@ SaverSettings* saverSettings = nullptr;
 
 namespace {
 
-// The manifest declares the saver DPI aware, but where that is not honoured the system scales
-// the saver as an old program: at 144 DPI its window covers two thirds of the screen each way and
-// the dialog's text is measured in one size and drawn in another. Wine before 9 is such a case:
-// it rejects "PerMonitorV2" and then ignores the rest of the manifest's list. Looked up by name,
-// as Windows 9x and XP have none of these calls; once the manifest has worked they are not made.
+// The manifest declares the saver DPI aware, but where that is not honoured the saver runs as a
+// program blind to the display's scale: at 144 DPI it is told of a screen two thirds the size,
+// and the system stretches its picture or, as Wine 8 does, shows other programs a window two
+// thirds the screen's size. Wine 8 is such a case: it rejects "PerMonitorV2" and then ignores the
+// rest of the manifest's list. Looked up by name, as Windows 9x and XP have none of these calls;
+// once the manifest has worked they are not made.
 void becomeDpiAware() {
   const HMODULE user32 = GetModuleHandleA("user32.dll");
   const auto lookUp = [user32](const char* name) {

@@ -534,8 +534,8 @@ set_windows_version() {
 }
 
 # Sets the display scale as the control panel does. Wine honours a program's DPI awareness only
-# where DpiScalingVer is set, as Windows sets it; without it every program counts as aware, and a
-# saver that is not would pass unseen.
+# where DpiScalingVer is set, as Windows sets it; without it every program counts as aware,
+# whatever its manifest says.
 set_dpi() {
   wine_reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null
   wine_reg add 'HKCU\Control Panel\Desktop' /v DpiScalingVer /t REG_DWORD /d 0x1018 /f >/dev/null

@@ -20,7 +20,8 @@
 //   wine_helper dialog-layout <scr> One line per control of the dialog: "fits <id> <text>" or
 //                                   "clipped <id> <text>: <why>", then "dialog <w> <h> <n>".
 //                                   Text is measured in the font the dialog resource in <scr>
-//                                   names (another process's font handle cannot be used here).
+//                                   names, at the screen's DPI (another process's font handle
+//                                   cannot be used here).
 // The helper is DPI aware, so every size it reports is in the screen's own pixels.
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
