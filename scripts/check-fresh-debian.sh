@@ -5,7 +5,8 @@
 # Usage (as root): scripts/check-fresh-debian.sh [git ref, default HEAD]
 #   MARVOLET_FRESH_ROOT  the folder kept between runs (default /var/tmp/marvolet-fresh-debian):
 #                        pristine.tar (the bootstrapped root, made once), root/ (reset from it on
-#                        every run), logs/ (each step's output)
+#                        every run), logs/ (each step's output). It must be new, empty or one an
+#                        earlier check made: a folder of other files is refused.
 #   MARVOLET_FRESH_MIRROR the archive to bootstrap from (default: the machine's own bookworm entry)
 # Only committed work is checked. The packages come from the archive, so it takes minutes.
 set -euo pipefail
@@ -18,6 +19,8 @@ root=$state/root
 logs=$state/logs
 suite=bookworm
 ref=${1:-HEAD}
+# shellcheck source=lib/fresh-state.sh
+. "$repo/scripts/lib/fresh-state.sh"
 
 die() {
   echo "check-fresh-debian: $*" >&2
@@ -58,7 +61,7 @@ if [[ "${_MARVOLET_FRESH_INSIDE:-}" != 1 ]]; then
   fi
   # An archive behind https needs the certificates, here for debootstrap and in the new root for apt.
   [[ "$mirror" != https:* ]] || bash "$repo/scripts/install-packages.sh" ca-certificates
-  mkdir -p "$state"
+  fresh_state_claim "$state" || die "refusing $state"
   # A stale mount left below the root would make resetting it delete the machine's own files.
   [[ -z "$(mounts_under "$state")" ]] || die "something is mounted below $state; unmount it first"
   export _MARVOLET_FRESH_INSIDE=1 _MARVOLET_FRESH_COMMIT=$commit _MARVOLET_FRESH_MIRROR=$mirror
@@ -91,6 +94,7 @@ fi
 
 # ---- inside the namespaces (this shell is process 1 of its own process namespace) --------------
 (($$ == 1)) || die "the inner stage runs only as process 1 of its own namespace"
+[[ -f "$state/$fresh_state_mark" ]] || die "$state is not marked as this check's folder"
 commit=$_MARVOLET_FRESH_COMMIT
 mirror=$_MARVOLET_FRESH_MIRROR
 

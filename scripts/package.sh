@@ -32,9 +32,15 @@ env CFLAGS="$(flags CFLAGS) $(flags CPPFLAGS)" CXXFLAGS="$(flags CXXFLAGS) $(fla
 cmake --build "$build" -j "$jobs"
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 
-(cd "$build" && cpack -G DEB)
-deb=marvolet_${version}_amd64.deb
+# The package is for the machine it is built on; CPack is told so rather than left to guess.
+arch=$(dpkg --print-architecture)
+(cd "$build" && cpack -G DEB -D CPACK_DEBIAN_PACKAGE_ARCHITECTURE="$arch")
+deb=marvolet_${version}_${arch}.deb
 cp "$build/package/$deb" "$dist/"
+[[ "$(dpkg-deb -f "$dist/$deb" Architecture)" == "$arch" ]] || {
+  echo "$deb's control names architecture $(dpkg-deb -f "$dist/$deb" Architecture), not $arch" >&2
+  exit 1
+}
 # What the README's install steps rely on, and dependencies that dpkg-shlibdeps really found.
 listing=$(dpkg-deb -c "$dist/$deb")
 for path in usr/libexec/xscreensaver/marvolet usr/share/xscreensaver/config/marvolet.xml \

@@ -28,7 +28,25 @@ _apt_entries() {
   ((${#files[@]})) || return 0
   awk -v mode="$mode" '
     function trim(s) { sub(/^[ \t]+/, "", s); sub(/[ \t]+$/, "", s); return s }
+    # Splits s on blanks as split() does, but keeps a bracketed part whole: a cdrom URI names
+    # its disc in brackets, spaces included ("cdrom:[Debian GNU/Linux 12 ...]/").
+    function words(s, w,   n, i, ch, depth, cur) {
+      n = 0; depth = 0; cur = ""
+      for (i = 1; i <= length(s); i++) {
+        ch = substr(s, i, 1)
+        if (ch == "[") depth++
+        else if (ch == "]" && depth > 0) depth--
+        if (depth == 0 && (ch == " " || ch == "\t")) {
+          if (cur != "") w[++n] = cur
+          cur = ""
+        } else cur = cur ch
+      }
+      if (cur != "") w[++n] = cur
+      return n
+    }
     function add(uri, suite, comps, signed, trusted,   key, n, c, i) {
+      # A disc in the drive is no archive a private update can fetch sources from.
+      if (tolower(uri) ~ /^cdrom:/) return
       key = uri; sub(/\/+$/, "", key); key = key " " suite
       if (!(key in seen)) {
         seen[key] = 1; order[++count] = key
@@ -57,7 +75,7 @@ _apt_entries() {
         if (k == "signed-by") signed = v
         if (k == "trusted") trusted = v
       }
-      nf = split(rest, f, /[ \t]+/); if (nf < 2) return
+      nf = words(rest, f); if (nf < 2) return
       comps = ""; for (i = 3; i <= nf; i++) comps = comps " " f[i]
       add(f[1], f[2], comps, signed, trusted)
     }
@@ -66,7 +84,7 @@ _apt_entries() {
         is_deb = 0; nt = split(st_types, t, /[ \t]+/)
         for (i = 1; i <= nt; i++) if (t[i] == "deb") is_deb = 1
         if (is_deb) {
-          nu = split(trim(st_uris), u, /[ \t]+/); ns = split(trim(st_suites), s, /[ \t]+/)
+          nu = words(st_uris, u); ns = split(trim(st_suites), s, /[ \t]+/)
           for (i = 1; i <= nu; i++)
             for (j = 1; j <= ns; j++) add(u[i], s[j], st_comps, st_signed, st_trusted)
         }
@@ -129,7 +147,7 @@ apt_private_configure() {
   _apt_entries stanzas "$etc" >"$dir/sources.list.d/deb-src.sources.new"
   if [[ ! -s "$dir/sources.list.d/deb-src.sources.new" ]]; then
     rm -f "$dir/sources.list.d/deb-src.sources.new"
-    echo "no binary (deb) entries found in $etc" >&2
+    echo "no binary (deb) entries of an archive found in $etc (a disc, cdrom:, has none)" >&2
     return 1
   fi
   mv "$dir/sources.list.d/deb-src.sources.new" "$dir/sources.list.d/deb-src.sources"

@@ -132,6 +132,24 @@ signed=$(grep -c "^Signed-By: $key\$" "$tmp/$case/private/sources.list.d/deb-src
 [[ "$(apt_binary_sources "$tmp/$case/etc" | head -n 1)" == "$m/debian/ bookworm" ]] ||
   fail "first archive: $(apt_binary_sources "$tmp/$case/etc" | head -n 1)"
 
+# Installed from a disc: the installer's cdrom entry names the disc in brackets, with spaces. It
+# has no sources to fetch and is no archive to bootstrap from; the network entry is used.
+new_case cdrom
+cat >"$tmp/$case/etc/sources.list" <<EOF
+deb cdrom:[Debian GNU/Linux 12.5.0 _Bookworm_ - Official amd64 DVD Binary-1 20240210-11:28]/ bookworm contrib main
+deb [arch=amd64] cdrom:[Debian GNU/Linux 12 _Bookworm_]/ bookworm main
+deb $m/debian bookworm main
+EOF
+check_case "$m/debian/dists/bookworm/main/source/Sources"
+[[ "$(apt_binary_sources "$tmp/$case/etc")" == "$m/debian bookworm" ]] ||
+  fail "archives: $(apt_binary_sources "$tmp/$case/etc" | tr '\n' ';')"
+# A disc only: nothing to derive, and said so, rather than a configuration apt refuses.
+new_case cdrom-only
+printf 'deb cdrom:[Debian GNU/Linux 12 _Bookworm_ - Official]/ bookworm main\n' \
+  >"$tmp/$case/etc/sources.list"
+apt_private_configure "$tmp/$case/private" "$tmp/$case/etc" 2>/dev/null &&
+  fail "a configuration was derived from a disc entry alone"
+
 new_case empty
 apt_private_configure "$tmp/$case/private" "$tmp/$case/etc" 2>/dev/null &&
   fail "a configuration without binary entries was accepted"

@@ -500,6 +500,126 @@ case_password_check_9x() {
   log "ok: refused, then accepted"
 }
 
+# ---- Windows as users run it: versions and display scales -------------------------------------
+
+# Makes Wine report a Windows version and checks what the system then reports. Wine 8 knows no
+# "win11": Windows 11 is Windows 10 with a build from 22000 on, which Wine reads from the registry
+# when no version is forced.
+set_windows_version() {
+  local nt='HKLM\Software\Microsoft\Windows NT\CurrentVersion' expected reported
+  case $1 in
+    win7)
+      wine_reg add 'HKCU\Software\Wine' /v Version /d win7 /f >/dev/null
+      expected='^version 6\.1\.[0-9]+$'
+      ;;
+    win10)
+      wine_reg add 'HKCU\Software\Wine' /v Version /d win10 /f >/dev/null
+      expected='^version 10\.0\.1[0-9]{4}$'
+      ;;
+    win11)
+      wine_reg delete 'HKCU\Software\Wine' /v Version /f >/dev/null || true
+      wine_reg add "$nt" /v CurrentVersion /d 10.0 /f >/dev/null
+      wine_reg add "$nt" /v CurrentMajorVersionNumber /t REG_DWORD /d 10 /f >/dev/null
+      wine_reg add "$nt" /v CurrentMinorVersionNumber /t REG_DWORD /d 0 /f >/dev/null
+      wine_reg add "$nt" /v CurrentBuildNumber /d 22631 /f >/dev/null
+      wine_reg add "$nt" /v CurrentBuild /d 22631 /f >/dev/null
+      wine_reg delete "$nt" /v CSDVersion /f >/dev/null || true
+      expected='^version 10\.0\.2[2-9][0-9]{3}$'
+      ;;
+    *) fail "no Windows version $1" ;;
+  esac
+  reported=$(helper version)
+  grep -Eq "$expected" <<<"$reported" || fail "asked for $1, Wine reports \"$reported\""
+  log "ok: Wine reports $1 ($reported)"
+}
+
+# Sets the display scale as the control panel does. Wine honours a program's DPI awareness only
+# where DpiScalingVer is set, as Windows sets it; without it every program counts as aware,
+# whatever its manifest says.
+set_dpi() {
+  wine_reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null
+  wine_reg add 'HKCU\Control Panel\Desktop' /v DpiScalingVer /t REG_DWORD /d 0x1018 /f >/dev/null
+  local reported
+  reported=$(helper dpi)
+  [ "$reported" = "dpi $1 screen $SCREEN_W $SCREEN_H" ] || fail "asked for $1 DPI, got \"$reported\""
+}
+
+# /s covers the whole screen, both as the user sees it (the X window) and as other programs see
+# it (its window rectangle in the screen's pixels), draws, and a key ends it.
+saver_covers_and_closes() {
+  start_saver /s
+  wait_for_window SaverWindow 30
+  local rect shown
+  shown=$(xdotool search --name '^SaverWindow$' getwindowgeometry --shell | tr '\n' ' ')
+  grep -q "X=0 Y=0 WIDTH=$SCREEN_W HEIGHT=$SCREEN_H" <<<"$shown" ||
+    fail "at $dpi DPI the saver shows as $shown, not the ${SCREEN_W}x${SCREEN_H} screen"
+  rect=$(helper saver-rect)
+  [ "$rect" = "rect 0 0 $SCREEN_W $SCREEN_H" ] ||
+    fail "at $dpi DPI the saver window is \"$rect\", not the ${SCREEN_W}x${SCREEN_H} screen"
+  wait_for_picture 60
+  [ -z "${SHOTS_TO:-}" ] || cp "$work/shot.png" "$SHOTS_TO/saver-$windows-${dpi}dpi.png"
+  xdotool key x
+  expect_exit_zero 15 "a key press at $dpi DPI"
+}
+
+# /p <hwnd> makes a child of the parent's size in pixels and draws at that size.
+preview_draws() {
+  WINEDEBUG=+opengl timeout -k 5 60 wine "$WINE_HELPER" preview "$SCR_WIN" 152 112 1500 \
+    2>"$work/gl.trace" | tr -d '\r' >"$work/preview.out" || true
+  local out
+  out=$(cat "$work/preview.out")
+  grep -q '^child 152 112$' <<<"$out" || fail "at $dpi DPI the preview is not 152 x 112: $out"
+  grep -q '^exit 0$' <<<"$out" || fail "at $dpi DPI the preview did not end with 0: $out"
+  grep -aq 'glViewport x 0, y 0, width 152, height 112' "$work/gl.trace" ||
+    fail "at $dpi DPI no 152 x 112 viewport in the GL trace"
+  log "ok: the preview drew into its 152 x 112 parent at $dpi DPI"
+}
+
+# /c shows every control whole and inside the dialog, the dialog inside the screen, and OK writes.
+config_shows_all_and_writes() {
+  # Without a window manager only Wine's own frame shows the caption in a screenshot.
+  [ -z "${SHOTS_TO:-}" ] ||
+    wine_reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null
+  start_saver /c
+  wait_for_window 'Config dialog' 30
+  local layout clipped size
+  layout=$(helper dialog-layout "$SCR_WIN")
+  clipped=$(grep -v '^fits\|^dialog' <<<"$layout" || true)
+  [ -z "$clipped" ] || fail "at $dpi DPI the dialog cuts off: $clipped"
+  size=$(sed -n 's/^dialog \([0-9]*\) \([0-9]*\) .*/\1 \2/p' <<<"$layout")
+  [ -n "$size" ] && [ "${size% *}" -le "$SCREEN_W" ] && [ "${size#* }" -le "$SCREEN_H" ] ||
+    fail "at $dpi DPI the dialog does not fit the screen: $layout"
+  log "ok: at $dpi DPI all $(grep -c '^fits' <<<"$layout") controls show whole (dialog $size px)"
+  if [ -n "${SHOTS_TO:-}" ]; then
+    sleep 1
+    import -window "$(xdotool search --name '^Config dialog$' | head -n 1)" \
+      "$SHOTS_TO/config-$windows-${dpi}dpi.png"
+  fi
+  helper click 1003 >/dev/null
+  press_in_dialog Return
+  expect_exit_zero 15 "OK at $dpi DPI"
+  [ "$(reg_value "$OWN_KEY" UseTrails)" = "REG_DWORD 0x1" ] || fail "OK at $dpi DPI did not write"
+  wine_reg delete "$OWN_KEY" /f >/dev/null
+  log "ok: OK wrote the options at $dpi DPI"
+}
+
+# The core cases with Wine reporting one Windows version, at 96 and at 144 DPI (150 %).
+as_windows() {
+  windows=$1
+  [ -z "${SHOTS_TO:-}" ] || mkdir -p "$SHOTS_TO"
+  set_windows_version "$windows"
+  for dpi in 96 144; do
+    set_dpi "$dpi"
+    saver_covers_and_closes
+    preview_draws
+    config_shows_all_and_writes
+  done
+}
+# SHOTS_TO=<folder> keeps the saver's picture and the dialog at each scale there.
+case_as_win7() { as_windows win7; }
+case_as_win10() { as_windows win10; }
+case_as_win11() { as_windows win11; }
+
 # ---- screenshots for the documentation --------------------------------------------------------
 
 screenshots() {

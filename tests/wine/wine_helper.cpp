@@ -14,6 +14,15 @@
 //   wine_helper dialog              "boxes <1001> <1002> <1003>" check states of the dialog.
 //   wine_helper click <id>          Clicks a control of the dialog as the user would.
 //   wine_helper platform            "platform <id>" from GetVersionExA.
+//   wine_helper version             "version <major>.<minor>.<build>" as the system reports
+//                                   itself (RtlGetVersion: no compatibility shims).
+//   wine_helper dpi                 "dpi <dots per inch> screen <width> <height>" of the primary.
+//   wine_helper dialog-layout <scr> One line per control of the dialog: "fits <id> <text>" or
+//                                   "clipped <id> <text>: <why>", then "dialog <w> <h> <n>".
+//                                   Text is measured in the font the dialog resource in <scr>
+//                                   names, at the screen's DPI (another process's font handle
+//                                   cannot be used here).
+// The helper is DPI aware, so every size it reports is in the screen's own pixels.
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
 #endif
@@ -28,6 +37,7 @@
 namespace {
 
 constexpr DWORD kWaitLimitMs = 20000;
+constexpr int kConfigDialogId = 104;
 
 void report(const char* format, ...) {
   va_list args;
@@ -173,6 +183,152 @@ int clickControl(int id) {
   return 0;
 }
 
+int version() {
+  using GetVersionFunction = LONG(WINAPI*)(OSVERSIONINFOW*);
+  const auto getVersion = reinterpret_cast<GetVersionFunction>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "RtlGetVersion")));
+  OSVERSIONINFOW info = {};
+  info.dwOSVersionInfoSize = sizeof info;
+  if (getVersion == nullptr || getVersion(&info) != 0) {
+    report("error no-version");
+    return 1;
+  }
+  report("version %lu.%lu.%lu", info.dwMajorVersion, info.dwMinorVersion, info.dwBuildNumber);
+  return 0;
+}
+
+int dpi() {
+  HDC screen = GetDC(nullptr);
+  report("dpi %d screen %d %d", GetDeviceCaps(screen, LOGPIXELSX), GetSystemMetrics(SM_CXSCREEN),
+         GetSystemMetrics(SM_CYSCREEN));
+  ReleaseDC(nullptr, screen);
+  return 0;
+}
+
+// Text of a control without its mnemonic ampersands, as drawn.
+std::string shownText(HWND control) {
+  char text[256] = {};
+  GetWindowTextA(control, text, sizeof text);
+  std::string shown;
+  for (const char* c = text; *c != '\0'; ++c) {
+    if (*c == '&' && c[1] != '\0') ++c;
+    shown += *c;
+  }
+  return shown;
+}
+
+// Skips a name-or-ordinal field of a dialog template; returns the string if it is one.
+const WORD* skipField(const WORD* p, std::wstring* text = nullptr) {
+  if (*p == 0xFFFF) return p + 2;
+  const WORD* start = p;
+  while (*p != 0) ++p;
+  if (text != nullptr) text->assign(start, p);
+  return p + 1;
+}
+
+// The font the dialog manager creates for dialog `id` of `module` at `dpi`, or null.
+HFONT dialogFont(const char* module, int id, int dpi) {
+  HMODULE data = LoadLibraryExA(module, nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  HRSRC found = data != nullptr ? FindResourceA(data, MAKEINTRESOURCEA(id), RT_DIALOG) : nullptr;
+  const WORD* p = found != nullptr
+                      ? static_cast<const WORD*>(LockResource(LoadResource(data, found)))
+                      : nullptr;
+  if (p == nullptr) return nullptr;
+  const bool extended = p[1] == 0xFFFF;
+  DWORD style;
+  std::memcpy(&style, extended ? p + 6 : p, sizeof style);
+  p += extended ? 13 : 9;                  // the header up to the menu field
+  p = skipField(skipField(skipField(p)));  // menu, class, title
+  if ((style & DS_SETFONT) == 0) return nullptr;
+  const int points = *p++;
+  int weight = FW_NORMAL;
+  BYTE italic = FALSE, charset = DEFAULT_CHARSET;
+  if (extended) {
+    weight = *p++;
+    italic = LOBYTE(*p);
+    charset = HIBYTE(*p++);
+  }
+  std::wstring face;
+  skipField(p, &face);
+  return CreateFontW(-MulDiv(points, dpi, 72), 0, 0, 0, weight, italic, FALSE, FALSE, charset,
+                     OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH,
+                     face.c_str());
+}
+
+// Why a control's text would not show whole, or "" if it does. The room a check box leaves its
+// label is the box and the gap after it, which scale with the dialog's DPI.
+std::string clipping(HWND dialog, HWND control, int dpi, HFONT font) {
+  RECT client;
+  GetClientRect(dialog, &client);
+  RECT rect;
+  GetWindowRect(control, &rect);
+  MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
+  if (!IsWindowVisible(control)) return "hidden";
+  if (rect.left < 0 || rect.top < 0 || rect.right > client.right || rect.bottom > client.bottom) {
+    return "outside the dialog";
+  }
+  const std::string text = shownText(control);
+  if (text.empty()) return "";
+  char className[32] = {};
+  GetClassNameA(control, className, sizeof className);
+  const LONG style = GetWindowLongA(control, GWL_STYLE);
+  const int type = style & BS_TYPEMASK;
+  const bool button = lstrcmpiA(className, "Button") == 0;
+  const bool box =
+      button && (type == BS_CHECKBOX || type == BS_AUTOCHECKBOX || type == BS_3STATE ||
+                 type == BS_AUTO3STATE || type == BS_RADIOBUTTON || type == BS_AUTORADIOBUTTON);
+  int room = rect.right - rect.left;
+  if (box) room -= MulDiv(16, dpi, 96);
+  if (button && !box) room -= 2 * GetSystemMetrics(SM_CXEDGE);
+
+  HDC dc = GetDC(control);
+  HGDIOBJ old = SelectObject(dc, font);
+  // A static wraps at word breaks, so what matters is whether the wrapped lines fit its height.
+  RECT needed = {0, 0, room, 0};
+  DrawTextA(dc, text.c_str(), -1, &needed,
+            DT_CALCRECT | DT_NOPREFIX | (button ? DT_SINGLELINE : DT_WORDBREAK));
+  SelectObject(dc, old);
+  ReleaseDC(control, dc);
+  char why[96] = "";
+  if (needed.right > room) {
+    std::snprintf(why, sizeof why, "needs %ld px across, has %d", needed.right, room);
+  } else if (needed.bottom > rect.bottom - rect.top) {
+    std::snprintf(why, sizeof why, "needs %ld px down, has %ld", needed.bottom,
+                  rect.bottom - rect.top);
+  }
+  return why;
+}
+
+int dialogLayout(const char* module) {
+  HWND dialog = findDialog();
+  if (dialog == nullptr) return 1;
+  HDC screen = GetDC(nullptr);
+  const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+  ReleaseDC(nullptr, screen);
+  HFONT font = dialogFont(module, kConfigDialogId, dpi);
+  if (font == nullptr) {
+    report("error no-dialog-font");
+    return 1;
+  }
+  int controls = 0;
+  for (HWND control = GetWindow(dialog, GW_CHILD); control != nullptr;
+       control = GetWindow(control, GW_HWNDNEXT)) {
+    ++controls;
+    const std::string why = clipping(dialog, control, dpi, font);
+    const int id = GetDlgCtrlID(control);
+    if (why.empty()) {
+      report("fits %d %s", id, shownText(control).c_str());
+    } else {
+      report("clipped %d %s: %s", id, shownText(control).c_str(), why.c_str());
+    }
+  }
+  RECT rect;
+  GetWindowRect(dialog, &rect);
+  report("dialog %ld %ld %d", rect.right - rect.left, rect.bottom - rect.top, controls);
+  DeleteObject(font);
+  return 0;
+}
+
 int platform() {
   OSVERSIONINFOA info = {};
   info.dwOSVersionInfoSize = sizeof info;
@@ -181,9 +337,20 @@ int platform() {
   return 0;
 }
 
+// Per-monitor aware, as the display settings that host a preview are on Windows 10 and 11; where
+// that is missing, aware of the system's DPI.
+void becomeDpiAware() {
+  using SetContext = BOOL(WINAPI*)(HANDLE);
+  const auto setContext = reinterpret_cast<SetContext>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleA("user32.dll"), "SetProcessDpiAwarenessContext")));
+  const HANDLE perMonitor = reinterpret_cast<HANDLE>(static_cast<intptr_t>(-3));
+  if (setContext == nullptr || !setContext(perMonitor)) SetProcessDPIAware();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  becomeDpiAware();
   const std::string command = argc > 1 ? argv[1] : "";
   if (command == "preview" && argc == 6) {
     return preview(argv[2], std::atoi(argv[3]), std::atoi(argv[4]),
@@ -195,6 +362,9 @@ int main(int argc, char** argv) {
   if (command == "dialog") return dialogBoxes();
   if (command == "click" && argc == 3) return clickControl(std::atoi(argv[2]));
   if (command == "platform") return platform();
+  if (command == "version") return version();
+  if (command == "dpi") return dpi();
+  if (command == "dialog-layout" && argc == 3) return dialogLayout(argv[2]);
   std::fprintf(stderr, "usage: see the top of wine_helper.cpp\n");
   return 2;
 }
