@@ -503,8 +503,9 @@ ProgramsEdit addToPrograms(const std::string& file, const std::string& defaults)
       at = chars[last.newline].end;
       added = "\\\n" + line;
     } else {
+      // Right after its last character: blanks there would join an unclosed quoted name.
       at = chars[last.last].end;
-      added = " \\n\\\n" + line;
+      added = "\\n\\\n" + line;
     }
   } else {
     // An empty list: on its blank closing line when it has one (xscreensaver's layout), else on
@@ -534,8 +535,8 @@ ProgramsEdit removeFromPrograms(const std::string& file) {
   if (programs == nullptr) return unchanged;
   const std::vector<Char>& chars = programs->chars;
   const std::vector<Span> spans = spansOf(*programs);
-  // Each entry of ours goes from the end of the one before it through its own \n; a last entry
-  // without one takes the \n of the entry before it instead.
+  // Each entry of ours goes from the \n before it through its own \n; a last entry without one
+  // takes the \n before it instead, so that the entries kept keep every character.
   std::vector<std::pair<size_t, size_t>> ranges;
   std::vector<ListedHack> kept;
   for (size_t i = 0; i < spans.size(); ++i) {
@@ -550,7 +551,7 @@ ProgramsEdit removeFromPrograms(const std::string& file) {
       if (i > 0) begin = chars[spans[i - 1].newline].end;
     } else {
       end = chars[spans[i].last].end;
-      if (i > 0) begin = chars[spans[i - 1].last].end;
+      if (i > 0) begin = chars[spans[i - 1].newline].begin;
     }
     if (!ranges.empty() && begin <= ranges.back().second) {
       ranges.back().second = std::max(ranges.back().second, end);

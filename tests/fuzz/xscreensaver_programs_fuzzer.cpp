@@ -35,8 +35,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
           static_cast<size_t>(added.number) <= after.hacks.size());
     check(after.hacks[added.number - 1].enabled && ours(after.hacks[added.number - 1]));
     check(marvolet::addToPrograms(added.text, "").outcome == ProgramsEdit::Unchanged);
+    // Taking ours out of a garbled list may change its neighbour (an unclosed quoted name keeps
+    // the blanks before our entry); that is refused, never written.
     const ProgramsEdit removed = marvolet::removeFromPrograms(added.text);
-    check(removed.outcome == ProgramsEdit::Changed);
+    check(removed.outcome != ProgramsEdit::Unchanged);
+    if (removed.outcome == ProgramsEdit::Refused) return 0;
     const marvolet::ProgramsList gone = marvolet::readProgramsList(removed.text);
     std::vector<marvolet::ListedHack> expected;
     for (const marvolet::ListedHack& hack : before.hacks) {
