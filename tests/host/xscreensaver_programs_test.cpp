@@ -186,6 +186,11 @@ TEST(XscreensaverProgramsTest, RefusesFilesItCannotReadAsXscreensaverDoes) {
     EXPECT_EQ(removeFromPrograms(file).outcome, ProgramsEdit::Refused);
   }
   EXPECT_NE(addToPrograms(refused[1], "").message.find("line 2"), std::string::npos);
+  // An edit that would change another entry is refused too: taking ours out after an unclosed
+  // quoted name would cut the blanks that name ends in.
+  const std::string openQuote = "programs: \"open name   \\n marvolet -root\n";
+  ASSERT_EQ(commands(openQuote), (std::vector<std::string>{"\"open name   \"", "marvolet -root"}));
+  EXPECT_EQ(removeFromPrograms(openQuote).outcome, ProgramsEdit::Refused);
   // A key is the word alone, up to the colon.
   EXPECT_EQ(readProgramsList("a: b\\\nc\\\n d\nprograms : x\n").found, false);
 }
