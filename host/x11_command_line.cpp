@@ -91,6 +91,10 @@ HackOptions parseHackArguments(int argc, const char* const argv[]) {
         options.error = std::string("-window-id needs a window number, not \"") +
                         (value != nullptr ? value : "") + "\"";
       }
+    } else if (std::strcmp(name, "-add-to-xscreensaver") == 0) {
+      options.xscreensaverList = 1;
+    } else if (std::strcmp(name, "-remove-from-xscreensaver") == 0) {
+      options.xscreensaverList = -1;
     } else if (std::strcmp(name, "-help") == 0 || std::strcmp(name, "-h") == 0) {
       options.help = true;
     } else if (isWindowsSwitch(arg)) {
@@ -147,7 +151,10 @@ const char* hackUsage() {
          "  -stars, -no-stars                  the star field\n"
          "  -light-effects, -no-light-effects  light streaking outwards from the centre\n"
          "  -trails, -no-trails                frames drawn over the previous ones\n"
-         "  -fps                               show the frame rate\n";
+         "  -fps                               show the frame rate\n"
+         "xscreensaver's list of programs in ~/.xscreensaver (then exit):\n"
+         "  -add-to-xscreensaver               add Marvolet to it\n"
+         "  -remove-from-xscreensaver          take Marvolet out of it\n";
 }
 
 }  // namespace marvolet

@@ -27,6 +27,8 @@ struct HackOptions {
   std::optional<bool> lightEffects;
   std::optional<bool> trails;
   bool showFps = false;  // -fps: the frame-rate text from the first frame
+  // -add-to-xscreensaver (1) or -remove-from-xscreensaver (-1): edit ~/.xscreensaver and exit.
+  int xscreensaverList = 0;
   bool help = false;
   std::string error;  // set when an argument was not understood; nothing should run then
 };

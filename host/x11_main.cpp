@@ -7,11 +7,13 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include "host/saver_settings.h"
 #include "host/x11_command_line.h"
 #include "host/x11_host.h"
 #include "host/x11_settings_file.h"
+#include "host/xscreensaver_programs.h"
 
 namespace marvolet {
 
@@ -80,6 +82,15 @@ int main(int argc, char** argv) {
   if (!options.error.empty()) {
     std::fprintf(stderr, "marvolet: %s\n%s", options.error.c_str(), hackUsage());
     return 1;
+  }
+  if (options.xscreensaverList != 0) {
+    // xscreensaver finds the file through HOME, so the same is edited here.
+    const char* home = std::getenv("HOME");
+    std::string message;
+    const int status = editXscreensaverFile(options.xscreensaverList > 0, home ? home : "",
+                                            xscreensaverDefaultsPaths(), &message);
+    std::fprintf(status == 0 ? stdout : stderr, "marvolet: %s\n", message.c_str());
+    return status;
   }
 
   FileSettingsStore store(defaultSettingsPath());

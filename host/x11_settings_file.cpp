@@ -197,6 +197,11 @@ FileWriteCalls systemFileWriteCalls() {
   return {systemWrite, systemFsync, systemRename};
 }
 
+bool replaceFileAtomically(const FileWriteCalls& calls, const std::string& path,
+                           const std::string& data) {
+  return replaceFile(calls, path, data);
+}
+
 class FileSettingsStore::Key : public SettingsKey {
  public:
   Key(FileSettingsStore& store, std::string contents, bool writable)

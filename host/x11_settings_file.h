@@ -26,6 +26,12 @@ struct FileWriteCalls {
 };
 FileWriteCalls systemFileWriteCalls();
 
+// Replaces `path` (at its target, when it is a symbolic link) by a file holding `data`: written
+// in full to a temporary file in the same folder with the old file's mode, fsync'ed, renamed
+// over it, and the folder fsync'ed. False, with the old file untouched, when any step fails.
+bool replaceFileAtomically(const FileWriteCalls& calls, const std::string& path,
+                           const std::string& data);
+
 // Every key path names the same file, so the shared values ("Password Delay", "Mouse
 // Threshold") and the program's options ("UseStars", "UseBlur", "UseTrails") sit side by side.
 //

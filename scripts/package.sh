@@ -3,7 +3,8 @@
 # zip, and SHA256SUMS for both, in dist/ (Debian 12, as root or through sudo).
 #
 # Usage: scripts/package.sh [output-dir]     (default: dist)
-# Environment: JOBS (parallel jobs, default 2); MARVOLET_SKIP_WINDOWS=1 makes the .deb only.
+# Environment: JOBS (parallel jobs, default 2); MARVOLET_SKIP_WINDOWS=1 makes the .deb only;
+# MARVOLET_SIGN_CERT and MARVOLET_SIGN_KEY sign marvolet.scr (scripts/sign-windows.sh lists the rest).
 set -euo pipefail
 
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -51,6 +52,10 @@ for path in usr/libexec/xscreensaver/marvolet usr/share/xscreensaver/config/marv
     exit 1
   }
 done
+dpkg-deb -I "$dist/$deb" postinst | grep -q -- -add-to-xscreensaver || {
+  echo "$deb does not name -add-to-xscreensaver after installing" >&2
+  exit 1
+}
 dpkg-deb -f "$dist/$deb" Depends | grep -q libjpeg62-turbo || {
   echo "$deb does not depend on the JPEG library it links" >&2
   exit 1
@@ -72,6 +77,10 @@ if [[ "${MARVOLET_SKIP_WINDOWS:-0}" != 1 ]]; then
   rm -rf "$stage"
   mkdir -p "$stage/licences"
   cp build-windows/marvolet.scr "$stage/"
+  # Authenticode, when a certificate and its key are given (see scripts/sign-windows.sh).
+  if [[ -n "${MARVOLET_SIGN_CERT:-}${MARVOLET_SIGN_KEY:-}" ]]; then
+    bash scripts/sign-windows.sh "$stage/marvolet.scr"
+  fi
   sed "s/@VERSION@/$version/" resources/windows-readme.txt >"$stage/README.txt"
   cp "$jpeg_src/LICENSE.md" "$stage/licences/libjpeg-turbo-LICENSE.md"
   cp "$jpeg_src/README.ijg" "$stage/licences/libjpeg-turbo-README.ijg.txt"

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# The real xscreensaver daemon finds, starts, shows and stops the hack on a private Xvfb, and
-# xscreensaver-settings' rules accept the hack's settings page.
+# The hack's own -add-to-xscreensaver writes a ~/.xscreensaver from xscreensaver's defaults that
+# the real daemon reads: asked for the entry the command named, the daemon starts, shows and
+# stops the hack on a private Xvfb. xscreensaver-settings' rules accept the hack's settings page.
 #
 # Usage: xscreensaver_daemon_test.sh MARVOLET-BINARY SETTINGS-XML SETTINGS-DTD
 # Exits 77 (skipped) where xscreensaver is not installed.
@@ -80,12 +81,20 @@ fi
 home=$work/home
 mkdir -p "$home"
 cp "$binary" "$work/marvolet"
-# The daemon sends SIGTERM to the command it started; this wrapper hands it on and records the
-# hack's own pid and exit status, which xscreensaver does not report.
-cat >"$work/hack" <<'EOF'
+# The daemon puts its own folder of hacks first on PATH; an installed package's hack would run
+# there instead of the one under test.
+if [[ -e /usr/libexec/xscreensaver/marvolet ]]; then
+  echo "SKIP: a marvolet package is installed, and the daemon would run its hack"
+  exit 77
+fi
+# The daemon finds "marvolet" on PATH as this wrapper. It sends SIGTERM to the command it
+# started; the wrapper hands it on and records the hack's own pid and exit status, which
+# xscreensaver does not report.
+mkdir -p "$work/bin"
+cat >"$work/bin/marvolet" <<'EOF'
 #!/bin/bash
 set -uo pipefail  # no -e: the statuses wait returns are what this records
-dir=$(dirname "$0")
+dir=$(dirname "$0")/..
 "$dir/marvolet" "$@" &
 child=$!
 echo "$child" >"$dir/hack.pid"
@@ -99,10 +108,25 @@ echo "$EPOCHREALTIME" >"$dir/hack.end"
 echo "$status" >"$dir/hack.status.tmp"
 mv "$dir/hack.status.tmp" "$dir/hack.status"
 EOF
-chmod 755 "$work" "$work/hack"
-cat >"$home/.xscreensaver" <<EOF
-mode:		one
-selected:	0
+chmod 755 "$work" "$work/bin" "$work/bin/marvolet"
+if ((EUID == 0)); then chown -R nobody:nogroup "$work"; fi
+
+session=(env -i "HOME=$home" "PATH=$work/bin:/usr/bin:/bin" "USER=$user" "LOGNAME=$user")
+list_command() { "${as_user[@]}" "${session[@]}" "$work/marvolet" "$@" 2>&1; }
+dotfile=$home/.xscreensaver
+
+# ---- -add-to-xscreensaver ---------------------------------------------------------------------
+# No ~/.xscreensaver yet: the command writes one from xscreensaver's defaults.
+message=$(list_command -add-to-xscreensaver) || fail "-add-to-xscreensaver failed: $message"
+echo "$message"
+number=$(sed -n 's/.*xscreensaver-command -select \([0-9][0-9]*\).*/\1/p' <<<"$message")
+[[ -n "$number" ]] || fail "the command named no entry to select"
+cp "$dotfile" "$work/created"
+message=$(list_command -add-to-xscreensaver) || fail "a second -add-to-xscreensaver failed: $message"
+cmp -s "$dotfile" "$work/created" || fail "a second -add-to-xscreensaver changed the file"
+# The test's own settings after the list; then removal takes out exactly one line, and adding
+# again gives back every byte.
+cat >>"$dotfile" <<EOF
 timeout:	0:30:00
 cycle:		0:00:00
 lock:		False
@@ -110,9 +134,17 @@ fade:		False
 unfade:		False
 splash:		False
 dpmsEnabled:	False
-programs:	GL: $work/hack -root \\n
 EOF
-if ((EUID == 0)); then chown -R nobody:nogroup "$work"; fi
+cp "$dotfile" "$work/listed"
+message=$(list_command -remove-from-xscreensaver) || fail "-remove-from-xscreensaver failed: $message"
+changed=$(diff "$work/listed" "$dotfile" | grep -c '^[<>]' || true)
+[[ "$changed" == 1 ]] && ! grep -q "marvolet -root" "$dotfile" ||
+  fail "-remove-from-xscreensaver did not take out just our line: $(diff "$work/listed" "$dotfile")"
+list_command -add-to-xscreensaver >/dev/null || fail "adding again failed"
+cmp -s "$dotfile" "$work/listed" ||
+  fail "adding again did not restore the file: $(diff "$work/listed" "$dotfile")"
+echo "~/.xscreensaver: written from the defaults with the hack as entry $number; a second run" \
+  "changes nothing; removal takes out one line and a new add restores every byte"
 
 Xvfb -displayfd 3 -ac -nolisten tcp -screen 0 640x480x24 3>"$work/display" >"$work/xvfb.log" 2>&1 &
 xvfb_pid=$!
@@ -125,7 +157,7 @@ done
 [[ -n "$display" ]] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
 display=:$display
 
-session=(env -i "HOME=$home" "DISPLAY=$display" "PATH=/usr/bin:/bin" "USER=$user" "LOGNAME=$user")
+session+=("DISPLAY=$display")
 "${as_user[@]}" "${session[@]}" xscreensaver -no-splash -verbose >"$work/daemon.log" 2>&1 &
 daemon_pid=$!
 xss() { "${as_user[@]}" "${session[@]}" xscreensaver-command "$@"; }
@@ -140,7 +172,8 @@ for _ in $(seq 100); do
   sleep 0.2
 done
 ((answered)) || fail "the daemon does not answer: $(cat "$work/daemon.log")"
-xss -activate >/dev/null || fail "xscreensaver-command -activate failed: $(cat "$work/daemon.log")"
+xss -select "$number" >/dev/null ||
+  fail "xscreensaver-command -select $number failed: $(cat "$work/daemon.log")"
 
 for _ in $(seq 300); do
   [[ -s "$work/hack.pid" ]] && break
@@ -199,7 +232,7 @@ status=$(cat "$work/hack.status")
 for proc in /proc/[0-9]*; do
   exe=$(readlink "$proc/exe" 2>/dev/null) || continue
   [[ "$exe" == "$work/marvolet" ]] && fail "a hack process is left: ${proc#/proc/}"
-  if tr '\0' ' ' <"$proc/cmdline" 2>/dev/null | grep -qF "$work/hack"; then
+  if tr '\0' ' ' <"$proc/cmdline" 2>/dev/null | grep -qF "$work/bin/marvolet"; then
     fail "a wrapper process is left: ${proc#/proc/}"
   fi
 done
