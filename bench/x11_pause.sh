@@ -15,7 +15,7 @@ scratch="$(mktemp -d /tmp/marvolet-pause-XXXXXX)"
 xvfb_pid=""
 saver_pid=""
 cleanup() {
-  [[ -n "$saver_pid" ]] && kill "$saver_pid" 2>/dev/null
+  [[ -n "$saver_pid" ]] && kill "$saver_pid" 2>/dev/null && wait "$saver_pid" 2>/dev/null
   [[ -n "$xvfb_pid" ]] && kill "$xvfb_pid" 2>/dev/null
   rm -rf "$scratch"
 }
