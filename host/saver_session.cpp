@@ -65,8 +65,8 @@ void SaverSession::followMonitors() {
 }
 
 // Handles every pending event before each frame; returns when the surface quits. A dark
-// display gets no frames, only events, so the closing rules still hold; the frame clock runs
-// on meanwhile and the animation resumes where the clock says.
+// display gets no frames, only events, so the closing rules still hold; the frame clock takes
+// the dark time as a pause, and the animation resumes where it stood.
 void SaverSession::loop() {
   for (;;) {
     const PumpResult pumped = surface_.pump();
