@@ -79,4 +79,22 @@ SaverLayout layoutMonitors(const std::vector<Monitor>& monitors, const PixelRect
   return layout;
 }
 
+SaverLayout fullScreenLayout(const std::vector<Monitor>& monitors, const PixelRect& screen) {
+  SaverLayout layout = layoutMonitors(monitors, screen);
+  if (layout.copies.empty()) layout = layoutMonitors({}, screen);
+  return layout;
+}
+
+bool operator==(const SaverLayout& a, const SaverLayout& b) {
+  return a.window == b.window && a.primary == b.primary &&
+         std::equal(a.copies.begin(), a.copies.end(), b.copies.begin(), b.copies.end(),
+                    [](const MonitorCopy& x, const MonitorCopy& y) {
+                      return x.monitor == y.monitor && x.picture == y.picture;
+                    });
+}
+
+bool operator!=(const SaverLayout& a, const SaverLayout& b) {
+  return !(a == b);
+}
+
 }  // namespace marvolet

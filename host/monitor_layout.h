@@ -29,4 +29,12 @@ struct SaverLayout {
 // `fallback` alone is used.
 SaverLayout layoutMonitors(const std::vector<Monitor>& monitors, const PixelRect& fallback);
 
+// The full-screen saver's layout: layoutMonitors over `monitors`, except that one picture alone
+// (one monitor, or mirrored ones) covers the whole `screen` (virtual-screen pixels) as it always
+// did.
+SaverLayout fullScreenLayout(const std::vector<Monitor>& monitors, const PixelRect& screen);
+
+bool operator==(const SaverLayout& a, const SaverLayout& b);
+bool operator!=(const SaverLayout& a, const SaverLayout& b);
+
 }  // namespace marvolet

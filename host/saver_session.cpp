@@ -54,14 +54,25 @@ void SaverSession::followLayout() {
   if (showing_) picture_.follow(surface_.layout());
 }
 
+void SaverSession::followMonitors() {
+  monitorsChanged_ = false;
+  MonitorReading reading;
+  if (!surface_.readMonitors(reading)) return;
+  const SaverLayout fresh = fullScreenLayout(reading.monitors, reading.screen);
+  if (fresh == surface_.layout()) return;
+  surface_.adoptLayout(fresh);
+  followLayout();
+}
+
 // Handles every pending event before each frame; returns when the surface quits. A dark
-// display gets no frames, only events, so the closing rules still hold; the frame clock runs
-// on meanwhile and the animation resumes where the clock says.
+// display gets no frames, only events, so the closing rules still hold; the frame clock takes
+// the dark time as a pause, and the animation resumes where it stood.
 void SaverSession::loop() {
   for (;;) {
     const PumpResult pumped = surface_.pump();
     if (pumped == PumpResult::Quit) return;
     if (pumped == PumpResult::Dispatched) continue;
+    if (monitorsChanged_) followMonitors();
     if (surface_.displayAsleep()) {
       surface_.waitForEvents();
       continue;

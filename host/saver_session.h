@@ -62,14 +62,20 @@ class SaverSession {
   void keyCommand(KeyCommand command);
   // The surface's layout changed; the picture follows it.
   void followLayout();
+  // The window system says monitors changed (added, removed, moved, resized, another made
+  // primary). Before the next frame, or while the display is dark, the monitors are read once for
+  // however many such reports came; where the layout differs, the window and the picture follow.
+  void monitorsChanged() { monitorsChanged_ = true; }
 
  private:
   void loop();
+  void followMonitors();
 
   SaverSurface& surface_;
   SaverPicture& picture_;
   SessionOptions options_;
   bool showing_ = false;  // the picture exists
+  bool monitorsChanged_ = false;
 };
 
 // The drawing path a saver's renderer uses: MARVOLET_DRAW_PATH=literal selects the reference

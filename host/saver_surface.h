@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "host/monitor_layout.h"
 
@@ -26,6 +27,13 @@ enum class PumpResult { Empty, Dispatched, Quit };
 
 class SaverSession;
 
+// The monitors as a window system has them at one moment, and its screen (virtual-screen
+// pixels), which stands in for them where it reports none.
+struct MonitorReading {
+  std::vector<Monitor> monitors;
+  PixelRect screen;
+};
+
 class SaverSurface {
  public:
   virtual ~SaverSurface() = default;
@@ -38,6 +46,14 @@ class SaverSurface {
   // The window and, in its pixels, where the renderer draws and where copies go. Valid after a
   // successful create(); a surface that changes it tells the session (followLayout).
   virtual const SaverLayout& layout() const = 0;
+  // The full-screen surface reads its monitors afresh; false for a surface that does not follow
+  // them (a preview, a borrowed window) or cannot read them.
+  virtual bool readMonitors(MonitorReading& reading) {
+    (void)reading;
+    return false;
+  }
+  // Moves the window over `layout.window`; layout() is `layout` from then on.
+  virtual void adoptLayout(const SaverLayout& layout) { (void)layout; }
   virtual void show() = 0;
   // Handles one pending event, if any; Quit once the window is closed or the process told to end.
   virtual PumpResult pump() = 0;

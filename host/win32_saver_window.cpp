@@ -15,6 +15,11 @@ namespace {
 constexpr const char* kClassName = "OpenGL";
 constexpr const char* kWindowName = "SaverWindow";
 
+constexpr DWORD kMonitorCheckMilliseconds = 1000;
+
+// WM_DPICHANGED (Windows 8.1 on), which older headers lack.
+constexpr UINT kDpiChanged = 0x02E0;
+
 // GUID_CONSOLE_DISPLAY_STATE, spelt out so that no GUID library needs to be linked.
 const GUID kConsoleDisplayState = {
     0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}};
@@ -48,16 +53,19 @@ BOOL CALLBACK addMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM list) {
   return TRUE;
 }
 
-// The window over the virtual screen, every monitor's rectangle in it. With one picture alone
-// (one monitor, or mirrored ones) the window is the primary screen at (0, 0), as it always was.
+// Every monitor's rectangle in the virtual screen, and the primary screen at (0, 0).
+MonitorReading readVirtualScreen() {
+  MonitorReading reading;
+  reading.screen = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  EnumDisplayMonitors(nullptr, nullptr, addMonitor, reinterpret_cast<LPARAM>(&reading.monitors));
+  return reading;
+}
+
+// The window over the virtual screen. With one picture alone (one monitor, or mirrored ones)
+// the window is the primary screen at (0, 0), as it always was.
 SaverLayout virtualScreenLayout() {
-  const PixelRect primaryScreen = {0, 0, GetSystemMetrics(SM_CXSCREEN),
-                                   GetSystemMetrics(SM_CYSCREEN)};
-  std::vector<Monitor> monitors;
-  EnumDisplayMonitors(nullptr, nullptr, addMonitor, reinterpret_cast<LPARAM>(&monitors));
-  SaverLayout layout = layoutMonitors(monitors, primaryScreen);
-  if (layout.copies.empty()) layout = layoutMonitors({}, primaryScreen);
-  return layout;
+  const MonitorReading reading = readVirtualScreen();
+  return fullScreenLayout(reading.monitors, reading.screen);
 }
 
 class Win32WindowPort : public SaverWindowPort {
@@ -93,11 +101,29 @@ class Win32SaverSurface final : public Win32Surface {
   }
 
   const SaverLayout& layout() const override { return layout_; }
+
+  // A preview stays inside its parent, whatever the monitors do.
+  bool readMonitors(MonitorReading& reading) override {
+    if (saverMode == Preview) return false;
+    reading = readVirtualScreen();
+    return true;
+  }
+
+  void adoptLayout(const SaverLayout& layout) override {
+    layout_ = layout;
+    const PixelRect& area = layout_.window;
+    SetWindowPos(window_, nullptr, area.x, area.y, area.width, area.height,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+
   void show() override { ShowWindow(window_, showCommand_); }
 
   PumpResult pump() override {
     MSG message;
-    if (!PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) return PumpResult::Empty;
+    if (!PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+      checkMonitorsNow();
+      return PumpResult::Empty;
+    }
     if (message.message == WM_QUIT) return PumpResult::Quit;
     TranslateMessage(&message);
     DispatchMessageA(&message);
@@ -115,6 +141,16 @@ class Win32SaverSurface final : public Win32Surface {
   void sleep(uint32_t milliseconds) override { Sleep(milliseconds); }
 
  private:
+  // WM_DISPLAYCHANGE does not always come: Wine, for one, updates the monitors after an X screen
+  // resize without sending it. So the monitors are also looked at once a second, which costs
+  // next to nothing; the session moves nothing while they are as they were.
+  void checkMonitorsNow() {
+    const DWORD now = GetTickCount();
+    if (now - monitorsCheckedAt_ < kMonitorCheckMilliseconds) return;
+    monitorsCheckedAt_ = now;
+    if (activeSession != nullptr) activeSession->monitorsChanged();
+  }
+
   bool registerClass() override {
     WNDCLASSA windowClass = {};
     windowClass.style = CS_OWNDC | CS_HREDRAW | CS_VREDRAW;
@@ -190,6 +226,7 @@ class Win32SaverSurface final : public Win32Surface {
   HWND window_ = nullptr;
   SaverLayout layout_;
   HPOWERNOTIFY powerNotification_ = nullptr;
+  DWORD monitorsCheckedAt_ = GetTickCount();
   BOOL previousState_ = FALSE;
   HDC deviceContext_ = nullptr;
   PIXELFORMATDESCRIPTOR pixelFormatRequest_ = {};
@@ -241,6 +278,13 @@ LRESULT CALLBACK saverWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
       break;
     case WM_MOUSEMOVE:
       rules.mouseMoved();
+      break;
+    case WM_DISPLAYCHANGE:
+    case kDpiChanged:
+      // Monitors added, removed, resized or rearranged, or a monitor's scale changed: the session
+      // lays the window out afresh rather than taking the suggested rectangle of one monitor.
+      if (activeSession != nullptr) activeSession->monitorsChanged();
+      if (message == kDpiChanged) return 0;
       break;
     case WM_POWERBROADCAST:
       if (wParam == PBT_POWERSETTINGCHANGE) {

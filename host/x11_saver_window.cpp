@@ -41,6 +41,9 @@ void waitInterruptibly(uint32_t milliseconds, Display* display) {
     if (terminationRequested) return;
     const uint32_t spent = platform::milliseconds() - start;
     if (spent >= milliseconds) return;
+    // A reply read meanwhile (the DPMS state's) may have brought events into Xlib's queue,
+    // where the socket no longer shows them.
+    if (display != nullptr && XEventsQueued(display, QueuedAlready) > 0) return;
     pollfd fds[2];
     nfds_t count = 0;
     if (terminationFd >= 0) fds[count++] = {terminationFd, POLLIN, 0};
@@ -202,6 +205,21 @@ class X11Surface : public SaverSurface, public SaverWindowPort {
 
   const SaverLayout& layout() const override { return layout_; }
 
+  bool readMonitors(MonitorReading& reading) override {
+    if (mode_ != HackMode::FullScreen) return false;
+    XWindowAttributes root;
+    if (XGetWindowAttributes(display_, root_, &root) == 0) return false;
+    reading = {queryMonitors(display_, root_), {0, 0, root.width, root.height}};
+    return true;
+  }
+
+  void adoptLayout(const SaverLayout& layout) override {
+    layout_ = layout;
+    const PixelRect& area = layout_.window;
+    XMoveResizeWindow(display_, window_, area.x, area.y, static_cast<unsigned>(area.width),
+                      static_cast<unsigned>(area.height));
+  }
+
   void show() override {
     if (mode_ == HackMode::FullScreen) {
       XMapRaised(display_, window_);
@@ -336,6 +354,15 @@ class X11Surface : public SaverSurface, public SaverWindowPort {
     XSetClassHint(display_, window_, &classHint);
     if (fullScreen) {
       XSelectInput(display_, root_, StructureNotifyMask);  // screen size changes
+      // Outputs moved, turned on or off, or made primary at the same screen size.
+      int error = 0;
+      if (XRRQueryExtension(display_, &randrEvents_, &error)) {
+        XRRSelectInput(
+            display_, root_,
+            RRScreenChangeNotifyMask | RRCrtcChangeNotifyMask | RROutputChangeNotifyMask);
+      } else {
+        randrEvents_ = -1;
+      }
     } else {
       deleteWindowAtom_ = XInternAtom(display_, "WM_DELETE_WINDOW", False);
       XSetWMProtocols(display_, window_, &deleteWindowAtom_, 1);
@@ -347,10 +374,7 @@ class X11Surface : public SaverSurface, public SaverWindowPort {
   // Full screen over every monitor. One picture alone (one monitor, or mirrored ones) covers
   // the whole X screen as it always did.
   SaverLayout screenLayout(int screenWidth, int screenHeight) {
-    const PixelRect screen = {0, 0, screenWidth, screenHeight};
-    SaverLayout layout = layoutMonitors(queryMonitors(display_, root_), screen);
-    if (layout.copies.empty()) layout = layoutMonitors({}, screen);
-    return layout;
+    return fullScreenLayout(queryMonitors(display_, root_), {0, 0, screenWidth, screenHeight});
   }
 
   bool targetExists() {
@@ -468,6 +492,11 @@ class X11Surface : public SaverSurface, public SaverWindowPort {
         }
         break;
       default:
+        if (randrEvents_ >= 0 && (event.type == randrEvents_ + RRScreenChangeNotify ||
+                                  event.type == randrEvents_ + RRNotify)) {
+          XRRUpdateConfiguration(&event);
+          if (session_ != nullptr) session_->monitorsChanged();
+        }
         break;
     }
   }
@@ -503,11 +532,12 @@ class X11Surface : public SaverSurface, public SaverWindowPort {
 
   void followSize(const XConfigureEvent& configure) {
     if (configure.window == root_ && mode_ == HackMode::FullScreen) {
-      // The monitors may have moved with the screen's size: lay them out afresh.
-      layout_ = screenLayout(configure.width, configure.height);
-      const PixelRect& area = layout_.window;
-      XMoveResizeWindow(display_, window_, area.x, area.y, static_cast<unsigned>(area.width),
-                        static_cast<unsigned>(area.height));
+      // The monitors may have moved with the screen's size: the session lays them out afresh.
+      XEvent event{};
+      event.xconfigure = configure;
+      XRRUpdateConfiguration(&event);
+      if (session_ != nullptr) session_->monitorsChanged();
+      return;
     } else if (mode_ == HackMode::FullScreen) {
       return;  // our own window follows the layout, not the other way round
     } else if (configure.window == target_ && drawable_ != target_ && window_ != None) {
@@ -541,6 +571,7 @@ class X11Surface : public SaverSurface, public SaverWindowPort {
   bool current_ = false;
   // The drawable in its parent (FullScreen: over every monitor, with the copies).
   SaverLayout layout_;
+  int randrEvents_ = -1;  // the RandR extension's first event number; -1 without it
   bool hasDpms_ = false;
   bool dpmsRead_ = false;
   uint32_t dpmsReadAt_ = 0;

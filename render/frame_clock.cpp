@@ -10,6 +10,7 @@ void FrameClock::start() {
   windowStart_ = platform::milliseconds();
   lastReading_ = now;
   elapsed_ = 0;
+  lastStep_ = 0;
   frameCount_ = 0;
   fps_ = 50.0f;
   seconds_ = 0.0;
@@ -19,8 +20,21 @@ int32_t FrameClock::tick(int32_t frameDelay) {
   const uint32_t now = platform::milliseconds();
   // Unsigned differences of the wrapping counter, summed in 64 bits: time only moves forward,
   // across 2^31 and 2^32 alike, as long as frames come less than 49 days apart.
-  elapsed_ += static_cast<uint32_t>(now - lastReading_);
+  const uint32_t step = now - lastReading_;
   lastReading_ = now;
+  if (step > PauseMilliseconds) {
+    // Nobody watched the pause (a dark display, a suspended machine, a stopped process), so
+    // the animation takes it as one ordinary frame: the scroll and the parameters go on from
+    // where they were instead of working off the whole gap. The measuring window starts afresh
+    // and keeps the rate measured before it, which a window holding the gap would drag to 0.
+    elapsed_ += lastStep_;
+    seconds_ = static_cast<double>(elapsed_) * 0.001;
+    windowStart_ = now;
+    frameCount_ = 0;
+    return frameDelay;
+  }
+  lastStep_ = step;
+  elapsed_ += step;
   seconds_ = static_cast<double>(elapsed_) * 0.001;
 
   const double elapsed = static_cast<double>(static_cast<uint32_t>(now - windowStart_)) * 0.001;
@@ -30,7 +44,9 @@ int32_t FrameClock::tick(int32_t frameDelay) {
   }
   // The delay adapts from the rate of the window before this one.
   const int32_t previous = static_cast<int32_t>(fps_);
-  fps_ = static_cast<float>(frameCount_ / elapsed);
+  // A window that holds no frame but the one closing it (frames a second or more apart) counts
+  // that one: a rate of 0 would fly every star out of sight at once.
+  fps_ = static_cast<float>((frameCount_ > 0 ? frameCount_ : 1) / elapsed);
   frameCount_ = 0;
   windowStart_ = now;
   if (previous > 0) frameDelay += ((1000 / TargetFps) - (1000 / previous)) / 2;

@@ -11,15 +11,23 @@ class FrameClock {
   // The rate the pause between frames aims at, frames per second.
   static constexpr int32_t TargetFps = 30;
 
+  // A gap between two ticks longer than this, milliseconds, is a pause rather than a frame:
+  // longer than the slowest pacing the delay allows (1 s) plus a slow software frame, short
+  // enough that the one-character-per-drawing scroll works off what it leaves within a second.
+  static constexpr uint32_t PauseMilliseconds = 3000;
+
   // Starts from the platform's millisecond counter now: 0 seconds, fps 50, an empty window.
   void start();
   // Reads the counter for a new frame. Within a measuring window (1 s) it only counts the frame;
   // at its end it measures fps and returns `frameDelay` moved halfway from the previous window's
   // rate towards TargetFps's, within 1 to 1000 ms. Otherwise returns `frameDelay` unchanged.
+  // After a pause (a gap above PauseMilliseconds) seconds() moves on by the frame before it
+  // instead, and a new measuring window starts; fps() stays as it was.
   int32_t tick(int32_t frameDelay);
 
-  // Seconds since start(). Double, from a 64-bit millisecond total, so that neither the 32-bit
-  // counter's wrap nor float rounding disturbs a saver left running for weeks.
+  // Animation seconds since start(): time less the pauses. Double, from a 64-bit millisecond total,
+  // so that neither the 32-bit counter's wrap nor float rounding disturbs a saver left running for
+  // weeks.
   double seconds() const { return seconds_; }
   float fps() const { return fps_; }  // frames per second over the last measuring window
   int32_t frameCount() const { return frameCount_; }  // frames in the current window so far
@@ -34,7 +42,8 @@ class FrameClock {
  private:
   uint32_t windowStart_ = 0;  // counter reading at the start of the measuring window
   uint32_t lastReading_ = 0;  // counter reading at the last tick, to extend across the wrap
-  uint64_t elapsed_ = 0;      // milliseconds from start() to lastReading_
+  uint64_t elapsed_ = 0;      // animation milliseconds from start() to lastReading_
+  uint32_t lastStep_ = 0;     // milliseconds between the last two ticks outside a pause
   double seconds_ = 0.0;
   float fps_ = 10.0f;
   int32_t frameCount_ = 0;

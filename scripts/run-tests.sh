@@ -10,8 +10,9 @@ cd "$root"
 bash scripts/install-packages.sh cmake ninja-build g++ clang pkgconf libgtest-dev libgmock-dev \
   libbenchmark-dev libgl-dev libglu1-mesa-dev libegl-dev libegl-mesa0 libgl1-mesa-dri \
   libjpeg62-turbo-dev libfreetype-dev zlib1g-dev libx11-dev libxext-dev libxi-dev libxtst-dev \
-  libxrandr-dev libxinerama-dev xvfb xserver-xephyr xdotool x11-utils imagemagick xscreensaver \
-  xscreensaver-gl libxml2-utils groff-base libglx-mesa0 libclang-rt-14-dev openssl osslsigncode
+  libxrandr-dev libxinerama-dev xvfb xserver-xephyr xdotool x11-utils x11-xserver-utils \
+  imagemagick xscreensaver xscreensaver-gl libxml2-utils groff-base libglx-mesa0 \
+  libclang-rt-14-dev openssl osslsigncode
 
 wine_args=()
 if [[ "${MARVOLET_SKIP_WINE:-0}" != 1 ]]; then

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <deque>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -39,7 +40,9 @@ class FakePicture : public SaverPicture {
   void draw(const SaverLayout&) override { log_.push_back("frame"); }
   void follow(const SaverLayout& layout) override {
     log_.push_back("follow " + std::to_string(layout.primary.width));
+    followed = layout;
   }
+  SaverLayout followed;  // the layout of the last follow
   void keyCommand(KeyCommand command) override {
     log_.push_back("key " + std::to_string(static_cast<int>(command)));
   }
@@ -94,6 +97,20 @@ class WithFakeEvents : public Base {
     if (arrivals.empty()) return;
     for (PumpResult event : arrivals.front()) queue.push_back(event);
     arrivals.pop_front();
+  }
+  // What readMonitors finds; none for a surface that does not follow monitors.
+  std::optional<MonitorReading> monitorsNow;
+  bool readMonitors(MonitorReading& reading) override {
+    log.push_back("readMonitors");
+    if (!monitorsNow) return false;
+    reading = *monitorsNow;
+    return true;
+  }
+  void adoptLayout(const SaverLayout& layout) override {
+    const PixelRect& w = layout.window;
+    log.push_back("move " + std::to_string(w.x) + "," + std::to_string(w.y) + " " +
+                  std::to_string(w.width) + "x" + std::to_string(w.height));
+    current = layout;
   }
   void present() override { log.push_back("swap"); }
   void sleep(uint32_t ms) override { log.push_back("sleep " + std::to_string(ms)); }
@@ -224,6 +241,92 @@ TEST_F(SaverSessionTest, KeysAndLayoutChangesReachThePictureOnlyWhileItExists) {
       "key " + std::to_string(static_cast<int>(KeyCommand::ToggleLightEffects));
   EXPECT_EQ(surface.log, (Log{"create", "createRenderer 640", "show", "follow 800", toggle, "frame",
                               "swap", "sleep 60", "quit", "deleteRenderer", "destroy"}));
+}
+
+TEST_F(SaverSessionTest, MonitorChangesAreReadOnceBeforeTheNextFrameAndWindowAndPictureFollow) {
+  // A 1920 x 1080 primary with a 1280 x 1024 monitor to its right.
+  const Monitor wide = {{0, 0, 1920, 1080}, true}, square = {{1920, 0, 1280, 1024}, false};
+  const PixelRect screen = {0, 0, 3200, 1080};
+  surface.current = fullScreenLayout({wide, square}, screen);
+  struct Change {
+    const char* what;
+    std::vector<Monitor> monitors;
+    PixelRect screen;
+    const char* move;  // the window's new place, or null: the layout stands
+  };
+  const Change changes[] = {
+      {"the outputs swapped at the same screen size",
+       {{{1280, 0, 1920, 1080}, true}, {{0, 0, 1280, 1024}, false}},
+       screen,
+       "move 0,0 3200x1080"},
+      {"the other monitor made primary",
+       {{wide.rect, false}, {square.rect, true}},
+       screen,
+       "move 0,0 3200x1080"},
+      {"a monitor placed left of the primary, at a negative origin",
+       {wide, {{-1280, 56, 1280, 1024}, false}},
+       screen,
+       "move -1280,0 3200x1080"},
+      {"the second monitor unplugged", {wide}, {0, 0, 1920, 1080}, "move 0,0 1920x1080"},
+      {"a report that changed nothing", {wide, square}, screen, nullptr},
+  };
+  for (const Change& change : changes) {
+    SCOPED_TRACE(change.what);
+    const SaverLayout expected = fullScreenLayout(change.monitors, change.screen);
+    surface.log.clear();
+    surface.monitorsNow = MonitorReading{change.monitors, change.screen};
+    surface.current = fullScreenLayout({wide, square}, screen);
+    surface.framesBeforeQuit = 2;
+    SaverSession session(surface, picture);
+    // Three reports (RandR sends one per output and crtc) while events are pending.
+    surface.queue = {PumpResult::Dispatched};
+    surface.duringPump = [&] {
+      for (int i = 0; i < 3; ++i) session.monitorsChanged();
+      surface.duringPump = nullptr;
+    };
+    session.run();
+    Log loop = {"dispatch", "readMonitors"};
+    if (change.move != nullptr)
+      loop = concat(loop, {change.move, "follow " + std::to_string(expected.primary.width)});
+    EXPECT_EQ(loopPart(), concat(loop, {"frame", "swap", "sleep 60", "frame", "swap", "sleep 60",
+                                        "quit", "deleteRenderer", "destroy"}));
+    EXPECT_TRUE(surface.current == expected);
+    if (change.move != nullptr) {
+      EXPECT_TRUE(picture.followed == expected);
+    }
+  }
+  // The primary's picture moved to the swapped primary's place, and a copy on the other.
+  const SaverLayout swapped = fullScreenLayout(changes[0].monitors, screen);
+  EXPECT_EQ(swapped.primary, (PixelRect{1280, 0, 1920, 1080}));
+  ASSERT_EQ(swapped.copies.size(), 1u);
+  EXPECT_EQ(swapped.copies[0].monitor, (PixelRect{0, 0, 1280, 1024}));
+}
+
+TEST_F(SaverSessionTest, MonitorsChangedWhileDarkAreFollowedWithoutAFrame) {
+  surface.monitorsNow = MonitorReading{{{{0, 0, 1600, 1200}, true}}, {0, 0, 1600, 1200}};
+  surface.asleep = {true, true};
+  surface.framesBeforeQuit = 2;  // two dark checks, then the quit
+  SaverSession session(surface, picture);
+  surface.duringPump = [&] {
+    session.monitorsChanged();
+    surface.duringPump = nullptr;
+  };
+  session.run();
+  EXPECT_EQ(loopPart(), (Log{"readMonitors", "move 0,0 1600x1200", "follow 1600", "wait", "wait",
+                             "quit", "deleteRenderer", "destroy"}));
+}
+
+TEST_F(SaverSessionTest, ASurfaceThatDoesNotFollowMonitorsKeepsItsLayout) {
+  const SaverLayout before = surface.current;
+  SaverSession session(surface, picture);
+  surface.duringPump = [&] {
+    session.monitorsChanged();
+    surface.duringPump = nullptr;
+  };
+  session.run();
+  EXPECT_EQ(loopPart(), (Log{"readMonitors", "frame", "swap", "sleep 60", "quit", "deleteRenderer",
+                             "destroy"}));
+  EXPECT_TRUE(surface.current == before);
 }
 
 // The Win32 surface's steps, logged by the names the window system knows them by; a step named

@@ -130,12 +130,13 @@ TEST_F(RendererTest, ClockRunsForwardAcrossTheCounterWrap) {
     clock.set(start);
     Renderer renderer(160, 120, 0);
     double previous = 0.0;
-    // A day and a half in 10-second frames crosses the 2^31 and 2^32 points of the counter.
-    for (int i = 1; i <= 13000; ++i) {
-      clock.advance(10000);
+    // A day and a half in 2-second frames (the longest below a pause) crosses the 2^31 and 2^32
+    // points of the counter.
+    for (int i = 1; i <= 65000; ++i) {
+      clock.advance(2000);
       renderer.update();
       ASSERT_GT(renderer.clock.seconds(), previous) << "frame " << i;
-      ASSERT_NEAR(renderer.clock.seconds() - previous, 10.0, 1e-9);
+      ASSERT_NEAR(renderer.clock.seconds() - previous, 2.0, 1e-9);
       previous = renderer.clock.seconds();
       for (float value : renderer.scene->current) ASSERT_TRUE(std::isfinite(value));
       ASSERT_LE(renderer.scene->current[imagefade], 1.0f);
@@ -147,12 +148,13 @@ TEST_F(RendererTest, ClockRunsForwardAcrossTheCounterWrap) {
 
 TEST_F(RendererTest, SecondsKeepMillisecondResolutionAfterWeeks) {
   Renderer renderer(160, 120, 0);
-  // 40 days in steps of 12 hours, then one 1 ms frame.
-  for (int i = 0; i < 80; ++i) {
-    clock.advance(12u * 3600u * 1000u);
-    renderer.update();
+  // 40 days in 3-second frames (pauses would not count), then one 1 ms frame.
+  for (int i = 0; i < 40 * 24 * 1200; ++i) {
+    clock.advance(FrameClock::PauseMilliseconds);
+    renderer.clock.tick(renderer.frameDelay);
   }
   const double before = renderer.clock.seconds();
+  ASSERT_DOUBLE_EQ(before, 40.0 * 24 * 3600);
   clock.advance(1);
   renderer.update();
   EXPECT_NEAR(renderer.clock.seconds() - before, 0.001, 1e-9);

@@ -38,7 +38,8 @@ as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
 
 install_missing() {
   local missing=() pair
-  for pair in wine:wine Xvfb:xvfb Xephyr:xserver-xephyr xdotool:xdotool import:imagemagick; do
+  for pair in wine:wine Xvfb:xvfb Xephyr:xserver-xephyr xdotool:xdotool import:imagemagick \
+    xrandr:x11-xserver-utils; do
     command -v "${pair%%:*}" >/dev/null 2>&1 || missing+=("${pair#*:}")
   done
   # Debian's 64-bit loader is not on PATH; the wine launcher finds it there.
@@ -100,6 +101,17 @@ start_two_heads() {
   use_display_from "$work/nested" 150 Xephyr "$work/xephyr.log"
 }
 
+# A 1280 x 720 Xephyr whose RandR may resize it up to 1600 x 1200 (xrandr -s), shown on an Xvfb of
+# that size.
+start_resizeable() {
+  SCREEN_W=1600 SCREEN_H=1200 start_display
+  Xephyr -displayfd 3 -resizeable -screen "${HEAD_W}x${HEAD_H}x24" -nolisten tcp \
+    3>"$work/nested" >"$work/xephyr.log" 2>&1 &
+  xephyr_pid=$!
+  use_display_from "$work/nested" 150 Xephyr "$work/xephyr.log"
+  SCREEN_W=$HEAD_W SCREEN_H=$HEAD_H
+}
+
 # A private copy of the template, with the saver in C:\saver.
 new_prefix() {
   [ -f "$WINE_TEMPLATE/system.reg" ] || fail "no template prefix at $WINE_TEMPLATE (run prepare)"
@@ -112,7 +124,11 @@ new_prefix() {
 setup_case() {
   install_missing
   make_work
-  if [ "$name" = saver_two_monitors ]; then start_two_heads; else start_display; fi
+  case "$name" in
+    saver_two_monitors) start_two_heads ;;
+    saver_follows_screen_change) start_resizeable ;;
+    *) start_display ;;
+  esac
   new_prefix
   # The start cursor is read when the saver window is created.
   xdotool mousemove $((SCREEN_W / 2)) $((SCREEN_H / 2))
@@ -308,6 +324,40 @@ case_saver_two_monitors() {
   [ -n "${SHOT_TO:-}" ] && cp "$work/shot.png" "$SHOT_TO"
   xdotool mousemove $((HEAD_W + HEAD_W / 2)) $((HEAD_H / 2))
   expect_exit_zero 15 "a mouse move on the second head"
+}
+
+# /s while the screen grows from 1280 x 720 to 1600 x 1200 (xrandr -s, which Wine passes on as
+# WM_DISPLAYCHANGE): the window covers the new screen and the picture is drawn over all of it,
+# centred on the new size.
+case_saver_follows_screen_change() {
+  start_saver /s
+  wait_for_window SaverWindow 30
+  local rect
+  rect=$(helper saver-rect)
+  [ "$rect" = "rect 0 0 $HEAD_W $HEAD_H" ] || fail "saver window is \"$rect\" before the change"
+  wait_for_picture 60
+  xrandr -s 1600x1200 || fail "xrandr could not resize the screen"
+  local i
+  for i in $(seq 50); do
+    rect=$(helper saver-rect)
+    [ "$rect" = "rect 0 0 1600 1200" ] && break
+    sleep 0.1
+  done
+  [ "$rect" = "rect 0 0 1600 1200" ] || fail "the saver window stayed \"$rect\" after xrandr -s 1600x1200"
+  log "ok: the saver window follows the screen to 1600x1200"
+  sleep 2
+  import -window root "$work/shot.png"
+  local centre corner
+  centre=$(brightness "$work/shot.png" "200x200+700+500")
+  awk -v c="$centre" 'BEGIN { exit !(c > 0.02) }' || fail "the new screen's centre is black ($centre)"
+  # Stars reach the part of the screen the old picture never covered.
+  corner=$(convert "$work/shot.png" -crop 320x1200+1280+0 +repage -colorspace Gray \
+    -threshold 3% -format '%[fx:round(mean*w*h)]' info:)
+  [ "$corner" -gt 0 ] || fail "nothing is drawn right of the old screen"
+  log "ok: the picture is centred on the new screen (mean $centre) and reaches its edge ($corner lit pixels)"
+  [ -n "${SHOT_TO:-}" ] && cp "$work/shot.png" "$SHOT_TO"
+  xdotool key space
+  expect_exit_zero 15 "a key press after the change"
 }
 
 # Pixels that differ between two screenshots taken $1 seconds apart.

@@ -346,6 +346,67 @@ TEST_F(TwoHeadsTest, BorrowedWindowsStayOnePicture) {
   EXPECT_EQ(saver_->waitForExit(kExitMs), std::optional<int>(0));
 }
 
+// --- A screen that changes while the saver runs --------------------------------------------
+
+class ResizeableScreenTest : public X11SaverTest {
+ protected:
+  std::unique_ptr<VirtualDisplay> makeServer() override {
+    return VirtualDisplay::resizeable(kHeadWidth, kHeadHeight, 1600, 1200);
+  }
+
+  // The saver's window: the top viewable override-redirect child of the root.
+  XWindowAttributes saverWindow() {
+    XWindowAttributes found{};
+    Window rootReturn, parent, *children = nullptr;
+    unsigned count = 0;
+    XSync(display_, False);
+    if (!XQueryTree(display_, server_->root(), &rootReturn, &parent, &children, &count)) {
+      return found;
+    }
+    for (unsigned i = count; i-- > 0;) {
+      XWindowAttributes a;
+      if (XGetWindowAttributes(display_, children[i], &a) && a.map_state == IsViewable) {
+        if (a.override_redirect) found = a;
+        break;
+      }
+    }
+    if (children != nullptr) XFree(children);
+    return found;
+  }
+};
+
+TEST_F(ResizeableScreenTest, FullScreenFollowsXrandrResizingTheScreen) {
+  // Magenta under the saver where the larger screen will be: any left showing is uncovered.
+  createWindow(0, 0, 1600, 1200, kMagenta);
+  start({"-s"});
+  ASSERT_TRUE(waitUntil(
+      [&] {
+        const Capture shot = capture(display_, server_->root());
+        return saverWindow().width == kHeadWidth && shot.count(kMagenta) < 50 &&
+               shot.litFraction() > 0.02;
+      },
+      kStartMs, 100))
+      << "no picture";
+  const std::string resize = "xrandr -display " + server_->name() + " -s 1600x1200 2>/dev/null";
+  ASSERT_EQ(std::system(resize.c_str()), 0);
+  // The window covers the new screen and the renderer draws over all of it: its picture is
+  // centred on the new size, the stars reach the corners the old viewport never had.
+  const auto followed = [&] {
+    const XWindowAttributes window = saverWindow();
+    if (window.x != 0 || window.y != 0 || window.width != 1600 || window.height != 1200) {
+      return false;
+    }
+    const Capture shot = capture(display_, server_->root());
+    return shot.width == 1600 && shot.count(kMagenta) < 50 &&
+           shot.litFraction(700, 500, 900, 700) > 0.05 &&
+           shot.litFraction(1280, 0, 1600, 1200, 8) > 0.001 &&
+           shot.litFraction(0, 0, 1600, 480, 8) > 0.001;
+  };
+  EXPECT_TRUE(waitUntil(followed, 5000, 100)) << "the saver did not follow the new screen size";
+  pressKey(XK_a);
+  EXPECT_EQ(saver_->waitForExit(kExitMs), std::optional<int>(0));
+}
+
 // --- Borrowed windows ----------------------------------------------------------------------
 
 TEST_F(X11SaverTest, WindowIdDrawsIntoItFollowsItsSizeAndEndsWithZeroWhenItIsDestroyed) {

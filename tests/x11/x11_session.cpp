@@ -137,6 +137,19 @@ VirtualDisplay::VirtualDisplay(int width, int height, const std::vector<std::str
   waitUntil([this] { return (display_ = XOpenDisplay(name_.c_str())) != nullptr; }, 5000, 50);
 }
 
+std::unique_ptr<VirtualDisplay> VirtualDisplay::resizeable(int width, int height, int maxWidth,
+                                                           int maxHeight) {
+  auto host = std::make_unique<VirtualDisplay>(maxWidth, maxHeight);
+  if (!host->ready()) return host;
+  std::unique_ptr<VirtualDisplay> display(
+      new VirtualDisplay(width, height,
+                         {"Xephyr", "-resizeable", "-screen",
+                          std::to_string(width) + "x" + std::to_string(height) + "x24"},
+                         host->name().c_str()));
+  display->host_ = std::move(host);
+  return display;
+}
+
 VirtualDisplay::~VirtualDisplay() {
   if (display_ != nullptr) XCloseDisplay(display_);
   if (server_ <= 0) return;

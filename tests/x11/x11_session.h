@@ -48,6 +48,10 @@ class VirtualDisplay {
   // Xephyr with `heads` screens of width x height side by side under Xinerama, itself shown on
   // an Xvfb of its own: Xvfb alone cannot place Xinerama heads next to each other.
   static std::unique_ptr<VirtualDisplay> nested(int heads, int width, int height);
+  // Xephyr of width x height whose RandR may resize it (xrandr -s) up to the size of the Xvfb
+  // it is shown on, maxWidth x maxHeight.
+  static std::unique_ptr<VirtualDisplay> resizeable(int width, int height, int maxWidth,
+                                                    int maxHeight);
   ~VirtualDisplay();
   VirtualDisplay(const VirtualDisplay&) = delete;
   VirtualDisplay& operator=(const VirtualDisplay&) = delete;
