@@ -160,7 +160,8 @@ int dialogBoxes() {
   HWND dialog = findDialog();
   if (dialog == nullptr) return 1;
   std::string states = "boxes";
-  for (int id = 1001; id <= 1006; ++id) states += " " + std::to_string(IsDlgButtonChecked(dialog, id));
+  for (int id = 1001; id <= 1006; ++id)
+    states += " " + std::to_string(IsDlgButtonChecked(dialog, id));
   report("%s", states.c_str());
   return 0;
 }

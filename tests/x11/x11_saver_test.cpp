@@ -562,9 +562,14 @@ TEST_F(X11SaverTest, ConfigDialogWritesTheBoxesOnOkAndNothingOnCancel) {
   ASSERT_NE(openDialog({}), None);               // no mode at all is the dialog too
   for (int i = 0; i < 4; ++i) pressKey(XK_Tab);  // OK, Cancel, Stars, Light Effects, Trails
   pressKey(XK_space);                            // Trails on
+  pressKey(XK_Tab);                              // Burn-in guard
+  pressKey(XK_Tab);                              // Main monitor only
+  pressKey(XK_space);                            // on
   pressKey(XK_Return);                           // OK, the default button
   EXPECT_EQ(saver_->waitForExit(kExitMs), std::optional<int>(0));
-  EXPECT_EQ(readSettings(), "# mine\nUseStars=1\nMouse Threshold=9\nUseBlur=1\nUseTrails=1\n");
+  EXPECT_EQ(readSettings(),
+            "# mine\nUseStars=1\nMouse Threshold=9\nUseBlur=1\nUseTrails=1\nBurnInGuard=1\n"
+            "MainMonitorOnly=1\nBatteryPace=1\n");
 }
 
 }  // namespace
