@@ -14,6 +14,9 @@ constexpr OptionBox kOptionBoxes[] = {
     {kStarsBox, &SaverSettings::stars},
     {kLightEffectsBox, &SaverSettings::lightEffects},
     {kTrailsBox, &SaverSettings::trails},
+    {kBurnInGuardBox, &SaverSettings::burnInGuard},
+    {kMainMonitorOnlyBox, &SaverSettings::mainMonitorOnly},
+    {kBatteryPaceBox, &SaverSettings::batteryPace},
 };
 
 }  // namespace

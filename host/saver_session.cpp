@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <new>
 
+#include "platform/clock.h"
 #include "render/monitor_copies.h"
 
 namespace marvolet {
@@ -20,7 +21,11 @@ bool RendererPicture::create(const SaverLayout& layout) {
 
 void RendererPicture::draw(const SaverLayout& layout) {
   renderer_->renderFrame();
-  copyToOtherMonitors(layout.window.width, layout.window.height, layout.primary, layout.copies);
+  if (mainMonitorOnly_) {
+    blackenOtherMonitors(layout.window.height, layout.copies);
+  } else {
+    copyToOtherMonitors(layout.window.width, layout.window.height, layout.primary, layout.copies);
+  }
 }
 
 void RendererPicture::follow(const SaverLayout& layout) {
@@ -76,6 +81,9 @@ void SaverSession::loop() {
     if (surface_.displayAsleep()) {
       surface_.waitForEvents();
       continue;
+    }
+    if (options_.pace != nullptr) {
+      picture_.setTargetFps(options_.pace->targetFps(platform::milliseconds()));
     }
     picture_.draw(surface_.layout());
     surface_.present();

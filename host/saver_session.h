@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "host/monitor_layout.h"
+#include "host/power_source.h"
 #include "host/saver_surface.h"
 #include "render/renderer.h"
 
@@ -24,29 +25,37 @@ class SaverPicture {
   virtual void keyCommand(KeyCommand command) = 0;
   // Milliseconds to sleep after a frame; may be zero or negative.
   virtual int32_t frameDelay() const = 0;
+  // The frame rate the delay aims at from now on, frames per second.
+  virtual void setTargetFps(int32_t fps) = 0;
   // Releases the picture; its context must still be current.
   virtual void destroy() = 0;
 };
 
-// The renderer at the primary monitor's size and place, with scaled copies on the others.
+// The renderer at the primary monitor's size and place, with scaled copies on the others, or
+// with the others black when `mainMonitorOnly`.
 class RendererPicture final : public SaverPicture {
  public:
-  explicit RendererPicture(RenderFlags flags) : flags_(flags) {}
+  explicit RendererPicture(RenderFlags flags, bool mainMonitorOnly = false)
+      : flags_(flags), mainMonitorOnly_(mainMonitorOnly) {}
   bool create(const SaverLayout& layout) override;
   void draw(const SaverLayout& layout) override;
   void follow(const SaverLayout& layout) override;
   void keyCommand(KeyCommand command) override { renderer_->keyCommand(command); }
   int32_t frameDelay() const override { return renderer_->frameDelay; }
+  void setTargetFps(int32_t fps) override { renderer_->clock.setTargetFps(fps); }
   void destroy() override;
 
  private:
   RenderFlags flags_;
+  bool mainMonitorOnly_;
   Renderer* renderer_ = nullptr;
 };
 
 struct SessionOptions {
   bool showFrameRate = false;    // the frame-rate text is on from the first frame
   int32_t forcedFrameDelay = 0;  // milliseconds; above 0 it replaces the picture's own delay
+  // Sets the picture's target frame rate before each frame; null keeps the renderer's own.
+  BatteryPace* pace = nullptr;
 };
 
 class SaverSession {

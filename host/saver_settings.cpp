@@ -17,11 +17,17 @@ void SaverSettings::loadOptions(SettingsStore& store) {
   stars = 1;
   lightEffects = 1;
   trails = 0;
+  burnInGuard = 1;
+  mainMonitorOnly = 0;
+  batteryPace = 1;
   std::unique_ptr<SettingsKey> key = store.openKey(kOptionsKey);
   if (!key) return;
   key->readInteger("UseStars", &stars);
   key->readInteger("UseBlur", &lightEffects);
   key->readInteger("UseTrails", &trails);
+  key->readInteger("BurnInGuard", &burnInGuard);
+  key->readInteger("MainMonitorOnly", &mainMonitorOnly);
+  key->readInteger("BatteryPace", &batteryPace);
 }
 
 void SaverSettings::saveOptions(SettingsStore& store) const {
@@ -31,10 +37,14 @@ void SaverSettings::saveOptions(SettingsStore& store) const {
   key->writeInteger("UseStars", stars);
   key->writeInteger("UseBlur", lightEffects);
   key->writeInteger("UseTrails", trails);
+  key->writeInteger("BurnInGuard", burnInGuard);
+  key->writeInteger("MainMonitorOnly", mainMonitorOnly);
+  key->writeInteger("BatteryPace", batteryPace);
 }
 
-RenderFlags renderFlagsFor(const SaverSettings& settings) {
+RenderFlags renderFlagsFor(const SaverSettings& settings, bool fillsScreen) {
   RenderFlags flags = 0;
+  if (settings.burnInGuard != 0 && fillsScreen) flags |= BurnInGuard;
   if (settings.trails != 0) flags |= Trails;
   if (settings.lightEffects != 0) flags |= LightEffects;
   if (settings.stars != 0) flags |= Stars;

@@ -1,4 +1,4 @@
-// The host's settings record: registry limits, the three options and the closing state.
+// The host's settings record: registry limits, the options and the closing state.
 #pragma once
 
 #include <cstdint>
@@ -25,11 +25,12 @@ struct SaverSettings {
 
   // Defaults 15 s, 50 px, no check running; then "Password Delay" and "Mouse Threshold".
   void loadSharedValues(SettingsStore& store);
-  // Defaults stars 1, light effects 1, trails 0; then the stored "UseStars", "UseBlur" (the
-  // light effects, under the name users already have) and "UseTrails".
+  // Defaults stars 1, light effects 1, trails 0, burn-in guard 1, main monitor only 0, battery
+  // pace 1; then the stored "UseStars", "UseBlur" (the light effects, under the name users
+  // already have), "UseTrails", "BurnInGuard", "MainMonitorOnly" and "BatteryPace".
   void loadOptions(SettingsStore& store);
-  // Creates the program's key if needed and writes the three options, in the order UseStars,
-  // UseBlur, UseTrails. Failures are silent: the options just stay unsaved.
+  // Creates the program's key if needed and writes the options, in the order above.
+  // Failures are silent: the options just stay unsaved.
   void saveOptions(SettingsStore& store) const;
 
   uintptr_t window = 0;         // the saver window, opaque to portable code
@@ -39,14 +40,18 @@ struct SaverSettings {
   uint32_t startTick = 0;       // platform tick count (milliseconds) at window creation
   bool checkingPassword = false;
   bool closeRequested = false;  // only ever goes from false to true
-  // The three options, as stored: any non-zero number means on.
+  // The options, as stored: any non-zero number means on.
   int32_t stars = 1;
   int32_t lightEffects = 1;
   int32_t trails = 0;
+  int32_t burnInGuard = 1;      // the picture drifts a few pixels (only where it fills a screen)
+  int32_t mainMonitorOnly = 0;  // the other monitors stay black instead of showing copies
+  int32_t batteryPace = 1;      // half the frame rate while on battery
 };
 
-// The renderer's flags for the three options: Trails, LightEffects and Stars, each when its
-// option is non-zero.
-RenderFlags renderFlagsFor(const SaverSettings& settings);
+// The renderer's flags for the options: Trails, LightEffects and Stars, each when its option
+// is non-zero; BurnInGuard when that option is on and the picture `fillsScreen` (full screen,
+// the root window, the screen saver daemon's window), never in a preview or a trial window.
+RenderFlags renderFlagsFor(const SaverSettings& settings, bool fillsScreen = false);
 
 }  // namespace marvolet

@@ -7,6 +7,7 @@
 #include "host/saver_session.h"
 #include "host/win32_host.h"
 #include "host/win32_keys.h"
+#include "host/win32_power_source.h"
 #include "host/win32_surface.h"
 
 namespace marvolet {
@@ -29,6 +30,8 @@ bool displayOff = false;
 bool suspending = false;
 // The running session, for the window procedure's key commands; null outside runSaverWindow.
 SaverSession* activeSession = nullptr;
+// The running session's battery pace, told by the window procedure when the power source changes.
+BatteryPace* activePace = nullptr;
 
 // Present from Windows Vista on; looked up at run time so the saver still starts without them.
 using RegisterPowerSettingNotificationFn = HPOWERNOTIFY(WINAPI*)(HANDLE, LPCGUID, DWORD);
@@ -238,10 +241,16 @@ class Win32SaverSurface final : public Win32Surface {
 
 void runSaverWindow(HWND parent, int showCommand) {
   Win32SaverSurface surface(parent, showCommand);
-  RendererPicture picture(renderFlagsFor(*saverSettings));
-  SaverSession session(surface, picture);
+  RendererPicture picture(renderFlagsFor(*saverSettings, saverMode == Saver),
+                          saverSettings->mainMonitorOnly != 0);
+  Win32PowerSource power;
+  BatteryPace pace(power);
+  SaverSession session(surface, picture,
+                       {false, 0, saverSettings->batteryPace != 0 ? &pace : nullptr});
   activeSession = &session;
+  activePace = &pace;
   session.run();
+  activePace = nullptr;
   activeSession = nullptr;
 }
 
@@ -295,6 +304,8 @@ LRESULT CALLBACK saverWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
           CopyMemory(&state, setting->Data, sizeof state);
           displayOff = state == 0;
         }
+      } else if (wParam == PBT_APMPOWERSTATUSCHANGE) {
+        if (activePace != nullptr) activePace->recheck();
       } else if (wParam == PBT_APMSUSPEND) {
         suspending = true;
       } else if (wParam == PBT_APMRESUMESUSPEND || wParam == PBT_APMRESUMEAUTOMATIC) {

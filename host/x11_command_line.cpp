@@ -38,6 +38,9 @@ constexpr FlagOption kFlagOptions[] = {
     {"-stars", "-no-stars", &HackOptions::stars},
     {"-light-effects", "-no-light-effects", &HackOptions::lightEffects},
     {"-trails", "-no-trails", &HackOptions::trails},
+    {"-burn-in-guard", "-no-burn-in-guard", &HackOptions::burnInGuard},
+    {"-main-monitor-only", "-no-main-monitor-only", &HackOptions::mainMonitorOnly},
+    {"-battery-pace", "-no-battery-pace", &HackOptions::batteryPace},
 };
 
 }  // namespace
@@ -129,14 +132,23 @@ HackOptions withScreensaverWindow(HackOptions options, const char* environmentVa
       parseWindowId(environmentValue, &window)) {
     options.mode = HackMode::WindowId;
     options.windowId = window;
+    options.screensaverWindow = true;
   }
   return options;
+}
+
+bool fillsScreen(const HackOptions& options) {
+  return options.mode == HackMode::FullScreen || options.mode == HackMode::Root ||
+         (options.mode == HackMode::WindowId && options.screensaverWindow);
 }
 
 void applyOverrides(const HackOptions& options, SaverSettings& settings) {
   if (options.stars) settings.stars = *options.stars ? 1 : 0;
   if (options.lightEffects) settings.lightEffects = *options.lightEffects ? 1 : 0;
   if (options.trails) settings.trails = *options.trails ? 1 : 0;
+  if (options.burnInGuard) settings.burnInGuard = *options.burnInGuard ? 1 : 0;
+  if (options.mainMonitorOnly) settings.mainMonitorOnly = *options.mainMonitorOnly ? 1 : 0;
+  if (options.batteryPace) settings.batteryPace = *options.batteryPace ? 1 : 0;
 }
 
 const char* hackUsage() {
@@ -151,6 +163,10 @@ const char* hackUsage() {
          "  -stars, -no-stars                  the star field\n"
          "  -light-effects, -no-light-effects  light streaking outwards from the centre\n"
          "  -trails, -no-trails                frames drawn over the previous ones\n"
+         "  -burn-in-guard, -no-burn-in-guard  the picture drifts a few pixels (full screen)\n"
+         "  -main-monitor-only, -no-main-monitor-only\n"
+         "                                     the other monitors black, or showing copies\n"
+         "  -battery-pace, -no-battery-pace    half the frame rate on battery\n"
          "  -fps                               show the frame rate\n"
          "xscreensaver's list of programs in ~/.xscreensaver (then exit):\n"
          "  -add-to-xscreensaver               add Marvolet to it\n"

@@ -26,10 +26,14 @@ struct HackOptions {
   std::optional<bool> stars;
   std::optional<bool> lightEffects;
   std::optional<bool> trails;
+  std::optional<bool> burnInGuard;
+  std::optional<bool> mainMonitorOnly;
+  std::optional<bool> batteryPace;
   bool showFps = false;  // -fps: the frame-rate text from the first frame
   // -add-to-xscreensaver (1) or -remove-from-xscreensaver (-1): edit ~/.xscreensaver and exit.
   int xscreensaverList = 0;
   bool help = false;
+  bool screensaverWindow = false;  // the window came from XSCREENSAVER_WINDOW
   std::string error;  // set when an argument was not understood; nothing should run then
 };
 
@@ -46,6 +50,10 @@ HackOptions withScreensaverWindow(HackOptions options, const char* environmentVa
 
 // The overrides written into the options for this run only (nothing is saved).
 void applyOverrides(const HackOptions& options, SaverSettings& settings);
+
+// Whether the picture fills a screen, where the burn-in guard belongs: full screen, the root
+// window and the screen saver daemon's window; not -window nor someone else's -window-id.
+bool fillsScreen(const HackOptions& options);
 
 // One line per option, for -help and for errors.
 const char* hackUsage();

@@ -44,6 +44,9 @@ const Control kControls[] = {
     {Kind::Label, 0, "Version 1.0", px(7), py(64), px(36), py(8)},
     {Kind::CheckBox, kLightEffectsBox, "Light Effects", px(7), py(32), px(52), py(10)},
     {Kind::CheckBox, kTrailsBox, "Trails", px(88), py(14), px(52), py(10)},
+    {Kind::CheckBox, kBurnInGuardBox, "Burn-in guard", px(88), py(32), px(78), py(10)},
+    {Kind::CheckBox, kMainMonitorOnlyBox, "Main monitor only", px(7), py(48), px(78), py(10)},
+    {Kind::CheckBox, kBatteryPaceBox, "Slower on battery", px(88), py(48), px(78), py(10)},
 };
 constexpr int kControlCount = sizeof kControls / sizeof kControls[0];
 

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "host/closing_rules.h"
+#include "host/linux_power_supply.h"
 #include "host/monitor_layout.h"
 #include "host/saver_session.h"
 #include "host/x11_host.h"
@@ -587,8 +588,13 @@ class X11Surface : public SaverSurface, public SaverWindowPort {
 
 int runX11Saver(Display* display, const HackOptions& options, SaverSettings& settings) {
   X11Surface surface(display, options, settings);
-  RendererPicture picture(renderFlagsFor(settings));
-  SaverSession session(surface, picture, {options.showFps, forcedFrameDelay()});
+  RendererPicture picture(renderFlagsFor(settings, fillsScreen(options)),
+                          settings.mainMonitorOnly != 0);
+  LinuxPowerSupply power;
+  BatteryPace pace(power);
+  SaverSession session(
+      surface, picture,
+      {options.showFps, forcedFrameDelay(), settings.batteryPace != 0 ? &pace : nullptr});
   surface.attach(session);
   session.run();
   surface.finish();

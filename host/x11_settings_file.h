@@ -15,7 +15,8 @@ namespace marvolet {
 // Empty when no home directory can be found.
 std::string defaultSettingsPath();
 
-// Five short lines need about a hundred bytes; anything past this is not a settings file.
+// Eight short lines need about a hundred and fifty bytes; anything past this is not a settings
+// file.
 constexpr size_t kMaxSettingsFileBytes = 8192;
 
 // The system calls behind an atomic save, replaceable so that tests can interrupt one.
@@ -33,7 +34,8 @@ bool replaceFileAtomically(const FileWriteCalls& calls, const std::string& path,
                            const std::string& data);
 
 // Every key path names the same file, so the shared values ("Password Delay", "Mouse
-// Threshold") and the program's options ("UseStars", "UseBlur", "UseTrails") sit side by side.
+// Threshold") and the program's options ("UseStars", "UseBlur", "UseTrails", "BurnInGuard",
+// "MainMonitorOnly", "BatteryPace") sit side by side.
 //
 // File format: one "Name=value" per line; blanks around name and value are ignored, names
 // compare case-insensitively (as registry value names do), '#' or ';' starts a comment line.

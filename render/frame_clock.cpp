@@ -49,7 +49,7 @@ int32_t FrameClock::tick(int32_t frameDelay) {
   fps_ = static_cast<float>((frameCount_ > 0 ? frameCount_ : 1) / elapsed);
   frameCount_ = 0;
   windowStart_ = now;
-  if (previous > 0) frameDelay += ((1000 / TargetFps) - (1000 / previous)) / 2;
+  if (previous > 0) frameDelay += ((1000 / targetFps_) - (1000 / previous)) / 2;
   if (frameDelay < 1) frameDelay = 1;
   if (frameDelay > 1000) frameDelay = 1000;
   return frameDelay;

@@ -8,7 +8,7 @@ namespace marvolet {
 
 class FrameClock {
  public:
-  // The rate the pause between frames aims at, frames per second.
+  // The rate the pause between frames aims at unless the host sets another, frames per second.
   static constexpr int32_t TargetFps = 30;
 
   // A gap between two ticks longer than this, milliseconds, is a pause rather than a frame:
@@ -20,7 +20,7 @@ class FrameClock {
   void start();
   // Reads the counter for a new frame. Within a measuring window (1 s) it only counts the frame;
   // at its end it measures fps and returns `frameDelay` moved halfway from the previous window's
-  // rate towards TargetFps's, within 1 to 1000 ms. Otherwise returns `frameDelay` unchanged.
+  // rate towards the target rate's, within 1 to 1000 ms. Otherwise returns `frameDelay` unchanged.
   // After a pause (a gap above PauseMilliseconds) seconds() moves on by the frame before it
   // instead, and a new measuring window starts; fps() stays as it was.
   int32_t tick(int32_t frameDelay);
@@ -38,6 +38,10 @@ class FrameClock {
   // Poses the clock at `seconds` without reading the counter, for tests and tools that need a
   // moment of their choosing; the next tick() measures from the counter again.
   void setSeconds(double seconds) { seconds_ = seconds; }
+  // The rate the pause aims at from the next measuring window on (the host lowers it on
+  // battery); clamped to 1..1000 frames per second.
+  void setTargetFps(int32_t fps) { targetFps_ = fps < 1 ? 1 : (fps > 1000 ? 1000 : fps); }
+  int32_t targetFps() const { return targetFps_; }
 
  private:
   uint32_t windowStart_ = 0;  // counter reading at the start of the measuring window
@@ -47,6 +51,7 @@ class FrameClock {
   double seconds_ = 0.0;
   float fps_ = 10.0f;
   int32_t frameCount_ = 0;
+  int32_t targetFps_ = TargetFps;
 };
 
 }  // namespace marvolet

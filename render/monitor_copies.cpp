@@ -67,4 +67,19 @@ void copyToOtherMonitors(int32_t windowWidth, int32_t windowHeight, const PixelR
   glPopAttrib();
 }
 
+void blackenOtherMonitors(int32_t windowHeight, const std::vector<MonitorCopy>& copies) {
+  if (copies.empty()) return;
+  glPushAttrib(GL_ENABLE_BIT | GL_SCISSOR_BIT | GL_COLOR_BUFFER_BIT);
+  glEnable(GL_SCISSOR_TEST);
+  glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+  glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+  glDrawBuffer(GL_BACK);
+  for (const MonitorCopy& copy : copies) {
+    const PixelRect monitor = bottomUp(copy.monitor, windowHeight);
+    glScissor(monitor.x, monitor.y, monitor.width, monitor.height);
+    glClear(GL_COLOR_BUFFER_BIT);
+  }
+  glPopAttrib();
+}
+
 }  // namespace marvolet

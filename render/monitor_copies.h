@@ -1,5 +1,6 @@
 // Shows the primary monitor's finished picture on the other monitors of a window that spans
-// them all, scaled with OpenGL 1.1 pixel copies; and the window rectangles that takes.
+// them all, scaled with OpenGL 1.1 pixel copies (or keeps them black); and the window
+// rectangles that takes.
 #pragma once
 
 #include <cstdint>
@@ -34,5 +35,10 @@ struct MonitorCopy {
 // restored, so the next frame is drawn as if it had not run. Does nothing without copies.
 void copyToOtherMonitors(int32_t windowWidth, int32_t windowHeight, const PixelRect& primary,
                          const std::vector<MonitorCopy>& copies);
+
+// Instead of copies: blackens each copy's whole monitor, every frame (trails never clear, and
+// the burn-in guard may push the primary's picture over an edge), leaving the primary as drawn.
+// Same context and state promises as copyToOtherMonitors.
+void blackenOtherMonitors(int32_t windowHeight, const std::vector<MonitorCopy>& copies);
 
 }  // namespace marvolet

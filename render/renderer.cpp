@@ -2,6 +2,7 @@
 #include "render/renderer.h"
 
 #include "platform/clock.h"
+#include "render/burn_in_drift.h"
 #include "render/drawing_path.h"
 #include "render/gl.h"
 #include "render/projections.h"
@@ -44,7 +45,7 @@ void Renderer::resize(int32_t newWidth, int32_t newHeight, int32_t newOriginX, i
   height = newHeight;
   originX = newOriginX;
   originY = newOriginY;
-  setPerspective(originX, originY, width, height);
+  setPerspective(originX + driftX, originY + driftY, width, height);
 }
 
 bool Renderer::lightEffectsActive() const {
@@ -57,10 +58,12 @@ void Renderer::renderFrame() {
   glLoadIdentity();
   gluLookAt(0.0, 0.0, 5.5, 0.0, 0.0, 0.0, 0.0, 1.0, 0.0);
   update();
+  if ((flags & BurnInGuard) != 0) followDrift();
   const bool lightEffects = lightEffectsActive();
   if (lightEffects) captureFrame();
   drawScene();
   if (lightEffects) drawGlow(GlowLayerCount, GlowInsetStep);
+  if ((flags & BurnInGuard) != 0) blackenDriftEdges();
   glFlush();
 }
 
@@ -86,11 +89,42 @@ void Renderer::captureFrame() {
   drawScene();
   glow.takeCapture(width, height);
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-  glViewport(originX, originY, width, height);
+  glViewport(originX + driftX, originY + driftY, width, height);
 }
 
 void Renderer::drawGlow(int32_t layers, float insetStep) {
   glow.draw(layers, insetStep, width, height);
+}
+
+void Renderer::followDrift() {
+  const DriftOffset drift = burnInDrift(clock.seconds(), height);
+  if (drift.x == driftX && drift.y == driftY) return;
+  driftX = drift.x;
+  driftY = drift.y;
+  setPerspective(originX + driftX, originY + driftY, width, height);
+}
+
+// Trails never clear, and the picture's own clear is not the only thing that reaches the edge,
+// so the strips the moved viewport uncovers are cleared every frame. What the viewport pushes
+// past the drawing area is off the window, or on a monitor the host overwrites with its copy or
+// black.
+void Renderer::blackenDriftEdges() {
+  if (driftX == 0 && driftY == 0) return;
+  glPushAttrib(GL_ENABLE_BIT | GL_SCISSOR_BIT | GL_COLOR_BUFFER_BIT);
+  glEnable(GL_SCISSOR_TEST);
+  glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+  glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+  const int32_t columns = driftX < 0 ? -driftX : driftX;
+  const int32_t rows = driftY < 0 ? -driftY : driftY;
+  if (columns > 0) {
+    glScissor(driftX > 0 ? originX : originX + width - columns, originY, columns, height);
+    glClear(GL_COLOR_BUFFER_BIT);
+  }
+  if (rows > 0) {
+    glScissor(originX, driftY > 0 ? originY : originY + height - rows, width, rows);
+    glClear(GL_COLOR_BUFFER_BIT);
+  }
+  glPopAttrib();
 }
 
 }  // namespace marvolet

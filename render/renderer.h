@@ -19,6 +19,9 @@ using RenderFlags = uint32_t;
 constexpr RenderFlags Trails = 1;        // frames start without clearing colour or depth
 constexpr RenderFlags LightEffects = 2;  // the light effects (the glow pass) may run
 constexpr RenderFlags Stars = 4;         // the star field is initialised and moved
+// The whole picture drifts a few pixels inside its drawing area (render/burn_in_drift.h), the
+// uncovered edge black, so that no edge stays on the same pixels of the screen for long.
+constexpr RenderFlags BurnInGuard = 8;
 
 // How the renderer issues its geometry. Fast gathers each stage's glyphs into vertex arrays and
 // sums the glow in one pass where the GL offers a program; Literal makes the calls one by one,
@@ -61,12 +64,18 @@ class Renderer {
   // Whether the light-effects pass runs this frame: the flag, the GL's capability and the
   // scene's switch all allow it.
   bool lightEffectsActive() const;
+  // With BurnInGuard: moves the viewport to the clock's drift (after update()), and blackens
+  // what the moved picture leaves uncovered of the drawing area (after the frame's drawing).
+  void followDrift();
+  void blackenDriftEdges();
 
   int32_t frameDelay = 60;  // milliseconds the host sleeps after each frame, 1 to 1000
   int32_t width;            // pixels
   int32_t height;           // pixels
   int32_t originX = 0;      // drawing area's left edge in the window, pixels
   int32_t originY = 0;      // drawing area's bottom edge in the window, pixels
+  int32_t driftX = 0;       // the burn-in guard's offset of the picture in it, pixels right
+  int32_t driftY = 0;       // and up; 0 without the BurnInGuard flag
   const RenderFlags flags;
   FrameClock clock;
   const std::unique_ptr<DrawingPath> drawing;  // chosen from the DrawPath, once

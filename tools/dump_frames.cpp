@@ -31,7 +31,7 @@ void usage() {
                "Renders a frame every --step milliseconds of simulated time (default 33) and\n"
                "writes those at the listed times (default 0,2000,6000) as DIR/frame_<ms>.png.\n"
                "--key hands CODE (e.g. 83 for S, 66 for B) to the renderer at time MS.\n"
-               "--flags: 1 trails, 2 light effects, 4 stars (default 6).\n"
+               "--flags: 1 trails, 2 light effects, 4 stars, 8 burn-in guard (default 6).\n"
                "--literal draws with the reference path (a GL call per glyph, the glow layer by\n"
                "layer) instead of the fast one.\n");
 }

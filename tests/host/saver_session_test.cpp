@@ -47,6 +47,7 @@ class FakePicture : public SaverPicture {
     log_.push_back("key " + std::to_string(static_cast<int>(command)));
   }
   int32_t frameDelay() const override { return delay; }
+  void setTargetFps(int32_t fps) override { log_.push_back("fps " + std::to_string(fps)); }
   void destroy() override { log_.push_back("deleteRenderer"); }
 
  private:
@@ -222,6 +223,18 @@ TEST_F(SaverSessionTest, TheFrameRateOptionTogglesItBeforeTheFirstFrame) {
   const std::string toggle = "key " + std::to_string(static_cast<int>(KeyCommand::ToggleFrameRate));
   EXPECT_EQ(surface.log, (Log{"create", "createRenderer 640", toggle, "show", "frame", "swap",
                               "sleep 60", "quit", "deleteRenderer", "destroy"}));
+}
+
+// The battery pace reaches the picture before every frame; without one the picture keeps its own.
+TEST_F(SaverSessionTest, ThePaceSetsTheTargetRateBeforeEachFrame) {
+  struct Unplugged : PowerSource {
+    bool onBattery() override { return true; }
+  } power;
+  BatteryPace pace(power);
+  surface.framesBeforeQuit = 2;
+  run({false, 0, &pace});
+  EXPECT_EQ(loopPart(), (Log{"fps 15", "frame", "swap", "sleep 60", "fps 15", "frame", "swap",
+                             "sleep 60", "quit", "deleteRenderer", "destroy"}));
 }
 
 TEST_F(SaverSessionTest, KeysAndLayoutChangesReachThePictureOnlyWhileItExists) {

@@ -113,17 +113,20 @@ TEST(SaverSettingsLoad, LoadingAgainStartsFromTheDefaults) {
   EXPECT_EQ(settings.trails, 0);
 }
 
-TEST(SaverSettingsSave, WritesThreeDwordsInOrder) {
+TEST(SaverSettingsSave, WritesEveryOptionInOrder) {
   MemorySettingsStore store;
   SaverSettings settings;
   settings.stars = 0;
   settings.lightEffects = 1;
   settings.trails = 1;
   settings.saveOptions(store);
-  ASSERT_EQ(store.writes().size(), 3u);
+  ASSERT_EQ(store.writes().size(), 6u);
   EXPECT_EQ(store.writes()[0].name, "UseStars");
   EXPECT_EQ(store.writes()[1].name, "UseBlur");
   EXPECT_EQ(store.writes()[2].name, "UseTrails");
+  EXPECT_EQ(store.writes()[3].name, "BurnInGuard");
+  EXPECT_EQ(store.writes()[4].name, "MainMonitorOnly");
+  EXPECT_EQ(store.writes()[5].name, "BatteryPace");
   EXPECT_EQ(store.writes()[0].key, kOptionsKey);
   EXPECT_EQ(store.raw(kOptionsKey, "UseTrails"), (std::vector<uint8_t>{1, 0, 0, 0}));
   EXPECT_FALSE(store.hasKey(kSharedSettingsKey));  // the shared key is never written
@@ -139,8 +142,31 @@ TEST(SaverSettingsSave, FailuresAreSilent) {
   store.failCreate = false;
   store.failWrites = {"UseBlur"};
   settings.saveOptions(store);
-  ASSERT_EQ(store.writes().size(), 2u);  // the write after a failed one still happens
+  ASSERT_EQ(store.writes().size(), 5u);  // the writes after a failed one still happen
   EXPECT_EQ(store.writes()[1].name, "UseTrails");
+}
+
+// The three screen-friendly options: defaults, a save and load that keeps each one, and the
+// burn-in guard's flag only where the picture fills a screen.
+TEST(SaverSettingsSave, ScreenOptionsRoundTripAndTheGuardNeedsAFilledScreen) {
+  MemorySettingsStore store;
+  SaverSettings defaults = loaded(store);
+  EXPECT_EQ(defaults.burnInGuard, 1);
+  EXPECT_EQ(defaults.mainMonitorOnly, 0);
+  EXPECT_EQ(defaults.batteryPace, 1);
+  EXPECT_EQ(renderFlagsFor(defaults, true), Stars | LightEffects | BurnInGuard);
+  EXPECT_EQ(renderFlagsFor(defaults, false), Stars | LightEffects);
+
+  SaverSettings changed = defaults;
+  changed.burnInGuard = 0;
+  changed.mainMonitorOnly = 1;
+  changed.batteryPace = 0;
+  changed.saveOptions(store);
+  const SaverSettings reloaded = loaded(store);
+  EXPECT_EQ(reloaded.burnInGuard, 0);
+  EXPECT_EQ(reloaded.mainMonitorOnly, 1);
+  EXPECT_EQ(reloaded.batteryPace, 0);
+  EXPECT_EQ(renderFlagsFor(reloaded, true), Stars | LightEffects);
 }
 
 // A fake dialog: the check boxes by control id, and the order they were read in.
@@ -165,6 +191,9 @@ TEST(ConfigDialog, DefaultsCheckStarsAndLightEffectsOnly) {
   EXPECT_EQ(boxes.state[kStarsBox], 1u);
   EXPECT_EQ(boxes.state[kLightEffectsBox], 1u);
   EXPECT_EQ(boxes.state[kTrailsBox], 0u);
+  EXPECT_EQ(boxes.state[kBurnInGuardBox], 1u);
+  EXPECT_EQ(boxes.state[kMainMonitorOnlyBox], 0u);
+  EXPECT_EQ(boxes.state[kBatteryPaceBox], 1u);
 }
 
 TEST(ConfigDialog, StoredFiveReachesTheBoxUnchangedAndOkStoresOne) {
@@ -184,14 +213,21 @@ TEST(ConfigDialog, StoredFiveReachesTheBoxUnchangedAndOkStoresOne) {
   EXPECT_EQ(store.raw(kOptionsKey, "UseStars"), (std::vector<uint8_t>{1, 0, 0, 0}));
 }
 
-TEST(ConfigDialog, OkReadsBoxesInOrderAndWritesAllThreeEvenUnchanged) {
+TEST(ConfigDialog, OkReadsBoxesInOrderAndWritesAllEvenUnchanged) {
   MemorySettingsStore store;
   SaverSettings settings = loaded(store);
   FakeBoxes boxes;
   initConfigDialog(settings, FakeBoxes::write, &boxes);
+  boxes.state[kMainMonitorOnlyBox] = 1;
+  boxes.state[kBatteryPaceBox] = 0;
   EXPECT_EQ(configDialogCommand(settings, store, kDialogOk, FakeBoxes::read, &boxes), 1u);
-  EXPECT_EQ(boxes.reads, (std::vector<int32_t>{kStarsBox, kLightEffectsBox, kTrailsBox}));
-  ASSERT_EQ(store.writes().size(), 3u);
+  EXPECT_EQ(boxes.reads,
+            (std::vector<int32_t>{kStarsBox, kLightEffectsBox, kTrailsBox, kBurnInGuardBox,
+                                  kMainMonitorOnlyBox, kBatteryPaceBox}));
+  ASSERT_EQ(store.writes().size(), 6u);
+  EXPECT_EQ(store.raw(kOptionsKey, "BurnInGuard"), (std::vector<uint8_t>{1, 0, 0, 0}));
+  EXPECT_EQ(store.raw(kOptionsKey, "MainMonitorOnly"), (std::vector<uint8_t>{1, 0, 0, 0}));
+  EXPECT_EQ(store.raw(kOptionsKey, "BatteryPace"), (std::vector<uint8_t>{0, 0, 0, 0}));
   EXPECT_EQ(store.raw(kOptionsKey, "UseStars"), (std::vector<uint8_t>{1, 0, 0, 0}));
   EXPECT_EQ(store.raw(kOptionsKey, "UseBlur"), (std::vector<uint8_t>{1, 0, 0, 0}));
   EXPECT_EQ(store.raw(kOptionsKey, "UseTrails"), (std::vector<uint8_t>{0, 0, 0, 0}));

@@ -89,6 +89,29 @@ TEST(HackArguments, OptionsOverrideTheStoredSettingsForThisRunOnly) {
   applyOverrides(parse({"-stars", "-no-trails", "-no-light-effects", "-light-effects"}), other);
   EXPECT_EQ(renderFlagsFor(other), Stars | LightEffects);
   EXPECT_FALSE(parse({"-root"}).showFps);
+
+  SaverSettings screens;  // stored: guard 1, main monitor only 0, battery pace 1
+  applyOverrides(parse({"-no-burn-in-guard", "--main-monitor-only", "-no-battery-pace"}), screens);
+  EXPECT_EQ(screens.burnInGuard, 0);
+  EXPECT_EQ(screens.mainMonitorOnly, 1);
+  EXPECT_EQ(screens.batteryPace, 0);
+  applyOverrides(parse({"-burn-in-guard", "-no-main-monitor-only", "-battery-pace"}), screens);
+  EXPECT_EQ(screens.burnInGuard, 1);
+  EXPECT_EQ(screens.mainMonitorOnly, 0);
+  EXPECT_EQ(screens.batteryPace, 1);
+}
+
+// The burn-in guard belongs where the picture covers a screen, xscreensaver's window included,
+// and not in a trial window or a window someone else handed over (a preview).
+TEST(HackArguments, OnlyScreenFillingModesFillTheScreen) {
+  EXPECT_TRUE(fillsScreen(parse({"-s"})));
+  EXPECT_TRUE(fillsScreen(parse({"/s"})));
+  EXPECT_TRUE(fillsScreen(parse({"-root"})));
+  EXPECT_TRUE(fillsScreen(withScreensaverWindow(parse({"-root"}), "0x400007")));
+  EXPECT_TRUE(fillsScreen(withScreensaverWindow(parse({}), "0x400007")));
+  EXPECT_FALSE(fillsScreen(parse({"-window"})));
+  EXPECT_FALSE(fillsScreen(parse({"-window-id", "9"})));
+  EXPECT_FALSE(fillsScreen(withScreensaverWindow(parse({"/p", "9"}), "123")));
 }
 
 TEST(HackArguments, XscreensaverWindowReplacesRootOrNoMode) {

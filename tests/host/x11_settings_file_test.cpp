@@ -97,14 +97,20 @@ TEST(FileSettingsRead, MissingFileOrFolderGivesTheDefaults) {
   EXPECT_EQ(noPath.createKey(kOptionsKey), nullptr);
 }
 
-TEST(FileSettingsRead, ReadsAllFiveValuesWithBlanksCaseAndLineEnds) {
+TEST(FileSettingsRead, ReadsEveryValueWithBlanksCaseAndLineEnds) {
   const SaverSettings settings = loadedFromText(
       "# comment\n"
       "  usestars = 0 \r\n"
       "UseBlur=0\n"
       "\tUSETRAILS\t=\t1\n"
       "Password Delay=3\n"
+      "burninguard=0\n"
+      "MainMonitorOnly = 1\n"
+      "BatteryPace=0\n"
       "mouse threshold = -7");  // no final newline
+  EXPECT_EQ(settings.burnInGuard, 0);
+  EXPECT_EQ(settings.mainMonitorOnly, 1);
+  EXPECT_EQ(settings.batteryPace, 0);
   EXPECT_EQ(settings.passwordDelay, 3);
   EXPECT_EQ(settings.mouseThreshold, -7);
   EXPECT_EQ(settings.stars, 0);
@@ -216,12 +222,13 @@ uint32_t readBox(void*, int32_t id) {
   return boxes[id];
 }
 
-TEST(FileSettingsDialog, CancelWritesNothingAndOkWritesAllThree) {
+TEST(FileSettingsDialog, CancelWritesNothingAndOkWritesEveryBox) {
   TemporaryFolder folder;
   const std::string path = folder.path() + "/config/marvolet/marvolet.conf";
   FileSettingsStore store(path);
   SaverSettings settings = loadedFrom(store);
-  boxes = {{kStarsBox, 0}, {kLightEffectsBox, 1}, {kTrailsBox, 1}};
+  boxes = {{kStarsBox, 0},       {kLightEffectsBox, 1},    {kTrailsBox, 1},
+           {kBurnInGuardBox, 0}, {kMainMonitorOnlyBox, 1}, {kBatteryPaceBox, 0}};
 
   EXPECT_EQ(configDialogCommand(settings, store, kDialogCancel, readBox, nullptr), kDialogCancel);
   EXPECT_FALSE(exists(path));
@@ -234,6 +241,9 @@ TEST(FileSettingsDialog, CancelWritesNothingAndOkWritesAllThree) {
   EXPECT_EQ(reloaded.stars, 0);
   EXPECT_EQ(reloaded.lightEffects, 1);
   EXPECT_EQ(reloaded.trails, 1);
+  EXPECT_EQ(reloaded.burnInGuard, 0);
+  EXPECT_EQ(reloaded.mainMonitorOnly, 1);
+  EXPECT_EQ(reloaded.batteryPace, 0);
   struct stat info {};
   stat((folder.path() + "/config/marvolet").c_str(), &info);
   EXPECT_EQ(info.st_mode & 0777, 0700u);
@@ -272,7 +282,10 @@ TEST(FileSettingsSave, KeepsOtherLinesAndDropsStaleDuplicates) {
             "UseStars=0\n"
             "something odd\n"
             "UseBlur=1\n"
-            "UseTrails=0\n");
+            "UseTrails=0\n"
+            "BurnInGuard=1\n"
+            "MainMonitorOnly=0\n"
+            "BatteryPace=1\n");
   EXPECT_EQ(loadedFrom(store).stars, 0);
   EXPECT_EQ(loadedFrom(store).mouseThreshold, 10);
 }

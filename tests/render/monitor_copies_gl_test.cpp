@@ -130,5 +130,43 @@ TEST_F(Stacked, ALargerMonitorGetsTheScaledPictureAndTheRendererItsStateBack) {
   EXPECT_GE(matching, 80 * 60 * 98 / 100);
 }
 
+// A window 400 x 240: the 200 x 240 primary on the left, a monitor of the same size right of it.
+class MainMonitorOnly : public testing::RendererFixture {
+ protected:
+  MainMonitorOnly() : RendererFixture(400, 240) {}
+};
+
+// Main monitor only: the other monitor stays black although trails never clear and the burn-in
+// guard pushes the picture over the primary's edge onto it; the primary keeps its picture and
+// the renderer its GL state.
+TEST_F(MainMonitorOnly, TheOtherMonitorStaysBlackUnderTrailsAndTheDrift) {
+  const Layout layout = {400, 240, {0, 0, 200, 240}, {{{200, 0, 200, 240}, {200, 0, 200, 240}}}};
+  for (bool mainOnly : {false, true}) {
+    build(Stars | Trails | BurnInGuard);
+    glClearColor(1.0f, 1.0f, 1.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    placeRenderer(*renderer, layout);
+    clock.advance(161750);  // the drift is 3 pixels right and up by then
+    renderer->renderFrame();
+    ASSERT_EQ(renderer->driftX, 3);
+    const GlSnapshot before = GlSnapshot::take();
+    if (mainOnly) {
+      blackenOtherMonitors(layout.height, layout.copies);
+    } else {
+      copyToOtherMonitors(layout);
+    }
+    EXPECT_TRUE(GlSnapshot::take() == before) << "GL state changed";
+
+    const Frame frame(context);
+    EXPECT_GT(frame.inkCount(3, 0, 200, 237), 1000) << "the primary shows no picture";
+    EXPECT_EQ(frame.inkCount(0, 0, 3, 240, 0), 0) << "the edge the drift uncovers";
+    if (mainOnly) {
+      EXPECT_EQ(frame.inkCount(200, 0, 400, 240, 0), 0) << "the other monitor is not black";
+    } else {
+      EXPECT_GT(frame.inkCount(200, 0, 400, 240), 1000) << "the copy is missing";
+    }
+  }
+}
+
 }  // namespace
 }  // namespace marvolet

@@ -3,9 +3,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <string>
 
 #include "gl_recorder.h"
+#include "render/burn_in_drift.h"
 #include "render/gl.h"
 #include "render/projections.h"
 #include "render/renderer.h"
@@ -17,6 +19,7 @@ namespace {
 
 using testing::Frame;
 using testing::GlCall;
+using testing::Rgb;
 
 class RendererTest : public testing::SaverTest {};
 
@@ -266,6 +269,99 @@ TEST_F(RendererTest, TwoRenderersOneAfterTheOtherStartAlike) {
   EXPECT_FLOAT_EQ(second.clock.fps(), 20.0f);
   clock.advance(40);
   second.renderFrame();
+}
+
+// The host halves the target on battery: the delay follows within seconds, both ways. Each
+// frame costs 5 ms of drawing besides the delay the host sleeps; the adaptation overshoots and
+// settles, as it always has, so the rate is judged once it is meant to have settled.
+TEST_F(RendererTest, TheTargetRateSetByTheHostSteersTheDelayBothWays) {
+  Renderer renderer(160, 120, 0);
+  // Over ten seconds at `target`: the frames of the last four, and the second whose frames first
+  // came within a fifth of `target` (-1 if never).
+  struct Run {
+    float meanOfLastFour;
+    int32_t firstNear;
+  };
+  const auto run = [&](int32_t target) {
+    renderer.clock.setTargetFps(target);
+    Run result{0.0f, -1};
+    for (int32_t second = 0; second < 10; ++second) {
+      int32_t frames = 0;
+      for (const uint32_t end = clock.now() + 1000; clock.now() < end; ++frames) {
+        clock.advance(5 + static_cast<uint32_t>(renderer.frameDelay));
+        renderer.update();
+      }
+      if (result.firstNear < 0 && std::abs(frames - target) <= target / 5)
+        result.firstNear = second;
+      if (second >= 6) result.meanOfLastFour += static_cast<float>(frames) / 4.0f;
+    }
+    return result;
+  };
+  run(30);
+  const Run battery = run(15);
+  EXPECT_LE(battery.firstNear, 3);
+  EXPECT_GE(battery.firstNear, 0);
+  EXPECT_NEAR(battery.meanOfLastFour, 15.0f, 3.0f);
+  const Run mains = run(30);
+  EXPECT_LE(mains.firstNear, 3);
+  EXPECT_GE(mains.firstNear, 0);
+  EXPECT_NEAR(mains.meanOfLastFour, 30.0f, 4.0f);
+}
+
+// A picture 240 pixels high may drift 3 pixels each way.
+class BurnInGuardTest : public testing::SaverTest {
+ protected:
+  BurnInGuardTest() : SaverTest(320, 240) {}
+
+  // A fresh renderer's first frame at `milliseconds`, over a white buffer (trails keep what
+  // they find), and the drift it drew with.
+  Frame frameAt(uint32_t milliseconds, RenderFlags flags, DriftOffset* drift = nullptr) {
+    Renderer renderer(320, 240, flags);
+    GLfloat clearColour[4];
+    glGetFloatv(GL_COLOR_CLEAR_VALUE, clearColour);
+    glClearColor(1.0f, 1.0f, 1.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glClearColor(clearColour[0], clearColour[1], clearColour[2], clearColour[3]);
+    clock.advance(milliseconds);
+    renderer.renderFrame();
+    if (drift != nullptr) *drift = {renderer.driftX, renderer.driftY};
+    return Frame(context);
+  }
+};
+
+// The guard moves the whole picture, glow included, by whole pixels, leaves the uncovered edge
+// black even under trails, and at rest draws the unguarded frame.
+TEST_F(BurnInGuardTest, ThePictureMovesWholeAndTheUncoveredEdgeIsBlack) {
+  for (RenderFlags flags : {Stars | LightEffects, Stars | Trails}) {
+    for (uint32_t ms : {1500u, 161750u, 485250u}) {
+      const Frame still = frameAt(ms, flags);
+      DriftOffset drift;
+      const Frame moved = frameAt(ms, flags | BurnInGuard, &drift);
+      const DriftOffset expected = burnInDrift(ms / 1000.0, 240);
+      EXPECT_EQ(drift.x, expected.x);
+      EXPECT_EQ(drift.y, expected.y);
+      EXPECT_TRUE(ms == 1500u || (drift.x != 0 && drift.y != 0)) << "no drift at " << ms;
+      EXPECT_GT(moved.inkCount(0, 0, 320, 240), 500) << "no picture at " << ms;
+      int32_t wrong = 0;
+      for (int32_t y = 0; y < 240; ++y) {
+        for (int32_t x = 0; x < 320; ++x) {
+          const Rgb got = moved.at(x, y);
+          const int32_t sx = x - drift.x;
+          const int32_t sy = y + drift.y;  // up on the screen is towards row 0
+          if (sx < 0 || sx >= 320 || sy < 0 || sy >= 240) {
+            wrong += got.r == 0 && got.g == 0 && got.b == 0 ? 0 : 1;
+          } else {
+            const Rgb want = still.at(sx, sy);
+            // Filtering rounds by the window position on some GLs: a unit either way is the
+            // same pixel.
+            const auto near = [](uint8_t a, uint8_t b) { return std::abs(a - b) <= 2; };
+            wrong += near(got.r, want.r) && near(got.g, want.g) && near(got.b, want.b) ? 0 : 1;
+          }
+        }
+      }
+      EXPECT_EQ(wrong, 0) << "flags " << flags << " at " << ms << " ms";
+    }
+  }
 }
 
 }  // namespace

@@ -22,6 +22,9 @@ BEGIN
   CONTROL "Version 1.0", 65535, "STATIC", 0x50020000, 7, 64, 60, 8
   CONTROL "Light Effects", 1002, "BUTTON", 0x50010003, 7, 32, 52, 10
   CONTROL "Trails", 1003, "BUTTON", 0x50010003, 88, 14, 52, 10
+  CONTROL "Burn-in guard", 1004, "BUTTON", 0x50010003, 88, 32, 78, 10
+  CONTROL "Main monitor only", 1005, "BUTTON", 0x50010003, 7, 48, 78, 10
+  CONTROL "Slower on battery", 1006, "BUTTON", 0x50010003, 88, 48, 78, 10
 END'
 dialog=$(sed -n '/^104 DIALOG/,/^END/p' <<<"$rc")
 if [ "$dialog" = "$expected_dialog" ]; then ok "dialog 104"; else

@@ -125,7 +125,7 @@ setup_case() {
   install_missing
   make_work
   case "$name" in
-    saver_two_monitors) start_two_heads ;;
+    saver_two_monitors | main_monitor_only) start_two_heads ;;
     saver_follows_screen_change) start_resizeable ;;
     *) start_display ;;
   esac
@@ -360,6 +360,26 @@ case_saver_follows_screen_change() {
   expect_exit_zero 15 "a key press after the change"
 }
 
+# MainMonitorOnly: the picture on the first head, the second one wholly black for frame after
+# frame, and a mouse move on the black head still ends the saver.
+case_main_monitor_only() {
+  wine_reg add "$OWN_KEY" /v MainMonitorOnly /t REG_DWORD /d 1 /f >/dev/null
+  start_saver /s
+  wait_for_window SaverWindow 30
+  wait_for_picture 60
+  sleep 2
+  import -window root "$work/shot.png"
+  local left right
+  left=$(brightness "$work/shot.png" "${HEAD_W}x${HEAD_H}+0+0")
+  right=$(convert "$work/shot.png" -crop "${HEAD_W}x${HEAD_H}+${HEAD_W}+0" +repage \
+    -colorspace Gray -format '%[fx:maxima]' info:)
+  awk -v c="$left" 'BEGIN { exit !(c > 0.01) }' || fail "the first head is black ($left)"
+  [ "$right" = 0 ] || fail "the second head is not black (brightest $right)"
+  log "ok: the first head shows the picture (mean $left), the second is black"
+  xdotool mousemove $((HEAD_W + HEAD_W / 2)) $((HEAD_H / 2))
+  expect_exit_zero 15 "a mouse move on the black head"
+}
+
 # Pixels that differ between two screenshots taken $1 seconds apart.
 changes_over() {
   import -window root "$work/before.png"
@@ -404,22 +424,25 @@ press_in_dialog() {
   xdotool key --window "$window" "$1"
 }
 
-# Defaults show Stars and Light Effects checked, Trails not; OK writes all three as REG_DWORD.
+# Defaults show Stars, Light Effects, Burn-in guard and Slower on battery checked, Trails and
+# Main monitor only not; OK writes every option as REG_DWORD.
 case_config_ok_writes() {
   start_saver /c
   wait_for_window 'Config dialog' 30
-  [ "$(dialog_boxes)" = "boxes 1 1 0" ] || fail "default boxes are \"$(dialog_boxes)\""
-  log "ok: Stars and Light Effects checked, Trails unchecked"
+  [ "$(dialog_boxes)" = "boxes 1 1 0 1 0 1" ] || fail "default boxes are \"$(dialog_boxes)\""
+  log "ok: Stars, Light Effects, Burn-in guard, Slower on battery checked; the others not"
   helper click 1003 >/dev/null
-  [ "$(dialog_boxes)" = "boxes 1 1 1" ] || fail "Trails did not toggle: \"$(dialog_boxes)\""
+  helper click 1005 >/dev/null
+  [ "$(dialog_boxes)" = "boxes 1 1 1 1 1 1" ] ||
+    fail "Trails and Main monitor only did not toggle: \"$(dialog_boxes)\""
   press_in_dialog Return
   expect_exit_zero 15 "OK"
   local value
-  for value in UseStars UseBlur UseTrails; do
+  for value in UseStars UseBlur UseTrails BurnInGuard MainMonitorOnly BatteryPace; do
     [ "$(reg_value "$OWN_KEY" $value)" = "REG_DWORD 0x1" ] ||
       fail "$value is \"$(reg_value "$OWN_KEY" $value)\" after OK"
   done
-  log "ok: OK wrote UseStars, UseBlur and UseTrails as REG_DWORD 1"
+  log "ok: OK wrote all six options as REG_DWORD 1"
 }
 
 case_config_cancel_writes_nothing() {
@@ -439,7 +462,8 @@ case_config_reads_stored_values() {
   wine_reg add "$OWN_KEY" /v UseTrails /t REG_BINARY /d 01 /f >/dev/null
   start_saver /c
   wait_for_window 'Config dialog' 30
-  [ "$(dialog_boxes)" = "boxes 1 0 1" ] || fail "boxes are \"$(dialog_boxes)\", expected 1 0 1"
+  [ "$(dialog_boxes)" = "boxes 1 0 1 1 0 1" ] ||
+    fail "boxes are \"$(dialog_boxes)\", expected 1 0 1 1 0 1"
   log "ok: stored 5, one-byte 0 and one-byte 1 show as checked, unchecked, checked"
   press_in_dialog Return
   expect_exit_zero 15 "OK"

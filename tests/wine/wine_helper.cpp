@@ -11,7 +11,7 @@
 //       Sends the saver window WM_POWERBROADCAST with PBT_APMSUSPEND or PBT_APMRESUMESUSPEND,
 //       as the platform does around a sleep; "sent" or "no-window".
 //   wine_helper saver-rect          "rect <left> <top> <width> <height>" of the saver window.
-//   wine_helper dialog              "boxes <1001> <1002> <1003>" check states of the dialog.
+//   wine_helper dialog              "boxes <1001> ... <1006>" check states of the dialog.
 //   wine_helper click <id>          Clicks a control of the dialog as the user would.
 //   wine_helper platform            "platform <id>" from GetVersionExA.
 //   wine_helper version             "version <major>.<minor>.<build>" as the system reports
@@ -169,8 +169,10 @@ int saverRect() {
 int dialogBoxes() {
   HWND dialog = findDialog();
   if (dialog == nullptr) return 1;
-  report("boxes %u %u %u", IsDlgButtonChecked(dialog, 1001), IsDlgButtonChecked(dialog, 1002),
-         IsDlgButtonChecked(dialog, 1003));
+  std::string states = "boxes";
+  for (int id = 1001; id <= 1006; ++id)
+    states += " " + std::to_string(IsDlgButtonChecked(dialog, id));
+  report("%s", states.c_str());
   return 0;
 }
 

@@ -329,6 +329,27 @@ TEST_F(TwoHeadsTest, FullScreenShowsThePictureCentredOnEachHead) {
   EXPECT_EQ(saver_->waitForExit(kExitMs), std::optional<int>(0));
 }
 
+TEST_F(TwoHeadsTest, MainMonitorOnlyKeepsTheSecondHeadBlackAndItsMouseStillCloses) {
+  movePointer(kHeadWidth + 100, 100);
+  start({"-s", "-main-monitor-only"});
+  ASSERT_TRUE(waitUntil(
+      [&] {
+        const Capture shot = capture(display_, server_->root());
+        return shot.width == 2 * kHeadWidth &&
+               shot.litFraction(0, 0, kHeadWidth, kHeadHeight) > 0.02;
+      },
+      kStartMs, 200))
+      << "the first head did not show a picture";
+  // A few frames later, the other head is still wholly black.
+  ASSERT_TRUE(keepsRunning());
+  const Capture shot = capture(display_, server_->root());
+  EXPECT_GT(shot.litFraction(0, 0, kHeadWidth, kHeadHeight), 0.02);
+  EXPECT_EQ(shot.litFraction(kHeadWidth, 0, 2 * kHeadWidth, kHeadHeight, 0), 0.0);
+
+  movePointer(kHeadWidth + 300, 300);  // the mouse on the black head ends it all the same
+  EXPECT_EQ(saver_->waitForExit(kExitMs), std::optional<int>(0));
+}
+
 TEST_F(TwoHeadsTest, BorrowedWindowsStayOnePicture) {
   // xscreensaver runs one hack per monitor: a window on one head gets one picture of its size.
   const Window target = createWindow(kHeadWidth - 200, 100, 400, 300, 0x000000);
@@ -602,9 +623,14 @@ TEST_F(X11SaverTest, ConfigDialogWritesTheBoxesOnOkAndNothingOnCancel) {
   ASSERT_NE(openDialog({}), None);               // no mode at all is the dialog too
   for (int i = 0; i < 4; ++i) pressKey(XK_Tab);  // OK, Cancel, Stars, Light Effects, Trails
   pressKey(XK_space);                            // Trails on
+  pressKey(XK_Tab);                              // Burn-in guard
+  pressKey(XK_Tab);                              // Main monitor only
+  pressKey(XK_space);                            // on
   pressKey(XK_Return);                           // OK, the default button
   EXPECT_EQ(saver_->waitForExit(kExitMs), std::optional<int>(0));
-  EXPECT_EQ(readSettings(), "# mine\nUseStars=1\nMouse Threshold=9\nUseBlur=1\nUseTrails=1\n");
+  EXPECT_EQ(readSettings(),
+            "# mine\nUseStars=1\nMouse Threshold=9\nUseBlur=1\nUseTrails=1\nBurnInGuard=1\n"
+            "MainMonitorOnly=1\nBatteryPace=1\n");
 }
 
 }  // namespace
