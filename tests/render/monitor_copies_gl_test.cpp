@@ -143,10 +143,16 @@ TEST_F(MainMonitorOnly, TheOtherMonitorStaysBlackUnderTrailsAndTheDrift) {
   const Layout layout = {400, 240, {0, 0, 200, 240}, {{{200, 0, 200, 240}, {200, 0, 200, 240}}}};
   for (bool mainOnly : {false, true}) {
     build(Stars | Trails | BurnInGuard);
+    placeRenderer(*renderer, layout);
+    // The drift is 3 pixels right and up at 161.75 s: the clock ticks undrawn till then, 2.5 s
+    // at a time, closer than a pause.
+    for (uint32_t ms = 0; ms + 2500 < 161750; ms += 2500) {
+      clock.advance(2500);
+      renderer->frameDelay = renderer->clock.tick(renderer->frameDelay);
+    }
     glClearColor(1.0f, 1.0f, 1.0f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT);
-    placeRenderer(*renderer, layout);
-    clock.advance(161750);  // the drift is 3 pixels right and up by then
+    clock.advance(161750 % 2500);
     renderer->renderFrame();
     ASSERT_EQ(renderer->driftX, 3);
     const GlSnapshot before = GlSnapshot::take();
