@@ -197,13 +197,15 @@ class Win32SaverSurface final : public Win32Surface {
   void acquireDeviceContext() override { deviceContext_ = GetDC(window_); }
 
   bool choosePixelFormat() override {
-    // Colour only: no depth, stencil, accumulation or alpha bits are asked for.
+    // Colour and 8 bits of alpha, which the one-pass glow needs in the frame (a format without
+    // gets the layer-by-layer glow); no depth, stencil or accumulation bits are asked for.
     pixelFormatRequest_ = {};
     pixelFormatRequest_.nSize = sizeof pixelFormatRequest_;  // 40
     pixelFormatRequest_.nVersion = 1;
     pixelFormatRequest_.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
     pixelFormatRequest_.iPixelType = PFD_TYPE_RGBA;
     pixelFormatRequest_.cColorBits = 32;
+    pixelFormatRequest_.cAlphaBits = 8;
     pixelFormat_ = ChoosePixelFormat(deviceContext_, &pixelFormatRequest_);
     return pixelFormat_ != 0;
   }

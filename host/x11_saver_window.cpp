@@ -124,10 +124,24 @@ bool suitableVisual(Display* display, XVisualInfo* info) {
   return useGl && rgba && doubleBuffer && depth > 0;
 }
 
+// One with 8 bits of alpha first, which the one-pass glow needs in the frame, but only where
+// the alpha stays out of the X pixel: a compositing manager would blend an ARGB window with
+// whatever alpha the frame holds. Otherwise one without alpha, which the renderer then serves
+// with the layer-by-layer glow.
 XVisualInfo* chooseVisual(Display* display, int screen) {
-  int attributes[] = {
-      GLX_RGBA, GLX_DOUBLEBUFFER, GLX_RED_SIZE, 1,   GLX_GREEN_SIZE, 1, GLX_BLUE_SIZE,
-      1,        GLX_DEPTH_SIZE,   16,           None};
+  // clang-format off
+  int attributes[] = {GLX_RGBA, GLX_DOUBLEBUFFER, GLX_RED_SIZE, 1, GLX_GREEN_SIZE, 1,
+                      GLX_BLUE_SIZE, 1, GLX_DEPTH_SIZE, 16, GLX_ALPHA_SIZE, 8, None};
+  // clang-format on
+  if (XVisualInfo* found = glXChooseVisual(display, screen, attributes)) {
+    int red = 0, green = 0, blue = 0;
+    glXGetConfig(display, found, GLX_RED_SIZE, &red);
+    glXGetConfig(display, found, GLX_GREEN_SIZE, &green);
+    glXGetConfig(display, found, GLX_BLUE_SIZE, &blue);
+    if (found->depth <= red + green + blue) return found;
+    XFree(found);
+  }
+  attributes[10] = None;  // the same without alpha
   return glXChooseVisual(display, screen, attributes);
 }
 

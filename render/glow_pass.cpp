@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "render/gl.h"
+#include "render/gl_capabilities.h"
 #include "render/projections.h"
 
 namespace marvolet {
@@ -37,7 +38,10 @@ void GlowPass::testCapability() {
 }
 
 void GlowPass::prepareOnePass() {
-  if (capable) program_.create();
+  // The gathering pass leaves a capture texel in the frame's alpha for the copy to take, and
+  // the program runs on GL 2.0 entry points: a frame with less than 8 bits of alpha (a 16-bit
+  // or alpha-less visual) or a GL that reports 1.x gets the layers.
+  if (capable && frameAlphaBits() >= 8 && offersGlsl20()) program_.create();
 }
 
 bool GlowPass::onePass(int32_t width, int32_t height) const {
@@ -47,12 +51,12 @@ bool GlowPass::onePass(int32_t width, int32_t height) const {
          captureExtent(height) == CaptureSize;
 }
 
-void GlowPass::takeCapture(int32_t width, int32_t height) {
+void GlowPass::takeCapture(int32_t width, int32_t height, int32_t originX, int32_t originY) {
   const int32_t copyWidth = captureExtent(width);
   const int32_t copyHeight = captureExtent(height);
   glBindTexture(GL_TEXTURE_2D, captureTexture_);
   if (copyWidth == CaptureSize && copyHeight == CaptureSize) {
-    glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_LUMINANCE, 0, 0, CaptureSize, CaptureSize, 0);
+    glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_LUMINANCE, originX, originY, CaptureSize, CaptureSize, 0);
   } else {
     // A window narrower or lower than the capture holds only part of it; copying the whole
     // square would read pixels outside the window, whose content is undefined. Copy the part
@@ -63,10 +67,10 @@ void GlowPass::takeCapture(int32_t width, int32_t height) {
                    GL_UNSIGNED_BYTE, black);
       std::free(black);
     }
-    glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, copyWidth, copyHeight);
+    glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, originX, originY, copyWidth, copyHeight);
   }
   captureIsLuminance_ = true;
-  if (onePass(width, height)) program_.gather(captureTexture_);
+  if (onePass(width, height)) program_.gather(captureTexture_, originX, originY);
 }
 
 void GlowPass::draw(int32_t layers, float insetStep, int32_t width, int32_t height) {

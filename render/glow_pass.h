@@ -19,18 +19,19 @@ class GlowPass {
   // Looks for both extension names in GL_EXTENSIONS (a plain substring test) and, when both are
   // there, creates the capture texture. No extension string at all counts as not capable.
   void testCapability();
-  // Builds the one-pass program where the GL offers one and the pass can run at all; without
-  // it the glow is drawn layer by layer.
+  // Builds the one-pass program where the pass can run at all, the GL reports 2.0 or later and
+  // the frame keeps at least 8 bits of alpha; without it the glow is drawn layer by layer.
   void prepareOnePass();
 
   // Whether the one-pass glow runs in a window of this size (pixels): the program is ready and
   // the whole capture square lies inside the window.
   bool onePass(int32_t width, int32_t height) const;
 
-  // Copies the scene just drawn into the capture viewport into the capture texture: the part
-  // of it that lies inside a window of width x height pixels, over black for the rest; then
-  // gathers it for the one-pass glow when that runs.
-  void takeCapture(int32_t width, int32_t height);
+  // Copies the scene just drawn into the capture viewport, whose bottom-left corner is at
+  // (originX, originY) in the window, into the capture texture: the part of it that lies inside
+  // a drawing area of width x height pixels with the same corner, over black for the rest; then
+  // gathers it for the one-pass glow when that runs. Pixels.
+  void takeCapture(int32_t width, int32_t height, int32_t originX = 0, int32_t originY = 0);
 
   // Lays `layers` layers (at most GlowLayerCount) of the capture over the frame, each inset by
   // insetStep more; one pass where onePass(width, height), else layer by layer.

@@ -234,10 +234,10 @@ void GlowProgram::destroy() {
   windowLocation_ = weightLocation_ = alphaLocation_ = levelsLocation_ = -1;
 }
 
-void GlowProgram::gather(uint32_t captureTexture) {
+void GlowProgram::gather(uint32_t captureTexture, int32_t originX, int32_t originY) {
   // Everything this changes is put back, so the frame goes on in the state the capture leaves.
   glPushAttrib(GL_ENABLE_BIT | GL_COLOR_BUFFER_BIT | GL_VIEWPORT_BIT | GL_TRANSFORM_BIT);
-  glViewport(0, 0, CaptureSize, CaptureSize);
+  glViewport(originX, originY, CaptureSize, CaptureSize);
   glDisable(GL_BLEND);
   glDisable(GL_DEPTH_TEST);
   glDisable(GL_CULL_FACE);
@@ -257,7 +257,7 @@ void GlowProgram::gather(uint32_t captureTexture) {
   glEnd();
   gl_->useProgram(0);
   glBindTexture(GL_TEXTURE_2D, gatheredTexture_);
-  glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, CaptureSize, CaptureSize);
+  glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, originX, originY, CaptureSize, CaptureSize);
   endClipSpaceProjection();
   glPopAttrib();
   glBindTexture(GL_TEXTURE_2D, captureTexture);

@@ -25,10 +25,12 @@ class GlowProgram {
   void destroy();
 
   // Turns the capture just copied into `captureTexture` into the gathered texture the one-pass
-  // glow samples, by a pass over the window's bottom-left CaptureSize square, which the capture
-  // has just used and is about to clear. Needs a window at least that large; changes no other
-  // GL state (the capture texture is left bound).
-  void gather(uint32_t captureTexture);
+  // glow samples, by a pass over the CaptureSize square whose bottom-left corner is at (originX,
+  // originY) in the window (pixels), which the capture has just used and is about to clear.
+  // Needs that square inside the window, and a frame that keeps 8 bits of alpha, which holds
+  // one of the four gathered texels; changes no other GL state (the capture texture is left
+  // bound).
+  void gather(uint32_t captureTexture, int32_t originX = 0, int32_t originY = 0);
 
   // Adds the layers' weighted samples of the gathered capture to the frame in one quad over the
   // 640 x 480 overlay space, with the same texture windows and weights the layer-by-layer glow

@@ -85,9 +85,10 @@ void Renderer::drawScene() {
 }
 
 void Renderer::captureFrame() {
-  glViewport(0, 0, CaptureSize, CaptureSize);
+  // At the drawing area's own corner, so that the capture is made of pixels on its monitor.
+  glViewport(originX, originY, CaptureSize, CaptureSize);
   drawScene();
-  glow.takeCapture(width, height);
+  glow.takeCapture(width, height, originX, originY);
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   glViewport(originX + driftX, originY + driftY, width, height);
 }

@@ -20,11 +20,16 @@ struct ViewMatrices {
   GLint viewport[4];
 };
 
+// The viewport is taken at its own origin: stars are placed and judged in the viewport's
+// coordinates, so a drawing area away from the window's corner (the primary monitor of a window
+// over several) flies the very field a window of its own would.
 ViewMatrices readViewMatrices() {
   ViewMatrices view{};
   glGetDoublev(GL_MODELVIEW_MATRIX, view.modelview);
   glGetDoublev(GL_PROJECTION_MATRIX, view.projection);
   glGetIntegerv(GL_VIEWPORT, view.viewport);
+  view.viewport[0] = 0;
+  view.viewport[1] = 0;
   return view;
 }
 

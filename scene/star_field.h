@@ -19,8 +19,9 @@ constexpr int32_t CoolStarCount = 64;
 constexpr int32_t FarStarCount = 128;
 
 // Whether a star after its move must start again at the far depth: it passed the camera plane
-// (z > 0) or its window position (wx, wy) is more than a window's size outside the window
-// (width, height in pixels). All comparisons are strict.
+// (z > 0) or its position (wx, wy), in pixels from the viewport's bottom-left corner, is more
+// than a drawing area's size outside the drawing area (width, height in pixels). All
+// comparisons are strict.
 bool starNeedsRebirth(float z, double wx, double wy, int32_t width, int32_t height);
 
 // All stars at zero until start(). width and height are the renderer's drawing area in pixels

@@ -15,9 +15,62 @@ namespace {
 void* eglLookup(const char* name) {
   return reinterpret_cast<void*>(eglGetProcAddress(name));
 }
+
+struct ChannelBits {
+  EGLint red, green, blue, alpha;
+};
+
+ChannelBits channelBits(FrameFormat format) {
+  switch (format) {
+    case FrameFormat::Rgb888:
+      return {8, 8, 8, 0};
+    case FrameFormat::Rgb565:
+      return {5, 6, 5, 0};
+    case FrameFormat::Rgba8888:
+      break;
+  }
+  return {8, 8, 8, 8};
+}
+
+// The first config eglChooseConfig ranks for `bits` whose channels are those exactly: the
+// ranking puts deeper colour first and leaves alpha of 0 unrequested.
+EGLConfig chooseConfig(EGLDisplay display, const ChannelBits& bits) {
+  const EGLint attributes[] = {EGL_SURFACE_TYPE,
+                               EGL_PBUFFER_BIT,
+                               EGL_RENDERABLE_TYPE,
+                               EGL_OPENGL_BIT,
+                               EGL_RED_SIZE,
+                               bits.red,
+                               EGL_GREEN_SIZE,
+                               bits.green,
+                               EGL_BLUE_SIZE,
+                               bits.blue,
+                               EGL_ALPHA_SIZE,
+                               bits.alpha,
+                               EGL_DEPTH_SIZE,
+                               24,
+                               EGL_NONE};
+  EGLConfig configs[256];
+  EGLint count = 0;
+  if (!eglChooseConfig(display, attributes, configs, 256, &count)) return nullptr;
+  for (EGLint i = 0; i < count; ++i) {
+    ChannelBits got{};
+    eglGetConfigAttrib(display, configs[i], EGL_RED_SIZE, &got.red);
+    eglGetConfigAttrib(display, configs[i], EGL_GREEN_SIZE, &got.green);
+    eglGetConfigAttrib(display, configs[i], EGL_BLUE_SIZE, &got.blue);
+    eglGetConfigAttrib(display, configs[i], EGL_ALPHA_SIZE, &got.alpha);
+    if (got.red == bits.red && got.green == bits.green && got.blue == bits.blue &&
+        got.alpha == bits.alpha) {
+      return configs[i];
+    }
+  }
+  return nullptr;
+}
+
 }  // namespace
 
-HeadlessContext::HeadlessContext(int32_t width, int32_t height) : width_(width), height_(height) {
+HeadlessContext::HeadlessContext(int32_t width, int32_t height, FrameFormat format)
+    : width_(width), height_(height) {
   auto getPlatformDisplay = reinterpret_cast<PFNEGLGETPLATFORMDISPLAYEXTPROC>(
       eglGetProcAddress("eglGetPlatformDisplayEXT"));
   EGLDisplay display = EGL_NO_DISPLAY;
@@ -34,25 +87,9 @@ HeadlessContext::HeadlessContext(int32_t width, int32_t height) : width_(width),
     return;
   }
   display_ = display;
-  const EGLint configAttributes[] = {EGL_SURFACE_TYPE,
-                                     EGL_PBUFFER_BIT,
-                                     EGL_RENDERABLE_TYPE,
-                                     EGL_OPENGL_BIT,
-                                     EGL_RED_SIZE,
-                                     8,
-                                     EGL_GREEN_SIZE,
-                                     8,
-                                     EGL_BLUE_SIZE,
-                                     8,
-                                     EGL_ALPHA_SIZE,
-                                     8,
-                                     EGL_DEPTH_SIZE,
-                                     24,
-                                     EGL_NONE};
-  EGLConfig config = nullptr;
-  EGLint configCount = 0;
-  if (!eglChooseConfig(display, configAttributes, &config, 1, &configCount) || configCount < 1) {
-    error_ = "no RGBA8 + depth pbuffer config";
+  const EGLConfig config = chooseConfig(display, channelBits(format));
+  if (config == nullptr) {
+    error_ = "no pbuffer config of that colour format with a 24-bit depth buffer";
     return;
   }
   const EGLint surfaceAttributes[] = {EGL_WIDTH, width, EGL_HEIGHT, height, EGL_NONE};

@@ -8,10 +8,14 @@
 
 namespace marvolet::tools {
 
+// The colour channels of the surface, in bits: red, green, blue, alpha.
+enum class FrameFormat { Rgba8888, Rgb888, Rgb565 };
+
 class HeadlessContext {
  public:
-  // A double-buffered-equivalent RGBA8 + depth24 surface of width x height pixels, made current.
-  HeadlessContext(int32_t width, int32_t height);
+  // A double-buffered-equivalent surface of width x height pixels in `format` (exactly, or not
+  // ok()) with a depth buffer of 24 bits, made current.
+  HeadlessContext(int32_t width, int32_t height, FrameFormat format = FrameFormat::Rgba8888);
   ~HeadlessContext();
   HeadlessContext(const HeadlessContext&) = delete;
   HeadlessContext& operator=(const HeadlessContext&) = delete;

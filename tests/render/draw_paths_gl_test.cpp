@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "frame_difference.h"
 #include "gl_recorder.h"
 #include "platform/clock.h"
 #include "render/fast_path.h"
@@ -22,46 +23,11 @@
 namespace marvolet {
 namespace {
 
-using Pixels = std::vector<uint8_t>;
-
-struct Difference {
-  double mean = 0;           // mean absolute difference per channel, in 1/255 steps
-  double withinThree = 1.0;  // share of pixels whose channels all differ by 3 or less
-  int largest = 0;           // largest difference of any channel
-};
-
-Difference compare(const Pixels& a, const Pixels& b) {
-  Difference d;
-  if (a.size() != b.size() || a.empty()) {
-    d.largest = 255;
-    return d;
-  }
-  double sum = 0;
-  size_t close = 0;
-  for (size_t i = 0; i < a.size(); i += 3) {
-    int worst = 0;
-    for (size_t c = 0; c < 3; ++c) {
-      const int delta = std::abs(a[i + c] - b[i + c]);
-      sum += delta;
-      worst = std::max(worst, delta);
-    }
-    close += worst <= 3;
-    d.largest = std::max(d.largest, worst);
-  }
-  d.mean = sum / static_cast<double>(a.size());
-  d.withinThree = static_cast<double>(close) / static_cast<double>(a.size() / 3);
-  return d;
-}
-
-// The bar every fast frame must clear against its literal twin.
-bool samePicture(const Difference& d) {
-  return d.mean <= 0.5 && d.withinThree >= 0.99 && d.largest <= 16;
-}
-
-std::string describe(const Difference& d) {
-  return "mean " + std::to_string(d.mean) + ", within 3: " + std::to_string(d.withinThree) +
-         ", largest " + std::to_string(d.largest);
-}
+using testing::compare;
+using testing::describe;
+using testing::Difference;
+using testing::Pixels;
+using testing::samePicture;
 
 struct Case {
   int32_t width;

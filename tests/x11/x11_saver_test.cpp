@@ -633,5 +633,63 @@ TEST_F(X11SaverTest, ConfigDialogWritesTheBoxesOnOkAndNothingOnCancel) {
             "MainMonitorOnly=1\nBatteryPace=1\n");
 }
 
+// --- Servers without an alpha visual ------------------------------------------------------
+
+// Runs the saver on servers whose GL visuals keep no alpha, where a glow that needs the frame's
+// alpha covers the picture with a grey veil: nearly every pixel turns bright.
+class NoAlphaVisualTest : public X11SaverTest {
+ protected:
+  // The share of the screen's pixels brighter than 7% a moment after the picture first shows,
+  // drawn on `path` (nullptr: the default); -1 when no picture showed.
+  double brightShare(const std::vector<std::string>& args, const char* path) {
+    std::vector<std::string> argv = args;
+    argv.insert(argv.begin(), MARVOLET_BINARY);
+    saver_ = std::make_unique<ChildProcess>(argv, std::vector<std::pair<std::string, const char*>>{
+                                                      {"DISPLAY", server_->name().c_str()},
+                                                      {"XDG_CONFIG_HOME", configHome_.c_str()},
+                                                      {"XSCREENSAVER_WINDOW", nullptr},
+                                                      {"MARVOLET_DRAW_PATH", path}});
+    if (!drawsInto(server_->root(), 0.02)) return -1.0;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    const Capture shot = capture(display_, server_->root());
+    saver_->sendSignal(SIGTERM);
+    saver_->waitForExit(kExitMs);
+    return shot.litFraction(0, 0, shot.width, shot.height, 17);
+  }
+
+  // The literal picture lights about a quarter of the screen, the veil over 80%.
+  void expectNoVeil(const std::vector<std::string>& args) {
+    const double literal = brightShare(args, "literal");
+    const double fast = brightShare(args, nullptr);
+    ASSERT_GT(literal, 0.0) << "the literal path showed no picture";
+    ASSERT_GT(fast, 0.0) << "the default path showed no picture";
+    EXPECT_LT(fast, literal + 0.1) << "bright share " << fast << " against the literal " << literal;
+  }
+};
+
+class DepthSixteenTest : public NoAlphaVisualTest {
+ protected:
+  std::unique_ptr<VirtualDisplay> makeServer() override {
+    return std::make_unique<VirtualDisplay>(kScreenWidth, kScreenHeight, 16);
+  }
+};
+
+TEST_F(DepthSixteenTest, RootAndFullScreenShowThePictureWithoutAVeil) {
+  expectNoVeil({"-root"});
+  expectNoVeil({"-s"});
+}
+
+// Xephyr's first-choice GL visual keeps no alpha, but another one does.
+class XephyrTest : public NoAlphaVisualTest {
+ protected:
+  std::unique_ptr<VirtualDisplay> makeServer() override {
+    return VirtualDisplay::nested(1, kScreenWidth, kScreenHeight);
+  }
+};
+
+TEST_F(XephyrTest, FullScreenShowsThePictureWithoutAVeil) {
+  expectNoVeil({"-s"});
+}
+
 }  // namespace
 }  // namespace marvolet::x11test

@@ -80,10 +80,11 @@ void ChildProcess::sendSignal(int signal) {
   if (running()) kill(pid_, signal);
 }
 
-VirtualDisplay::VirtualDisplay(int width, int height)
+VirtualDisplay::VirtualDisplay(int width, int height, int depth)
     : VirtualDisplay(
           width, height,
-          {"Xvfb", "-screen", "0", std::to_string(width) + "x" + std::to_string(height) + "x24"},
+          {"Xvfb", "-screen", "0",
+           std::to_string(width) + "x" + std::to_string(height) + "x" + std::to_string(depth)},
           nullptr) {}
 
 std::unique_ptr<VirtualDisplay> VirtualDisplay::nested(int heads, int width, int height) {
@@ -180,6 +181,17 @@ size_t Capture::count(uint32_t rgb) const {
   return n;
 }
 
+namespace {
+// The channel of a TrueColor pixel under `mask`, scaled to 0 to 255.
+uint32_t channel(unsigned long pixel, unsigned long mask) {
+  if (mask == 0) return 0;
+  int shift = 0;
+  while (((mask >> shift) & 1) == 0) ++shift;
+  const unsigned long most = mask >> shift;
+  return static_cast<uint32_t>(((pixel & mask) >> shift) * 255 / most);
+}
+}  // namespace
+
 Capture capture(Display* display, Window window) {
   Capture result;
   XWindowAttributes attributes;
@@ -197,9 +209,10 @@ Capture capture(Display* display, Window window) {
   result.pixels.resize(static_cast<size_t>(result.width) * result.height);
   for (int y = 0; y < result.height; ++y) {
     for (int x = 0; x < result.width; ++x) {
-      // 24-bit TrueColor, as the server is started: the pixel value is 0xRRGGBB.
+      const unsigned long pixel = XGetPixel(image, x, y);
       result.pixels[static_cast<size_t>(y) * result.width + x] =
-          static_cast<uint32_t>(XGetPixel(image, x, y) & 0xFFFFFF);
+          channel(pixel, image->red_mask) << 16 | channel(pixel, image->green_mask) << 8 |
+          channel(pixel, image->blue_mask);
     }
   }
   XDestroyImage(image);

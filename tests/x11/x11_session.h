@@ -44,7 +44,7 @@ class ChildProcess {
 // parallel, and a connection of the test's own to it.
 class VirtualDisplay {
  public:
-  VirtualDisplay(int width, int height);
+  VirtualDisplay(int width, int height, int depth = 24);  // depth of the screen, bits
   // Xephyr with `heads` screens of width x height side by side under Xinerama, itself shown on
   // an Xvfb of its own: Xvfb alone cannot place Xinerama heads next to each other.
   static std::unique_ptr<VirtualDisplay> nested(int heads, int width, int height);
@@ -74,7 +74,7 @@ class VirtualDisplay {
   Display* display_ = nullptr;
 };
 
-// Pixels of a window area as 0xRRGGBB.
+// Pixels of a window area as 0xRRGGBB, whatever the server's depth (channels scaled to 8 bits).
 struct Capture {
   int width = 0;
   int height = 0;
