@@ -326,8 +326,9 @@ case_saver_two_monitors() {
   expect_exit_zero 15 "a mouse move on the second head"
 }
 
-# /s while the screen grows from 1280 x 720 to 1600 x 1200 (xrandr -s, which Wine passes on as
-# WM_DISPLAYCHANGE): the window covers the new screen and the picture is drawn over all of it,
+# /s while the screen grows from 1280 x 720 to 1600 x 1200 (xrandr -s; Wine 8 updates the
+# metrics without sending WM_DISPLAYCHANGE, so this also holds the saver's once-a-second look at
+# the monitors): the window covers the new screen and the picture is drawn over all of it,
 # centred on the new size.
 case_saver_follows_screen_change() {
   start_saver /s
