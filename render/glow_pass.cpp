@@ -67,9 +67,14 @@ void GlowPass::takeCapture(int32_t width, int32_t height) {
   }
   captureIsLuminance_ = true;
   if (onePass(width, height)) program_.gather(captureTexture_);
+  if (magnifies_ && MagnifiedGlow::fits(width, height)) {
+    magnified_.evaluate(captureTexture_, GlowLayerCount, GlowInsetStep, width, height,
+                        onePass(width, height) ? &program_ : nullptr);
+  }
 }
 
 void GlowPass::draw(int32_t layers, float insetStep, int32_t width, int32_t height) {
+  if (drawMagnified(layers, insetStep, width, height)) return;
   if (onePass(width, height) && layers <= GlowLayerCount) {
     drawSummed(layers, insetStep, width, height);
   } else {
@@ -101,6 +106,14 @@ void GlowPass::drawSummed(int32_t layers, float insetStep, int32_t width, int32_
   beginOverlayProjection();
   program_.draw(glowLayers(layers, insetStep), sScale, tScale);
   endGlow();
+}
+
+bool GlowPass::drawMagnified(int32_t layers, float insetStep, int32_t width, int32_t height) {
+  if (!magnifies_ || !magnified_.holds(layers, insetStep, width, height)) return false;
+  beginOverlayProjection();
+  magnified_.draw();
+  endGlow();
+  return true;
 }
 
 void GlowPass::drawLayered(int32_t layers, float insetStep, int32_t width, int32_t height) {
