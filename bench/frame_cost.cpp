@@ -325,6 +325,31 @@ int main(int argc, char** argv) {
       renderer.scene->drawVerse();
     });
     std::printf("%-11s %-26s %10.2f %10.2f\n", label, "verse stage alone", verse.wall, verse.cpu);
+    const Cost clear = measure(frames, [&] { glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT); });
+    std::printf("%-11s %-26s %10.2f %10.2f\n", label, "clear alone", clear.wall, clear.cpu);
+    Renderer starry(w, h, marvolet::Stars, path);
+    starry.renderFrame();
+    const Cost stars = measure(frames, [&] {
+      glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+      glLoadIdentity();
+      gluLookAt(0.0, 0.0, 5.5, 0.0, 0.0, 0.0, 0.0, 1.0, 0.0);
+      starry.update();
+      glPushMatrix();
+      starry.scene->drawStarStage(w, h);
+      glPopMatrix();
+    });
+    std::printf("%-11s %-26s %10.2f %10.2f\n", label, "clear + stars", stars.wall, stars.cpu);
+    const Cost logos = measure(frames, [&] {
+      glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+      glLoadIdentity();
+      gluLookAt(0.0, 0.0, 5.5, 0.0, 0.0, 0.0, 0.0, 1.0, 0.0);
+      starry.update();
+      glPushMatrix();
+      starry.scene->drawLogoAndTitle();
+      glPopMatrix();
+    });
+    std::printf("%-11s %-26s %10.2f %10.2f\n", label, "clear + logos and title", logos.wall,
+                logos.cpu);
 
     Renderer glowing(w, h, marvolet::LightEffects, path);
     glowing.renderFrame();
