@@ -30,6 +30,8 @@ namespace {
 using marvolet::Renderer;
 
 uint32_t simulatedNow = 0;
+// --glow-reduction: the fast path's glow summed at 1/N of the window's size (0: its default).
+int glowReduction = 0;
 uint32_t readSimulatedClock() {
   return simulatedNow;
 }
@@ -269,6 +271,8 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--compare") == 0) {
       comparing = true;
+    } else if (std::strcmp(argv[i], "--glow-reduction") == 0 && i + 1 < argc) {
+      glowReduction = std::atoi(argv[++i]);
     } else if (std::strcmp(argv[i], "--noop") == 0) {
       noop = true;
     } else if (std::strcmp(argv[i], "--literal") == 0) {
@@ -276,7 +280,9 @@ int main(int argc, char** argv) {
     } else if (std::atoi(argv[i]) > 0) {
       frames = std::atoi(argv[i]);
     } else {
-      std::fprintf(stderr, "usage: frame_cost [--compare | --literal | --noop] [FRAMES]\n");
+      std::fprintf(
+          stderr,
+          "usage: frame_cost [--compare | --literal | --noop] [--glow-reduction N] [FRAMES]\n");
       return 2;
     }
   }
@@ -305,6 +311,7 @@ int main(int argc, char** argv) {
     for (const auto& c : cases) {
       const double wall0 = wallMs(), cpu0 = cpuMs();
       Renderer renderer(w, h, c.flags, path);
+      if (glowReduction >= 2) renderer.glow.setGlowReduction(glowReduction);
       renderer.renderFrame();
       glFinish();
       if (c.flags & marvolet::LightEffects) {
@@ -352,6 +359,7 @@ int main(int argc, char** argv) {
                 logos.cpu);
 
     Renderer glowing(w, h, marvolet::LightEffects, path);
+    if (glowReduction >= 2) glowing.glow.setGlowReduction(glowReduction);
     glowing.renderFrame();
     const Cost capture = measure(frames, [&] {
       glLoadIdentity();

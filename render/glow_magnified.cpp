@@ -80,8 +80,10 @@ void MagnifiedGlow::evaluate(uint32_t captureTexture, int32_t layers, float inse
   if (glow.count == 0 || !fits(width, height)) return;
   // Texels up to the last pixel's, and a ring of one texel around them, evaluated like the rest,
   // so that edge pixels interpolate towards what lies beyond instead of towards a clamped copy.
-  const int32_t outerWidth = (width - 1 + ReductionX - 1) / ReductionX + 2;
-  const int32_t outerHeight = (height - 1 + ReductionY - 1) / ReductionY + 2;
+  if (reduction < 2) reduction = 2;
+  reductionUsed_ = reduction;
+  const int32_t outerWidth = (width - 1 + reduction - 1) / reduction + 2;
+  const int32_t outerHeight = (height - 1 + reduction - 1) / reduction + 2;
 
   if (texture_ == 0) {
     GLuint name = 0;
@@ -124,10 +126,10 @@ void MagnifiedGlow::evaluate(uint32_t captureTexture, int32_t layers, float inse
 
   // The part of the window's overlay space (640 x 480, y down) that the evaluation's viewport
   // stands for.
-  const double left = windowPosition(0.0, ReductionX) * 640.0 / width;
-  const double right = windowPosition(outerWidth, ReductionX) * 640.0 / width;
-  const double bottom = (height - windowPosition(0.0, ReductionY)) * 480.0 / height;
-  const double top = (height - windowPosition(outerHeight, ReductionY)) * 480.0 / height;
+  const double left = windowPosition(0.0, reduction) * 640.0 / width;
+  const double right = windowPosition(outerWidth, reduction) * 640.0 / width;
+  const double bottom = (height - windowPosition(0.0, reduction)) * 480.0 / height;
+  const double top = (height - windowPosition(outerHeight, reduction)) * 480.0 / height;
   glMatrixMode(GL_PROJECTION);
   glPushMatrix();
   glLoadIdentity();
@@ -174,10 +176,10 @@ void MagnifiedGlow::draw() const {
   glEnable(GL_BLEND);
   glBindTexture(GL_TEXTURE_2D, texture_);
   // The window's edges in the sum's texture coordinates; t grows upwards, as window rows do.
-  const float s0 = texelPosition(0.0, ReductionX) / static_cast<float>(textureWidth_);
-  const float s1 = texelPosition(width_, ReductionX) / static_cast<float>(textureWidth_);
-  const float t0 = texelPosition(0.0, ReductionY) / static_cast<float>(textureHeight_);
-  const float t1 = texelPosition(height_, ReductionY) / static_cast<float>(textureHeight_);
+  const float s0 = texelPosition(0.0, reductionUsed_) / static_cast<float>(textureWidth_);
+  const float s1 = texelPosition(width_, reductionUsed_) / static_cast<float>(textureWidth_);
+  const float t0 = texelPosition(0.0, reductionUsed_) / static_cast<float>(textureHeight_);
+  const float t1 = texelPosition(height_, reductionUsed_) / static_cast<float>(textureHeight_);
   glColor4f(1.0f, 1.0f, 1.0f, alphaSum_);
   // Wound as the layers' quads are, so culling treats it alike.
   glBegin(GL_QUADS);

@@ -28,6 +28,8 @@ class GlowPass {
   // (MagnifiedGlow::fits); needs a GL with neither GLSL nor destination alpha.
   void prepareMagnified() { magnifies_ = capable; }
   bool magnifies() const { return magnifies_; }
+  // The magnified sum's reduction (MagnifiedGlow::reduction), for comparisons.
+  void setGlowReduction(int32_t reduction) { magnified_.reduction = reduction; }
 
   // Whether the one-pass glow runs in a window of this size (pixels): the program is ready and
   // the whole capture square lies inside the window.
