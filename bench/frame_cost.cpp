@@ -1,8 +1,11 @@
 // Frame cost on the headless context: wall and CPU milliseconds per frame for the default
 // flags, without light effects, and for the verse stage, the glow's capture and its layers
 // alone; and the start-up time. With
-// --compare, the fast and the literal drawing path on the same frames, side by side.
+// --compare, the fast and the literal drawing path on the same frames, side by side, and the
+// cases a software GL meets: the glow without GLSL, two monitors, and no GPU work at all.
 #include <time.h>
+
+#include <string>
 
 #include <chrono>
 #include <cstdio>
@@ -15,7 +18,9 @@
 #include "assets/texture.h"
 #include "headless_context.h"
 #include "platform/clock.h"
+#include "platform/gl_proc_address.h"
 #include "render/gl.h"
+#include "render/monitor_copies.h"
 #include "render/renderer.h"
 #include "render/texture_upload.h"
 #include "scene/scene.h"
@@ -25,6 +30,8 @@ namespace {
 using marvolet::Renderer;
 
 uint32_t simulatedNow = 0;
+// --glow-reduction: the fast path's glow summed at 1/N of the window's size (0: its default).
+int glowReduction = 0;
 uint32_t readSimulatedClock() {
   return simulatedNow;
 }
@@ -143,6 +150,84 @@ void startupSplit(int w, int h, marvolet::DrawPath path) {
       second);
 }
 
+// A GL without GLSL, as a basic driver or a remote desktop gives: no GL 2.0 entry point is found.
+void* noFunctions(const char*) {
+  return nullptr;
+}
+
+// The glow laid layer by layer where the GL has no GLSL.
+void compareLayered(int frames) {
+  const int w = 1280, h = 720;
+  const auto context = openContext(w, h);
+  if (!context) return;
+  marvolet::platform::setGlProcAddressSource(&noFunctions);
+  const marvolet::RenderFlags flags = marvolet::Stars | marvolet::LightEffects;
+  const PathCost literal = measurePath(w, h, flags, marvolet::DrawPath::Literal, frames);
+  const PathCost fast = measurePath(w, h, flags, marvolet::DrawPath::Fast, frames);
+  marvolet::platform::setGlProcAddressSource(nullptr);
+  std::printf(
+      "layered %dx%d flags=%u literal_wall=%.1f fast_wall=%.1f literal_cpu=%.1f fast_cpu=%.1f "
+      "fast_fps=%.1f\n",
+      w, h, static_cast<unsigned>(flags), literal.frame.wall, fast.frame.wall, literal.frame.cpu,
+      fast.frame.cpu, 1000.0 / fast.frame.wall);
+}
+
+// One 1280 x 720 monitor, then a window over two side by side, the second showing a copy.
+void compareMonitors(int frames) {
+  const int w = 1280, h = 720;
+  const marvolet::RenderFlags flags = marvolet::Stars | marvolet::LightEffects;
+  PathCost one{};
+  {
+    const auto context = openContext(w, h);
+    if (!context) return;
+    one = measurePath(w, h, flags, marvolet::DrawPath::Fast, frames);
+  }
+  const auto context = openContext(2 * w, h);
+  if (!context) return;
+  const marvolet::PixelRect primary{0, 0, w, h};
+  const std::vector<marvolet::MonitorCopy> copies{{{w, 0, w, h}, {w, 0, w, h}}};
+  simulatedNow = 0;
+  Renderer renderer(w, h, flags, marvolet::DrawPath::Fast);
+  const auto frame = [&] {
+    renderer.renderFrame();
+    marvolet::copyToOtherMonitors(2 * w, h, primary, copies);
+  };
+  measure(3, frame);
+  const Cost two = measure(frames, frame);
+  std::printf(
+      "monitors %dx%d flags=%u one_wall=%.1f two_wall=%.1f one_cpu=%.1f two_cpu=%.1f "
+      "extra=%.0f%%\n",
+      w, h, static_cast<unsigned>(flags), one.frame.wall, two.wall, one.frame.cpu, two.cpu,
+      100.0 * (two.wall / one.frame.wall - 1.0));
+}
+
+// With GALLIUM_NOOP=1 set (by the caller): the CPU a frame costs when a GPU does the drawing,
+// and the time from nothing to the first frame, context included.
+int noopLine(int frames) {
+  const int w = 1280, h = 720;
+  const marvolet::RenderFlags flags = marvolet::Stars | marvolet::LightEffects;
+  const double wall0 = wallMs();
+  const auto context = openContext(w, h);
+  if (!context) return 1;
+  const double contextMs = wallMs() - wall0;
+  const PathCost literal = measurePath(w, h, flags, marvolet::DrawPath::Literal, frames);
+  const PathCost fast = measurePath(w, h, flags, marvolet::DrawPath::Fast, frames);
+  std::printf(
+      "noop %dx%d flags=%u literal_cpu=%.2f fast_cpu=%.2f context=%.1f literal_startup=%.1f "
+      "fast_startup=%.1f\n",
+      w, h, static_cast<unsigned>(flags), literal.frame.cpu, fast.frame.cpu, contextMs,
+      literal.startup, fast.startup);
+  return 0;
+}
+
+// The noop line from a child process: Mesa reads GALLIUM_NOOP when it opens its screen.
+void runNoop(const char* self, int frames) {
+  const std::string command =
+      "GALLIUM_NOOP=1 '" + std::string(self) + "' --noop " + std::to_string(frames);
+  std::fflush(stdout);
+  if (std::system(command.c_str()) != 0) std::fprintf(stderr, "frame_cost: the noop run failed\n");
+}
+
 int compare(int frames) {
   const int sizes[][2] = {{1280, 720}, {1920, 1080}};
   const marvolet::RenderFlags flagSets[] = {marvolet::Stars | marvolet::LightEffects,
@@ -170,6 +255,9 @@ int compare(int frames) {
       std::fflush(stdout);
     }
   }
+  compareLayered(frames);
+  compareMonitors(frames);
+  std::fflush(stdout);
   return 0;
 }
 
@@ -177,23 +265,35 @@ int compare(int frames) {
 
 int main(int argc, char** argv) {
   bool comparing = false;
+  bool noop = false;
   marvolet::DrawPath path = marvolet::DrawPath::Fast;
   int frames = 60;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--compare") == 0) {
       comparing = true;
+    } else if (std::strcmp(argv[i], "--glow-reduction") == 0 && i + 1 < argc) {
+      glowReduction = std::atoi(argv[++i]);
+    } else if (std::strcmp(argv[i], "--noop") == 0) {
+      noop = true;
     } else if (std::strcmp(argv[i], "--literal") == 0) {
       path = marvolet::DrawPath::Literal;
     } else if (std::atoi(argv[i]) > 0) {
       frames = std::atoi(argv[i]);
     } else {
-      std::fprintf(stderr, "usage: frame_cost [--compare | --literal] [FRAMES]\n");
+      std::fprintf(
+          stderr,
+          "usage: frame_cost [--compare | --literal | --noop] [--glow-reduction N] [FRAMES]\n");
       return 2;
     }
   }
   marvolet::platform::setMillisecondSource(&readSimulatedClock);
   marvolet::platform::setCalendarSource(&fixedCalendar);
-  if (comparing) return compare(frames);
+  if (noop) return noopLine(frames);
+  if (comparing) {
+    const int result = compare(frames);
+    if (result == 0) runNoop(argv[0], frames);
+    return result;
+  }
   std::printf("%-11s %-26s %10s %10s\n", "size", "case", "wall ms", "cpu ms");
   const int sizes[][2] = {{1280, 720}, {1920, 1080}};
   for (const auto& size : sizes) {
@@ -211,6 +311,7 @@ int main(int argc, char** argv) {
     for (const auto& c : cases) {
       const double wall0 = wallMs(), cpu0 = cpuMs();
       Renderer renderer(w, h, c.flags, path);
+      if (glowReduction >= 2) renderer.glow.setGlowReduction(glowReduction);
       renderer.renderFrame();
       glFinish();
       if (c.flags & marvolet::LightEffects) {
@@ -231,8 +332,34 @@ int main(int argc, char** argv) {
       renderer.scene->drawVerse();
     });
     std::printf("%-11s %-26s %10.2f %10.2f\n", label, "verse stage alone", verse.wall, verse.cpu);
+    const Cost clear = measure(frames, [&] { glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT); });
+    std::printf("%-11s %-26s %10.2f %10.2f\n", label, "clear alone", clear.wall, clear.cpu);
+    Renderer starry(w, h, marvolet::Stars, path);
+    starry.renderFrame();
+    const Cost stars = measure(frames, [&] {
+      glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+      glLoadIdentity();
+      gluLookAt(0.0, 0.0, 5.5, 0.0, 0.0, 0.0, 0.0, 1.0, 0.0);
+      starry.update();
+      glPushMatrix();
+      starry.scene->drawStarStage(w, h);
+      glPopMatrix();
+    });
+    std::printf("%-11s %-26s %10.2f %10.2f\n", label, "clear + stars", stars.wall, stars.cpu);
+    const Cost logos = measure(frames, [&] {
+      glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+      glLoadIdentity();
+      gluLookAt(0.0, 0.0, 5.5, 0.0, 0.0, 0.0, 0.0, 1.0, 0.0);
+      starry.update();
+      glPushMatrix();
+      starry.scene->drawLogoAndTitle();
+      glPopMatrix();
+    });
+    std::printf("%-11s %-26s %10.2f %10.2f\n", label, "clear + logos and title", logos.wall,
+                logos.cpu);
 
     Renderer glowing(w, h, marvolet::LightEffects, path);
+    if (glowReduction >= 2) glowing.glow.setGlowReduction(glowReduction);
     glowing.renderFrame();
     const Cost capture = measure(frames, [&] {
       glLoadIdentity();

@@ -1,11 +1,13 @@
-// Preloaded into the X11 saver by the soak script: counts presented frames without changing the
-// saver, so that memory samples can be set against frames rather than seconds.
+// Preloaded into the X11 saver by the soak and rate scripts: counts presented frames without
+// changing the saver, so that memory samples can be set against frames rather than seconds; with
+// MARVOLET_HIDE_GLSL=1 it also hides the GL 2.0 shader functions, as a GL without GLSL would.
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -31,4 +33,21 @@ extern "C" void glXSwapBuffers(void* display, unsigned long drawable) {
     const int length = std::snprintf(text, sizeof text, "%20llu\n", swaps);
     if (pwrite(countFd, text, static_cast<size_t>(length), 0) < 0) countFd = -1;
   }
+}
+
+// Hides the functions a GLSL program needs (glCreateShader, glUseProgram, ...) when asked to.
+extern "C" void* glXGetProcAddressARB(const unsigned char* name) {
+  using LookupFunction = void* (*)(const unsigned char*);
+  static const auto next =
+      reinterpret_cast<LookupFunction>(dlsym(RTLD_NEXT, "glXGetProcAddressARB"));
+  static const bool hide = [] {
+    const char* value = std::getenv("MARVOLET_HIDE_GLSL");
+    return value != nullptr && std::strcmp(value, "1") == 0;
+  }();
+  const char* text = reinterpret_cast<const char*>(name);
+  if (hide && text != nullptr &&
+      (std::strstr(text, "Shader") != nullptr || std::strstr(text, "Program") != nullptr)) {
+    return nullptr;
+  }
+  return next != nullptr ? next(name) : nullptr;
 }

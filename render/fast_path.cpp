@@ -1,6 +1,7 @@
 // The fast path's rings, text glyphs and logos, gathered into arrays.
 #include "render/fast_path.h"
 
+#include <cmath>
 #include <cstring>
 
 #include "render/gl.h"
@@ -65,6 +66,37 @@ bool addRingQuads(const TextRing& ring, int32_t n, const VerseStyle& style,
 
 void setCorner(GlyphVertex& v, float s, float t, const float* color, float x, float y) {
   v = GlyphVertex{s, t, color[0], color[1], color[2], color[3], x, y, 0.0f, 1.0f};
+}
+
+// Whether the quad drawLogoQuad(w, h) makes, textured edge to edge with the bound texture, is
+// magnified at every pixel under the current matrices and viewport. The GL then filters it with
+// its magnification filter alone, and a minification filter without mipmaps gives the same
+// pixels without choosing a level for each of them.
+bool magnifiedEverywhere(float w, float h) {
+  const Matrix4 mv = currentModelview();
+  const Matrix4 p = currentProjection();
+  // One scale over the whole face only for a quad parallel to the screen, under a perspective
+  // whose w is the eye's distance.
+  const float* m = mv.m;
+  if (m[1] != 0.0f || m[2] != 0.0f || m[4] != 0.0f || m[6] != 0.0f || m[8] != 0.0f ||
+      m[9] != 0.0f || m[3] != 0.0f || m[7] != 0.0f || m[11] != 0.0f || m[15] != 1.0f) {
+    return false;
+  }
+  if (p.m[1] != 0.0f || p.m[4] != 0.0f || p.m[8] != 0.0f || p.m[9] != 0.0f || p.m[11] != -1.0f ||
+      p.m[15] != 0.0f) {
+    return false;
+  }
+  const float depth = -m[14];
+  GLint viewport[4] = {};
+  glGetIntegerv(GL_VIEWPORT, viewport);
+  GLint texels[2] = {};
+  glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &texels[0]);
+  glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &texels[1]);
+  if (depth <= 0.0f || w <= 0.0f || h <= 0.0f || texels[0] <= 0 || texels[1] <= 0) return false;
+  const float pixelsX = std::fabs(p.m[0] * m[0]) * 2.0f * w * 0.5f * viewport[2] / depth;
+  const float pixelsY = std::fabs(p.m[5] * m[5]) * 2.0f * h * 0.5f * viewport[3] / depth;
+  // A margin below one texel per pixel for the GL's own approximation of the level.
+  return texels[0] < 0.9f * pixelsX && texels[1] < 0.9f * pixelsY;
 }
 
 }  // namespace
@@ -132,7 +164,16 @@ void FastPath::drawGlyphs(const char* text, const TextStyle& style, const TextAt
 }
 
 void FastPath::drawLogo(float w, float h, float alpha) {
-  if (alpha != 0.0f) drawLogoQuad(w, h);
+  if (alpha == 0.0f) return;
+  if (!magnifiedEverywhere(w, h)) {
+    drawLogoQuad(w, h);
+    return;
+  }
+  GLint minification = GL_LINEAR_MIPMAP_LINEAR;
+  glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &minification);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+  drawLogoQuad(w, h);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, minification);
 }
 
 }  // namespace marvolet

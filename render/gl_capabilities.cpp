@@ -1,6 +1,8 @@
 // GL version and frame-format checks of the current context.
 #include "render/gl_capabilities.h"
 
+#include <initializer_list>
+
 #include "render/gl.h"
 
 namespace marvolet {
@@ -39,6 +41,16 @@ int32_t frameAlphaBits() {
   GLint bits = 0;
   glGetIntegerv(GL_ALPHA_BITS, &bits);
   return bits > 0 ? bits : 0;
+}
+
+int32_t frameColourBits() {
+  GLint narrowest = 0;
+  for (GLenum channel : {GL_RED_BITS, GL_GREEN_BITS, GL_BLUE_BITS}) {
+    GLint bits = 0;
+    glGetIntegerv(channel, &bits);
+    if (channel == GL_RED_BITS || bits < narrowest) narrowest = bits;
+  }
+  return narrowest > 0 ? narrowest : 0;
 }
 
 }  // namespace marvolet

@@ -17,5 +17,8 @@ bool offersGlsl20();
 
 // Bits of alpha the current context's frame keeps (GL_ALPHA_BITS), 0 when it has none.
 int32_t frameAlphaBits();
+// Bits the current context's frame keeps in its narrowest colour channel (red, green or blue):
+// 5 in a 16-bit frame, 8 in the usual one.
+int32_t frameColourBits();
 
 }  // namespace marvolet

@@ -17,6 +17,10 @@ GlowPass::~GlowPass() {
   }
 }
 
+void GlowPass::prepareMagnified() {
+  magnifies_ = capable && frameColourBits() >= 8;
+}
+
 void GlowPass::testCapability() {
   const char* extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
   if (extensions == nullptr || std::strstr(extensions, "GL_EXT_compiled_vertex_array") == nullptr ||
@@ -71,9 +75,14 @@ void GlowPass::takeCapture(int32_t width, int32_t height, int32_t originX, int32
   }
   captureIsLuminance_ = true;
   if (onePass(width, height)) program_.gather(captureTexture_, originX, originY);
+  if (magnifies_ && MagnifiedGlow::fits(width, height)) {
+    magnified_.evaluate(captureTexture_, GlowLayerCount, GlowInsetStep, width, height,
+                        onePass(width, height) ? &program_ : nullptr, originX, originY);
+  }
 }
 
 void GlowPass::draw(int32_t layers, float insetStep, int32_t width, int32_t height) {
+  if (drawMagnified(layers, insetStep, width, height)) return;
   if (onePass(width, height) && layers <= GlowLayerCount) {
     drawSummed(layers, insetStep, width, height);
   } else {
@@ -105,6 +114,14 @@ void GlowPass::drawSummed(int32_t layers, float insetStep, int32_t width, int32_
   beginOverlayProjection();
   program_.draw(glowLayers(layers, insetStep), sScale, tScale);
   endGlow();
+}
+
+bool GlowPass::drawMagnified(int32_t layers, float insetStep, int32_t width, int32_t height) {
+  if (!magnifies_ || !magnified_.holds(layers, insetStep, width, height)) return false;
+  beginOverlayProjection();
+  magnified_.draw();
+  endGlow();
+  return true;
 }
 
 void GlowPass::drawLayered(int32_t layers, float insetStep, int32_t width, int32_t height) {

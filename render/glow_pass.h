@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "render/glow_layers.h"
+#include "render/glow_magnified.h"
 #include "render/glow_program.h"
 
 namespace marvolet {
@@ -23,6 +24,15 @@ class GlowPass {
   // the frame keeps at least 8 bits of alpha; without it the glow is drawn layer by layer.
   void prepareOnePass();
 
+  // Sums the default glow small at every capture and magnifies it where the window allows
+  // (MagnifiedGlow::fits); needs a GL with neither GLSL nor destination alpha, but a frame
+  // with 8-bit colour: the sum is kept in the frame's own steps, and in a 16-bit frame their
+  // rounding, magnified, shows as bands.
+  void prepareMagnified();
+  bool magnifies() const { return magnifies_; }
+  // The magnified sum's reduction (MagnifiedGlow::reduction), for comparisons.
+  void setGlowReduction(int32_t reduction) { magnified_.reduction = reduction; }
+
   // Whether the one-pass glow runs in a window of this size (pixels): the program is ready and
   // the whole capture square lies inside the window.
   bool onePass(int32_t width, int32_t height) const;
@@ -39,6 +49,8 @@ class GlowPass {
   // Each way on its own, whatever onePass says (drawSummed needs the program ready).
   void drawLayered(int32_t layers, float insetStep, int32_t width, int32_t height);
   void drawSummed(int32_t layers, float insetStep, int32_t width, int32_t height);
+  // The sum the latest capture evaluated, when it was for these layers and this window.
+  bool drawMagnified(int32_t layers, float insetStep, int32_t width, int32_t height);
 
   uint32_t captureTexture() const { return captureTexture_; }
   bool onePassReady() const { return program_.ready(); }
@@ -51,6 +63,8 @@ class GlowPass {
   // Whether the capture texture already has luminance storage to copy a part of the window into.
   bool captureIsLuminance_ = false;
   GlowProgram program_;
+  bool magnifies_ = false;
+  MagnifiedGlow magnified_;
 };
 
 }  // namespace marvolet

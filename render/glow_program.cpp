@@ -264,6 +264,11 @@ void GlowProgram::gather(uint32_t captureTexture, int32_t originX, int32_t origi
 }
 
 void GlowProgram::draw(const GlowLayers& layers, float sScale, float tScale) {
+  drawOver(layers, sScale, tScale, 0.0f, 0.0f, 640.0f, 480.0f);
+}
+
+void GlowProgram::drawOver(const GlowLayers& layers, float sScale, float tScale, float left,
+                           float top, float right, float bottom) {
   float windows[4 * GlowLayerCount] = {};
   float weights[GlowLayerCount] = {};
   // Steps of the frame's red channel; a frame deeper than 16 bits is treated as 16 bits.
@@ -299,15 +304,18 @@ void GlowProgram::draw(const GlowLayers& layers, float sScale, float tScale) {
   gl_->uniform1f(alphaLocation_, alphaSum);
   gl_->uniform1f(levelsLocation_, levels);
   // Wound as the layers' quads are, so culling treats it alike.
+  // place is (0, 0) at the screen's bottom-left corner and (1, 1) at its top-right.
+  const float s0 = left / 640.0f, s1 = right / 640.0f;
+  const float t0 = 1.0f - top / 480.0f, t1 = 1.0f - bottom / 480.0f;
   glBegin(GL_QUADS);
-  glTexCoord2f(0.0f, 1.0f);
-  glVertex2f(0.0f, 0.0f);
-  glTexCoord2f(0.0f, 0.0f);
-  glVertex2f(0.0f, 480.0f);
-  glTexCoord2f(1.0f, 0.0f);
-  glVertex2f(640.0f, 480.0f);
-  glTexCoord2f(1.0f, 1.0f);
-  glVertex2f(640.0f, 0.0f);
+  glTexCoord2f(s0, t0);
+  glVertex2f(left, top);
+  glTexCoord2f(s0, t1);
+  glVertex2f(left, bottom);
+  glTexCoord2f(s1, t1);
+  glVertex2f(right, bottom);
+  glTexCoord2f(s1, t0);
+  glVertex2f(right, top);
   glEnd();
   gl_->useProgram(0);
   // What the layer-by-layer glow leaves set.

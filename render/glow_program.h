@@ -37,6 +37,10 @@ class GlowProgram {
   // uses; sScale and tScale are the captured part of the texture. The caller has set the overlay
   // projection; this sets and leaves the blend and texture state as the layer-by-layer glow does.
   void draw(const GlowLayers& layers, float sScale, float tScale);
+  // The same sum over any rectangle of the overlay space (left, top, right, bottom, y down),
+  // the layers' texture windows carried on linearly beyond the 640 x 480 screen.
+  void drawOver(const GlowLayers& layers, float sScale, float tScale, float left, float top,
+                float right, float bottom);
 
   // GL 2.0 entry points, found by create(); defined in glow_program.cpp, where the GL headers are.
   struct Functions;

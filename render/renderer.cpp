@@ -36,6 +36,7 @@ Renderer::Renderer(int32_t width_, int32_t height_, RenderFlags flags_, DrawPath
   glow.testCapability();
   // Without the LightEffects flag the pass never runs, so its program would only cost start-up.
   if (drawing->sumsGlowInOnePass() && (flags & LightEffects) != 0) glow.prepareOnePass();
+  if (drawing->sumsGlowInOnePass() && (flags & LightEffects) != 0) glow.prepareMagnified();
 }
 
 Renderer::~Renderer() = default;

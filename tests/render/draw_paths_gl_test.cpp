@@ -11,6 +11,7 @@
 #include "frame_difference.h"
 #include "gl_recorder.h"
 #include "platform/clock.h"
+#include "platform/gl_proc_address.h"
 #include "render/fast_path.h"
 #include "render/gl.h"
 #include "render/glow_pass.h"
@@ -35,13 +36,15 @@ struct Case {
   RenderFlags flags;
   bool frameRate;
   float restingFade = -1.0f;  // 0 or 1: the logos' fade held there; otherwise left to the draws
+  bool withoutGlsl = false;   // a GL that offers no GLSL: the glow's sum is blended layer by layer
 };
 
 std::string caseName(const ::testing::TestParamInfo<Case>& info) {
   const Case& c = info.param;
   return std::to_string(c.width) + "x" + std::to_string(c.height) + "_flags" +
          std::to_string(c.flags) + (c.frameRate ? "_fps" : "") +
-         (c.restingFade >= 0.0f ? "_fade" + std::to_string(static_cast<int>(c.restingFade)) : "");
+         (c.restingFade >= 0.0f ? "_fade" + std::to_string(static_cast<int>(c.restingFade)) : "") +
+         (c.withoutGlsl ? "_noglsl" : "");
 }
 
 // The clock times frames are read at: the start, a second in, the glyph backlog of a jump, and
@@ -54,8 +57,14 @@ class DrawPathTest : public ::testing::TestWithParam<Case> {
   void SetUp() override {
     ASSERT_TRUE(context.ok()) << context.error();
     platform::setCalendarSource([]() -> int64_t { return 7; });
+    // The next test's context installs its lookup again.
+    if (GetParam().withoutGlsl)
+      platform::setGlProcAddressSource([](const char*) -> void* { return nullptr; });
   }
-  void TearDown() override { platform::setCalendarSource(nullptr); }
+  void TearDown() override {
+    platform::setCalendarSource(nullptr);
+    platform::setGlProcAddressSource(nullptr);
+  }
 
   // A fresh renderer on the given path, as a new process would build it, through the frame
   // times; one frame read back at each.
@@ -66,6 +75,11 @@ class DrawPathTest : public ::testing::TestWithParam<Case> {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     Renderer renderer(context.width(), context.height(), GetParam().flags, path);
     if (GetParam().frameRate) renderer.keyCommand(KeyCommand::ToggleFrameRate);
+    if (GetParam().withoutGlsl && path == DrawPath::Fast) {
+      // The sum is then blended at the small size, not left to the full-size layers.
+      EXPECT_FALSE(renderer.glow.onePassReady());
+      EXPECT_TRUE(renderer.glow.magnifies());
+    }
     if (GetParam().restingFade >= 0.0f) {
       // A segment whose fade starts and ends on the same logo: the other one is fully clear.
       renderer.scene->start[imagefade] = GetParam().restingFade;
@@ -97,15 +111,15 @@ TEST_P(DrawPathTest, FastFramesMatchTheLiteralOnes) {
   EXPECT_GT(lit, static_cast<long>(last.size() / 50));
 }
 
-INSTANTIATE_TEST_SUITE_P(Frames, DrawPathTest,
-                         ::testing::Values(Case{1280, 720, 0, false}, Case{1280, 720, 4, false},
-                                           Case{1280, 720, 6, false}, Case{1280, 720, 7, false},
-                                           Case{1280, 720, 6, true},
-                                           Case{1280, 720, 4, false, 0.0f},
-                                           Case{1280, 720, 4, false, 1.0f},
-                                           Case{152, 112, 0, false}, Case{152, 112, 4, false},
-                                           Case{152, 112, 6, true}, Case{152, 112, 7, false}),
-                         caseName);
+INSTANTIATE_TEST_SUITE_P(
+    Frames, DrawPathTest,
+    ::testing::Values(Case{1280, 720, 0, false}, Case{1280, 720, 4, false},
+                      Case{1280, 720, 6, false}, Case{1280, 720, 7, false},
+                      Case{1280, 720, 6, true}, Case{1280, 720, 4, false, 0.0f},
+                      Case{1280, 720, 4, false, 1.0f}, Case{1280, 720, 6, false, -1.0f, true},
+                      Case{1280, 720, 7, false, -1.0f, true}, Case{152, 112, 0, false},
+                      Case{152, 112, 4, false}, Case{152, 112, 6, true}, Case{152, 112, 7, false}),
+    caseName);
 
 class FastPathTest : public testing::SaverTest {
  protected:
@@ -212,8 +226,8 @@ TEST_F(FastPathTest, CallsPerFrameDoNotGrowWithTheGlyphs) {
   const auto calls = testing::stopGlRecording();
   // Per drawing: three star layers, the rings, two frame-rate lines, title and shadow.
   EXPECT_LE(countCalls(calls, "glDrawArrays"), 2 * 8);
-  // The two logos per drawing, the capture's gathering pass and the glow's quad.
-  EXPECT_LE(countCalls(calls, "glBegin"), 2 * 2 + 2);
+  // The two logos per drawing, the capture's gathering pass, the small sum and the glow's quad.
+  EXPECT_LE(countCalls(calls, "glBegin"), 2 * 2 + 3);
   for (const char* name : {"glPushMatrix", "glTranslatef", "glScalef", "glColor4f"}) {
     EXPECT_LT(countCalls(calls, name), 40) << name;
   }
