@@ -12,20 +12,16 @@ seconds="${3:-15}"
 saver="$build/marvolet"
 bench="$(cd "$build/bench" && pwd)"
 scratch="$(mktemp -d /tmp/marvolet-pause-XXXXXX)"
-xvfb_pid=""
 saver_pid=""
+source "$(dirname "${BASH_SOURCE[0]}")/private_xvfb.sh"
 cleanup() {
   [[ -n "$saver_pid" ]] && kill "$saver_pid" 2>/dev/null && wait "$saver_pid" 2>/dev/null
-  [[ -n "$xvfb_pid" ]] && kill "$xvfb_pid" 2>/dev/null
+  stop_private_xvfb
   rm -rf "$scratch"
 }
 trap cleanup EXIT
 
-exec {display_fd}<> <(:)
-Xvfb -displayfd "$display_fd" -screen 0 "${size}x24" -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
-read -r -t 10 -u "$display_fd" display_number
-export DISPLAY=":$display_number"
+start_private_xvfb "$size"
 
 frames_now() { tr -d ' ' <"$scratch/count" 2>/dev/null || echo 0; }
 

@@ -15,18 +15,14 @@ seconds="${3:-30}"
 baseline="${4:-}"
 counter="$(cd "$build/bench" && pwd)/libmarvolet_swap_counter.so"
 scratch="$(mktemp -d /tmp/marvolet-rate-XXXXXX)"
-xvfb_pid=""
+source "$(dirname "${BASH_SOURCE[0]}")/private_xvfb.sh"
 cleanup() {
-  [[ -n "$xvfb_pid" ]] && kill "$xvfb_pid" 2>/dev/null
+  stop_private_xvfb
   rm -rf "$scratch"
 }
 trap cleanup EXIT
 
-exec {display_fd}<> <(:)
-Xvfb -displayfd "$display_fd" -screen 0 "${size}x24" -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
-read -r -t 10 -u "$display_fd" display_number
-export DISPLAY=":$display_number"
+start_private_xvfb "$size"
 ticks="$(getconf CLK_TCK)"
 
 frames_now() { cat "$scratch/count" 2>/dev/null | tr -d ' ' || echo 0; }

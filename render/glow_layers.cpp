@@ -1,5 +1,7 @@
-// Running sums of the glow layers' insets and alphas.
+// Running sums of the glow layers' insets and alphas, and the GL state for adding a finished sum.
 #include "render/glow_layers.h"
+
+#include "render/gl.h"
 
 namespace marvolet {
 
@@ -21,6 +23,16 @@ GlowLayers glowLayers(int32_t layers, float insetStep) {
     alpha -= alphaStep;
   }
   return result;
+}
+
+void beginAddingTexture(uint32_t texture) {
+  glDisable(GL_TEXTURE_GEN_S);
+  glDisable(GL_TEXTURE_GEN_T);
+  glEnable(GL_TEXTURE_2D);
+  glDisable(GL_DEPTH_TEST);
+  glBlendFunc(GL_ONE, GL_ONE);
+  glEnable(GL_BLEND);
+  glBindTexture(GL_TEXTURE_2D, texture);
 }
 
 }  // namespace marvolet

@@ -27,4 +27,8 @@ struct GlowLayers {
 // `layers` layers (at most GlowLayerCount are kept), fading from 0.075 by 0.075 / layers each.
 GlowLayers glowLayers(int32_t layers, float insetStep);
 
+// The GL state for adding a texture over the frame as a finished sum: `texture` bound in 2D with
+// texture generation, depth test off, and the blend adding source to frame one to one.
+void beginAddingTexture(uint32_t texture);
+
 }  // namespace marvolet

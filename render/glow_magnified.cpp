@@ -172,13 +172,7 @@ void MagnifiedGlow::evaluate(uint32_t captureTexture, int32_t layers, float inse
 }
 
 void MagnifiedGlow::draw() const {
-  glDisable(GL_TEXTURE_GEN_S);
-  glDisable(GL_TEXTURE_GEN_T);
-  glEnable(GL_TEXTURE_2D);
-  glDisable(GL_DEPTH_TEST);
-  glBlendFunc(GL_ONE, GL_ONE);
-  glEnable(GL_BLEND);
-  glBindTexture(GL_TEXTURE_2D, texture_);
+  beginAddingTexture(texture_);
   // The window's edges in the sum's texture coordinates; t grows upwards, as window rows do.
   const float s0 = texelPosition(0.0, reductionUsed_) / static_cast<float>(textureWidth_);
   const float s1 = texelPosition(width_, reductionUsed_) / static_cast<float>(textureWidth_);

@@ -291,13 +291,7 @@ void GlowProgram::drawOver(const GlowLayers& layers, float sScale, float tScale,
     alphaSum += std::floor(steps * steps / levels + 0.5f) / levels;
   }
 
-  glDisable(GL_TEXTURE_GEN_S);
-  glDisable(GL_TEXTURE_GEN_T);
-  glEnable(GL_TEXTURE_2D);
-  glDisable(GL_DEPTH_TEST);
-  glBlendFunc(GL_ONE, GL_ONE);
-  glEnable(GL_BLEND);
-  glBindTexture(GL_TEXTURE_2D, gatheredTexture_);
+  beginAddingTexture(gatheredTexture_);
   gl_->useProgram(program_);
   gl_->uniform4fv(windowLocation_, GlowLayerCount, windows);
   gl_->uniform1fv(weightLocation_, GlowLayerCount, weights);
