@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "render/frame_clock.h"
+
 namespace marvolet {
 
 // The platform's power reading. Each call may read the system afresh.
@@ -13,8 +15,9 @@ class PowerSource {
   virtual bool onBattery() = 0;
 };
 
-constexpr int32_t kMainsFps = 30;    // frames per second aimed at on mains
-constexpr int32_t kBatteryFps = 15;  // and on battery
+// Frames per second aimed at on mains (the frame clock's own target) and on battery (half).
+constexpr int32_t kMainsFps = FrameClock::TargetFps;
+constexpr int32_t kBatteryFps = FrameClock::TargetFps / 2;
 // How often the source is read while the saver runs, milliseconds of the platform counter.
 constexpr uint32_t kPowerReadInterval = 3000;
 

@@ -34,9 +34,12 @@ Renderer::Renderer(int32_t width_, int32_t height_, RenderFlags flags_, DrawPath
   glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
 
   glow.testCapability();
-  // Without the LightEffects flag the pass never runs, so its program would only cost start-up.
-  if (drawing->sumsGlowInOnePass() && (flags & LightEffects) != 0) glow.prepareOnePass();
-  if (drawing->sumsGlowInOnePass() && (flags & LightEffects) != 0) glow.prepareMagnified();
+  // Without the LightEffects flag the pass never runs, so its program and small sum would only
+  // cost start-up.
+  if (drawing->sumsGlowInOnePass() && (flags & LightEffects) != 0) {
+    glow.prepareOnePass();
+    glow.prepareMagnified();
+  }
 }
 
 Renderer::~Renderer() = default;
