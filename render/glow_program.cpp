@@ -297,10 +297,10 @@ void GlowProgram::drawOver(const GlowLayers& layers, float sScale, float tScale,
   gl_->uniform1fv(weightLocation_, GlowLayerCount, weights);
   gl_->uniform1f(alphaLocation_, alphaSum);
   gl_->uniform1f(levelsLocation_, levels);
-  // Wound as the layers' quads are, so culling treats it alike.
   // place is (0, 0) at the screen's bottom-left corner and (1, 1) at its top-right.
   const float s0 = left / 640.0f, s1 = right / 640.0f;
   const float t0 = 1.0f - top / 480.0f, t1 = 1.0f - bottom / 480.0f;
+  // Wound as the layers' quads are, so culling treats it alike.
   glBegin(GL_QUADS);
   glTexCoord2f(s0, t0);
   glVertex2f(left, top);
