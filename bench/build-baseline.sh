@@ -8,6 +8,11 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
 commit=$(git rev-parse --short "${1:-660b240}^{commit}")
 out="$root/build/baseline-$commit"
+# A build folder configured elsewhere (a copied or moved tree) cannot be reused.
+if [[ -f "$out/build/CMakeCache.txt" ]] &&
+  ! grep -qx "CMAKE_CACHEFILE_DIR:INTERNAL=$out/build" "$out/build/CMakeCache.txt"; then
+  rm -rf "$out/build"
+fi
 if [[ ! -x "$out/build/marvolet" || "$root/bench/frame_cost.cpp" -nt "$out/build/bench/frame_cost" ]]; then
   rm -rf "$out/src"
   mkdir -p "$out/src"

@@ -2,7 +2,8 @@
 // flags, without light effects, and for the verse stage, the glow's capture and its layers
 // alone; and the start-up time. With
 // --compare, the fast and the literal drawing path on the same frames, side by side, and the
-// cases a software GL meets: the glow without GLSL, two monitors, and no GPU work at all.
+// cases a software GL meets: the scene further on, the glow without GLSL, two monitors, and no
+// GPU work at all; and the default frame's CPU stage by stage.
 #include <time.h>
 
 #include <string>
@@ -34,6 +35,16 @@ uint32_t simulatedNow = 0;
 int glowReduction = 0;
 uint32_t readSimulatedClock() {
   return simulatedNow;
+}
+
+// --glow-reduction where the glow has it: build-baseline.sh builds this file against older trees.
+template <typename Glow>
+auto reduceGlow(Glow& glow, int reduction, int) -> decltype(glow.setGlowReduction(reduction)) {
+  return glow.setGlowReduction(reduction);
+}
+template <typename Glow>
+void reduceGlow(Glow&, int, long) {
+  std::fprintf(stderr, "frame_cost: this build sums its glow one way only\n");
 }
 
 double wallMs() {
@@ -91,14 +102,20 @@ struct PathCost {
   Cost frame;
 };
 
-PathCost measurePath(int w, int h, marvolet::RenderFlags flags, marvolet::DrawPath path,
-                     int frames) {
+// sceneSeconds: the scene is first carried that far on, a frame a second, so that the frames
+// measured show it as it stands then rather than as it starts.
+PathCost measurePath(int w, int h, marvolet::RenderFlags flags, marvolet::DrawPath path, int frames,
+                     int sceneSeconds = 0) {
   simulatedNow = 0;
   const double wall0 = wallMs();
   Renderer renderer(w, h, flags, path);
   renderer.renderFrame();
   glFinish();
   const double startup = wallMs() - wall0;
+  for (int s = 0; s < sceneSeconds; ++s) {
+    simulatedNow += 1000;
+    renderer.renderFrame();
+  }
   // A few frames first, so that neither path is charged for the driver's first-use work.
   measure(3, [&] { renderer.renderFrame(); });
   return PathCost{startup, measure(frames, [&] { renderer.renderFrame(); })};
@@ -170,6 +187,72 @@ void compareLayered(int frames) {
       "fast_fps=%.1f\n",
       w, h, static_cast<unsigned>(flags), literal.frame.wall, fast.frame.wall, literal.frame.cpu,
       fast.frame.cpu, 1000.0 / fast.frame.wall);
+}
+
+// Where a default fast frame's CPU goes, stage by stage inside the frame (each stage finished
+// before the next starts), at the scene's start and further on.
+void splitStages(int frames) {
+  const int w = 1280, h = 720;
+  const auto context = openContext(w, h);
+  if (!context) return;
+  for (const int seconds : {0, 90}) {
+    simulatedNow = 0;
+    Renderer renderer(w, h, marvolet::Stars | marvolet::LightEffects, marvolet::DrawPath::Fast);
+    for (int s = 0; s <= seconds; ++s) {
+      simulatedNow += 1000;
+      renderer.renderFrame();
+    }
+    const char* names[] = {"clear", "capture", "stars", "verse", "logos", "glow"};
+    double spent[6] = {};
+    for (int f = 0; f < frames; ++f) {
+      simulatedNow += 33;
+      double before = cpuMs();
+      const auto lap = [&](int stage) {
+        glFinish();
+        const double now = cpuMs();
+        spent[stage] += now - before;
+        before = now;
+      };
+      glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+      glLoadIdentity();
+      gluLookAt(0.0, 0.0, 5.5, 0.0, 0.0, 0.0, 0.0, 1.0, 0.0);
+      renderer.update();
+      lap(0);
+      renderer.captureFrame();
+      lap(1);
+      glPushMatrix();
+      renderer.scene->drawStarStage(w, h);
+      lap(2);
+      renderer.scene->drawVerse();
+      lap(3);
+      renderer.scene->drawLogoAndTitle();
+      glPopMatrix();
+      lap(4);
+      renderer.drawGlow(marvolet::GlowLayerCount, marvolet::GlowInsetStep);
+      lap(5);
+    }
+    std::printf("stages %dx%d scene_s=%d cpu", w, h, seconds);
+    for (int stage = 0; stage < 6; ++stage) {
+      std::printf(" %s=%.1f", names[stage], spent[stage] / frames);
+    }
+    std::printf("\n");
+  }
+}
+
+// The default frame further into the scene's life: its parameters wander, and from a few seconds
+// in both logos are usually drawn where the first frames draw one.
+void compareLate(int frames) {
+  const int w = 1280, h = 720, seconds = 90;
+  const auto context = openContext(w, h);
+  if (!context) return;
+  const marvolet::RenderFlags flags = marvolet::Stars | marvolet::LightEffects;
+  const PathCost literal = measurePath(w, h, flags, marvolet::DrawPath::Literal, frames, seconds);
+  const PathCost fast = measurePath(w, h, flags, marvolet::DrawPath::Fast, frames, seconds);
+  std::printf(
+      "late %dx%d flags=%u scene_s=%d literal_wall=%.1f fast_wall=%.1f literal_cpu=%.1f "
+      "fast_cpu=%.1f\n",
+      w, h, static_cast<unsigned>(flags), seconds, literal.frame.wall, fast.frame.wall,
+      literal.frame.cpu, fast.frame.cpu);
 }
 
 // One 1280 x 720 monitor, then a window over two side by side, the second showing a copy.
@@ -255,6 +338,8 @@ int compare(int frames) {
       std::fflush(stdout);
     }
   }
+  compareLate(frames);
+  splitStages(frames);
   compareLayered(frames);
   compareMonitors(frames);
   std::fflush(stdout);
@@ -311,7 +396,7 @@ int main(int argc, char** argv) {
     for (const auto& c : cases) {
       const double wall0 = wallMs(), cpu0 = cpuMs();
       Renderer renderer(w, h, c.flags, path);
-      if (glowReduction >= 2) renderer.glow.setGlowReduction(glowReduction);
+      if (glowReduction >= 2) reduceGlow(renderer.glow, glowReduction, 0);
       renderer.renderFrame();
       glFinish();
       if (c.flags & marvolet::LightEffects) {
@@ -359,7 +444,7 @@ int main(int argc, char** argv) {
                 logos.cpu);
 
     Renderer glowing(w, h, marvolet::LightEffects, path);
-    if (glowReduction >= 2) glowing.glow.setGlowReduction(glowReduction);
+    if (glowReduction >= 2) reduceGlow(glowing.glow, glowReduction, 0);
     glowing.renderFrame();
     const Cost capture = measure(frames, [&] {
       glLoadIdentity();
