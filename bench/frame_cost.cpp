@@ -31,7 +31,8 @@ namespace {
 using marvolet::Renderer;
 
 uint32_t simulatedNow = 0;
-// --glow-reduction: the fast path's glow summed at 1/N of the window's size (0: its default).
+// --glow-reduction: the fast path's glow summed at 1/N of the window's width and height (0: its
+// default).
 int glowReduction = 0;
 uint32_t readSimulatedClock() {
   return simulatedNow;

@@ -37,15 +37,25 @@ bool MagnifiedGlow::holds(int32_t layers, float insetStep, int32_t width, int32_
 
 namespace {
 
-// Texel j of the sum (the ring's texel is 0) holds the glow at the centre of window pixel
-// reduction * (j - 1) along its axis, so some pixels take their texel's value as it is.
+// Along an axis summed at 1/reduction, texel j of the sum holds the glow at the centre of
+// window pixel reduction * (j - ring), so some pixels take their texel's value as it is. A
+// reduced axis has a ring of one texel around the pixels' texels, evaluated like the rest, so
+// that edge pixels interpolate towards what lies beyond instead of towards a clamped copy; an
+// axis at full resolution needs none, as every pixel centre falls on its own texel's.
+int32_t ringOf(int32_t reduction) {
+  return reduction > 1 ? 1 : 0;
+}
+// Texels along an axis of `pixels` pixels, the ring included.
+int32_t texelsFor(int32_t pixels, int32_t reduction) {
+  return (pixels - 1 + reduction - 1) / reduction + 1 + ringOf(reduction);
+}
 // Window position (pixels from the window's low edge) of texel space position u.
 double windowPosition(double u, int32_t reduction) {
-  return reduction * (u - 1.5) + 0.5;
+  return reduction * (u - ringOf(reduction) - 0.5) + 0.5;
 }
 // Texel space position of window position x.
 float texelPosition(double x, int32_t reduction) {
-  return static_cast<float>((x - 0.5) / reduction + 1.5);
+  return static_cast<float>((x - 0.5) / reduction + ringOf(reduction) + 0.5);
 }
 
 // The layers' quads of the literal glow over the overlay rectangle (x0, y0)-(x1, y1) (y down),
@@ -82,10 +92,12 @@ void MagnifiedGlow::evaluate(uint32_t captureTexture, int32_t layers, float inse
   if (glow.count == 0 || !fits(width, height)) return;
   // Texels up to the last pixel's, and a ring of one texel around them, evaluated like the rest,
   // so that edge pixels interpolate towards what lies beyond instead of towards a clamped copy.
-  if (reduction < 2) reduction = 2;
-  reductionUsed_ = reduction;
-  const int32_t outerWidth = (width - 1 + reduction - 1) / reduction + 2;
-  const int32_t outerHeight = (height - 1 + reduction - 1) / reduction + 2;
+  if (reductionX < 1) reductionX = 1;
+  if (reductionY < 1) reductionY = 1;
+  reductionXUsed_ = reductionX;
+  reductionYUsed_ = reductionY;
+  const int32_t outerWidth = texelsFor(width, reductionX);
+  const int32_t outerHeight = texelsFor(height, reductionY);
 
   if (texture_ == 0) {
     GLuint name = 0;
@@ -130,10 +142,10 @@ void MagnifiedGlow::evaluate(uint32_t captureTexture, int32_t layers, float inse
 
   // The part of the window's overlay space (640 x 480, y down) that the evaluation's viewport
   // stands for.
-  const double left = windowPosition(0.0, reduction) * 640.0 / width;
-  const double right = windowPosition(outerWidth, reduction) * 640.0 / width;
-  const double bottom = (height - windowPosition(0.0, reduction)) * 480.0 / height;
-  const double top = (height - windowPosition(outerHeight, reduction)) * 480.0 / height;
+  const double left = windowPosition(0.0, reductionX) * 640.0 / width;
+  const double right = windowPosition(outerWidth, reductionX) * 640.0 / width;
+  const double bottom = (height - windowPosition(0.0, reductionY)) * 480.0 / height;
+  const double top = (height - windowPosition(outerHeight, reductionY)) * 480.0 / height;
   glMatrixMode(GL_PROJECTION);
   glPushMatrix();
   glLoadIdentity();
@@ -174,10 +186,10 @@ void MagnifiedGlow::evaluate(uint32_t captureTexture, int32_t layers, float inse
 void MagnifiedGlow::draw() const {
   beginAddingTexture(texture_);
   // The window's edges in the sum's texture coordinates; t grows upwards, as window rows do.
-  const float s0 = texelPosition(0.0, reductionUsed_) / static_cast<float>(textureWidth_);
-  const float s1 = texelPosition(width_, reductionUsed_) / static_cast<float>(textureWidth_);
-  const float t0 = texelPosition(0.0, reductionUsed_) / static_cast<float>(textureHeight_);
-  const float t1 = texelPosition(height_, reductionUsed_) / static_cast<float>(textureHeight_);
+  const float s0 = texelPosition(0.0, reductionXUsed_) / static_cast<float>(textureWidth_);
+  const float s1 = texelPosition(width_, reductionXUsed_) / static_cast<float>(textureWidth_);
+  const float t0 = texelPosition(0.0, reductionYUsed_) / static_cast<float>(textureHeight_);
+  const float t1 = texelPosition(height_, reductionYUsed_) / static_cast<float>(textureHeight_);
   glColor4f(1.0f, 1.0f, 1.0f, alphaSum_);
   // Wound as the layers' quads are, so culling treats it alike.
   glBegin(GL_QUADS);

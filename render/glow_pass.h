@@ -30,8 +30,11 @@ class GlowPass {
   // rounding, magnified, shows as bands.
   void prepareMagnified();
   bool magnifies() const { return magnifies_; }
-  // The magnified sum's reduction (MagnifiedGlow::reduction), for comparisons.
-  void setGlowReduction(int32_t reduction) { magnified_.reduction = reduction; }
+  // Sums the magnified glow at 1/reduction of the width and the height, for comparisons.
+  void setGlowReduction(int32_t reduction) {
+    magnified_.reductionX = reduction;
+    magnified_.reductionY = reduction;
+  }
 
   // Whether the one-pass glow runs in a window of this size (pixels): the program is ready and
   // the whole capture square lies inside the window.

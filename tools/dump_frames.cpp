@@ -25,18 +25,20 @@ int64_t readFixedCalendar() {
 }
 
 void usage() {
-  std::fprintf(stderr,
-               "usage: dump_frames [--size WxH] [--flags N] [--times MS,MS,...] [--step MS]\n"
-               "                   [--key MS:CODE]... [--seed N] [--literal] [--glow-reduction N]\n"
-               "                   [--out DIR]\n"
-               "Renders a frame every --step milliseconds of simulated time (default 33) and\n"
-               "writes those at the listed times (default 0,2000,6000) as DIR/frame_<ms>.png.\n"
-               "--key hands CODE (e.g. 83 for S, 66 for B) to the renderer at time MS.\n"
-               "--flags: 1 trails, 2 light effects, 4 stars, 8 burn-in guard (default 6).\n"
-               "--literal draws with the reference path (a GL call per glyph, the glow layer by\n"
-               "layer) instead of the fast one.\n"
-               "--glow-reduction sums the fast path's glow at 1/N of the window's size (default\n"
-               "2; 4 is cheaper but strays beyond the literal path's tolerance).\n");
+  std::fprintf(
+      stderr,
+      "usage: dump_frames [--size WxH] [--flags N] [--times MS,MS,...] [--step MS]\n"
+      "                   [--key MS:CODE]... [--seed N] [--literal] [--glow-reduction N]\n"
+      "                   [--out DIR]\n"
+      "Renders a frame every --step milliseconds of simulated time (default 33) and\n"
+      "writes those at the listed times (default 0,2000,6000) as DIR/frame_<ms>.png.\n"
+      "--key hands CODE (e.g. 83 for S, 66 for B) to the renderer at time MS.\n"
+      "--flags: 1 trails, 2 light effects, 4 stars, 8 burn-in guard (default 6).\n"
+      "--literal draws with the reference path (a GL call per glyph, the glow layer by\n"
+      "layer) instead of the fast one.\n"
+      "--glow-reduction sums the fast path's glow at 1/N of the window's width and\n"
+      "height (by default a third of its width and all its rows; N x N is only for\n"
+      "comparisons: 2 and up stray beyond the literal path's tolerance on some frames).\n");
 }
 
 // The letters the savers know: B toggles the glow, S the frame-rate text.
