@@ -30,6 +30,17 @@ bool MagnifiedGlow::fits(int32_t width, int32_t height) {
          height >= MinimumMagnification * CaptureSize;
 }
 
+void MagnifiedGlow::defaultReductions(int32_t height, int32_t* x, int32_t* y) {
+  // Eight window rows or more to a capture texel: smooth enough to sum at half size.
+  if (height >= 8 * CaptureSize) {
+    *x = 2;
+    *y = 2;
+  } else {
+    *x = 3;
+    *y = 1;
+  }
+}
+
 bool MagnifiedGlow::holds(int32_t layers, float insetStep, int32_t width, int32_t height) const {
   return layers_ > 0 && layers == layers_ && insetStep == insetStep_ && width == width_ &&
          height == height_;
@@ -92,12 +103,12 @@ void MagnifiedGlow::evaluate(uint32_t captureTexture, int32_t layers, float inse
   if (glow.count == 0 || !fits(width, height)) return;
   // Texels up to the last pixel's, and a ring of one texel around them, evaluated like the rest,
   // so that edge pixels interpolate towards what lies beyond instead of towards a clamped copy.
-  if (reductionX < 1) reductionX = 1;
-  if (reductionY < 1) reductionY = 1;
-  reductionXUsed_ = reductionX;
-  reductionYUsed_ = reductionY;
-  const int32_t outerWidth = texelsFor(width, reductionX);
-  const int32_t outerHeight = texelsFor(height, reductionY);
+  int32_t across = reductionX, down = reductionY;
+  if (across < 1 || down < 1) defaultReductions(height, &across, &down);
+  reductionXUsed_ = across;
+  reductionYUsed_ = down;
+  const int32_t outerWidth = texelsFor(width, across);
+  const int32_t outerHeight = texelsFor(height, down);
 
   if (texture_ == 0) {
     GLuint name = 0;
@@ -142,10 +153,10 @@ void MagnifiedGlow::evaluate(uint32_t captureTexture, int32_t layers, float inse
 
   // The part of the window's overlay space (640 x 480, y down) that the evaluation's viewport
   // stands for.
-  const double left = windowPosition(0.0, reductionX) * 640.0 / width;
-  const double right = windowPosition(outerWidth, reductionX) * 640.0 / width;
-  const double bottom = (height - windowPosition(0.0, reductionY)) * 480.0 / height;
-  const double top = (height - windowPosition(outerHeight, reductionY)) * 480.0 / height;
+  const double left = windowPosition(0.0, across) * 640.0 / width;
+  const double right = windowPosition(outerWidth, across) * 640.0 / width;
+  const double bottom = (height - windowPosition(0.0, down)) * 480.0 / height;
+  const double top = (height - windowPosition(outerHeight, down)) * 480.0 / height;
   glMatrixMode(GL_PROJECTION);
   glPushMatrix();
   glLoadIdentity();

@@ -12,16 +12,17 @@ namespace marvolet {
 
 class MagnifiedGlow {
  public:
-  // Each texel of the sum stands for reductionX x reductionY window pixels. A pixel between the
-  // sum's texels gets an interpolation of sums whose layers were each rounded to the frame's
-  // steps, and that rounding cannot be interpolated: with 2 x 2 later frames of the scene
-  // stray to a mean of 0.52/255 from the literal glow, and even 1.5 x 1.5 to 0.49. Rows at full
-  // resolution keep it at 0.30 with 2 across and 0.40 with 3 (4: 0.49), for half or a third of
-  // the pixels' work. Other values are for comparisons.
-  static constexpr int32_t DefaultReductionX = 3;
-  static constexpr int32_t DefaultReductionY = 1;
-  int32_t reductionX = DefaultReductionX;
-  int32_t reductionY = DefaultReductionY;
+  // Each texel of the sum stands for reductionX x reductionY window pixels; 0 (the default)
+  // leaves the choice to defaultReductions. A pixel between the sum's texels gets an
+  // interpolation of sums whose layers were each rounded to the frame's steps, and that rounding
+  // cannot be interpolated: at 1280 x 720, 2 x 2 lets later frames of the scene stray to a mean
+  // of 0.52/255 from the literal glow, and even 1.5 x 1.5 to 0.49, while rows at full resolution
+  // keep it at 0.30 with 2 across and 0.40 with 3. At 1920 x 1080 the layers magnify the capture
+  // more and 2 x 2 stays at 0.44 (3 x 3: 0.56).
+  int32_t reductionX = 0;
+  int32_t reductionY = 0;
+  // The reductions for a window `height` pixels high.
+  static void defaultReductions(int32_t height, int32_t* x, int32_t* y);
 
   MagnifiedGlow() = default;
   ~MagnifiedGlow();  // deletes the sum's texture; needs its context current
@@ -60,8 +61,8 @@ class MagnifiedGlow {
   int32_t textureHeight_ = 0;
   // What the kept sum was evaluated for; layers 0 when nothing is kept.
   int32_t layers_ = 0;
-  int32_t reductionXUsed_ = DefaultReductionX;
-  int32_t reductionYUsed_ = DefaultReductionY;
+  int32_t reductionXUsed_ = 1;
+  int32_t reductionYUsed_ = 1;
   float insetStep_ = 0.0f;
   int32_t width_ = 0;
   int32_t height_ = 0;
