@@ -97,6 +97,13 @@ std::unique_ptr<marvolet::tools::HeadlessContext> openContext(int w, int h) {
   return nullptr;
 }
 
+// What renderFrame does before its stages: a cleared frame and the scene's camera.
+void startFrame() {
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  glLoadIdentity();
+  gluLookAt(0.0, 0.0, 5.5, 0.0, 0.0, 0.0, 0.0, 1.0, 0.0);
+}
+
 // Both paths from the same seed and clock times: the same frames, drawn two ways.
 struct PathCost {
   double startup;
@@ -214,9 +221,7 @@ void splitStages(int frames) {
         spent[stage] += now - before;
         before = now;
       };
-      glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-      glLoadIdentity();
-      gluLookAt(0.0, 0.0, 5.5, 0.0, 0.0, 0.0, 0.0, 1.0, 0.0);
+      startFrame();
       renderer.update();
       lap(0);
       renderer.captureFrame();
@@ -411,9 +416,7 @@ int main(int argc, char** argv) {
     Renderer renderer(w, h, 0, path);
     renderer.renderFrame();
     const Cost verse = measure(frames, [&] {
-      glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-      glLoadIdentity();
-      gluLookAt(0.0, 0.0, 5.5, 0.0, 0.0, 0.0, 0.0, 1.0, 0.0);
+      startFrame();
       renderer.update();
       renderer.scene->drawVerse();
     });
@@ -423,9 +426,7 @@ int main(int argc, char** argv) {
     Renderer starry(w, h, marvolet::Stars, path);
     starry.renderFrame();
     const Cost stars = measure(frames, [&] {
-      glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-      glLoadIdentity();
-      gluLookAt(0.0, 0.0, 5.5, 0.0, 0.0, 0.0, 0.0, 1.0, 0.0);
+      startFrame();
       starry.update();
       glPushMatrix();
       starry.scene->drawStarStage(w, h);
@@ -433,9 +434,7 @@ int main(int argc, char** argv) {
     });
     std::printf("%-11s %-26s %10.2f %10.2f\n", label, "clear + stars", stars.wall, stars.cpu);
     const Cost logos = measure(frames, [&] {
-      glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-      glLoadIdentity();
-      gluLookAt(0.0, 0.0, 5.5, 0.0, 0.0, 0.0, 0.0, 1.0, 0.0);
+      startFrame();
       starry.update();
       glPushMatrix();
       starry.scene->drawLogoAndTitle();

@@ -101,8 +101,6 @@ void MagnifiedGlow::evaluate(uint32_t captureTexture, int32_t layers, float inse
   layers_ = 0;
   const GlowLayers glow = glowLayers(layers, insetStep);
   if (glow.count == 0 || !fits(width, height)) return;
-  // Texels up to the last pixel's, and a ring of one texel around them, evaluated like the rest,
-  // so that edge pixels interpolate towards what lies beyond instead of towards a clamped copy.
   int32_t across = reductionX, down = reductionY;
   if (across < 1 || down < 1) defaultReductions(height, &across, &down);
   reductionXUsed_ = across;

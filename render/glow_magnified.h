@@ -1,6 +1,6 @@
-// The glow's twelve layers summed at a fraction of the window's width and laid over the frame as
-// one magnified texture: every layer already magnifies the 128-square capture at least five
-// times, so the sum is smooth and a third of the pixels carry it.
+// The glow's twelve layers summed at a fraction of the window's resolution and laid over the
+// frame as one magnified texture: every layer already magnifies the 128-square capture at least
+// five times, so the sum is smooth and a third of the pixels (a fourth in tall windows) carry it.
 #pragma once
 
 #include <cstdint>
