@@ -7,7 +7,7 @@
 
 #include "host/command_line.h"
 #include "host/saver_settings.h"
-#include "render/renderer.h"
+#include "render/render_types.h"
 
 namespace marvolet {
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "host/settings_store.h"
-#include "render/renderer.h"
+#include "render/render_types.h"
 
 namespace marvolet {
 

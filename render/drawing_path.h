@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "assets/bitmap_font.h"
-#include "render/renderer.h"
+#include "render/render_types.h"
 #include "render/text_line.h"
 #include "scene/verse_rings.h"
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "host/xscreensaver_programs.h"
+#include "host/x11/xscreensaver_programs.h"
 
 namespace {
 

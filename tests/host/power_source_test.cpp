@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "host/linux_power_supply.h"
+#include "host/linux/linux_power_supply.h"
 #include "host/power_source.h"
 
 namespace marvolet {

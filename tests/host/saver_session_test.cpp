@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "host/saver_session.h"
-#include "host/win32_surface.h"
+#include "host/win32/win32_surface.h"
 
 namespace marvolet {
 namespace {

@@ -1,7 +1,7 @@
 // Windows key codes as the renderer's key commands.
 #include <gtest/gtest.h>
 
-#include "host/win32_keys.h"
+#include "host/win32/win32_keys.h"
 
 namespace marvolet {
 namespace {

@@ -1,7 +1,7 @@
 // X keys and buttons as the key commands and closing presses the saver sees.
 #include <gtest/gtest.h>
 
-#include "host/x11_keys.h"
+#include "host/x11/x11_keys.h"
 
 namespace marvolet {
 namespace {

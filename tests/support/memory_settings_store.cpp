@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "host/win32_registry_store.h"
+#include "host/win32/win32_registry_store.h"
 
 namespace marvolet {
 

@@ -1,5 +1,5 @@
 // Parsing of the X11 saver's arguments; the Windows switches go through the Windows parser.
-#include "host/x11_command_line.h"
+#include "host/linux/linux_command_line.h"
 
 #include <cstring>
 

@@ -1,5 +1,5 @@
 // Windows key codes to key commands.
-#include "host/win32_keys.h"
+#include "host/win32/win32_keys.h"
 
 namespace marvolet {
 

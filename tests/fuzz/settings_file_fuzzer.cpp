@@ -8,8 +8,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "host/linux/linux_settings_file.h"
 #include "host/saver_settings.h"
-#include "host/x11_settings_file.h"
 
 namespace {
 

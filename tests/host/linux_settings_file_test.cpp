@@ -15,8 +15,8 @@
 #include <string>
 
 #include "host/config_dialog.h"
+#include "host/linux/linux_settings_file.h"
 #include "host/saver_settings.h"
-#include "host/x11_settings_file.h"
 
 namespace marvolet {
 namespace {

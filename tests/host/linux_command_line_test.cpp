@@ -4,7 +4,7 @@
 #include <initializer_list>
 #include <vector>
 
-#include "host/x11_command_line.h"
+#include "host/linux/linux_command_line.h"
 
 namespace marvolet {
 namespace {

@@ -1,5 +1,5 @@
 // X keysyms to key commands and system keys.
-#include "host/x11_keys.h"
+#include "host/x11/x11_keys.h"
 
 namespace marvolet {
 namespace {

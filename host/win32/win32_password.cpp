@@ -1,6 +1,6 @@
 // The Windows 9x password services, loaded at run time from the system directory.
 #include "host/password_services.h"
-#include "host/win32_host.h"
+#include "host/win32/win32_host.h"
 
 namespace marvolet {
 namespace {

@@ -1,5 +1,5 @@
 // Reads the power supplies' type, online, status and scope attributes from sysfs.
-#include "host/linux_power_supply.h"
+#include "host/linux/linux_power_supply.h"
 
 #include <dirent.h>
 #include <fcntl.h>

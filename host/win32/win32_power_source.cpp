@@ -1,7 +1,7 @@
 // GetSystemPowerStatus behind the portable power source.
-#include "host/win32_power_source.h"
+#include "host/win32/win32_power_source.h"
 
-#include "host/win32_host.h"
+#include "host/win32/win32_host.h"
 
 namespace marvolet {
 

@@ -17,11 +17,11 @@
 #include <vector>
 
 #include "host/closing_rules.h"
-#include "host/linux_power_supply.h"
+#include "host/linux/linux_power_supply.h"
 #include "host/monitor_layout.h"
 #include "host/saver_session.h"
-#include "host/x11_host.h"
-#include "host/x11_keys.h"
+#include "host/x11/x11_host.h"
+#include "host/x11/x11_keys.h"
 #include "platform/clock.h"
 #include "platform/gl_proc_address.h"
 

@@ -1,5 +1,5 @@
 // The registry behind the saver's settings.
-#include "host/win32_registry_store.h"
+#include "host/win32/win32_registry_store.h"
 
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN

@@ -5,10 +5,10 @@
 #include "host/closing_rules.h"
 #include "host/monitor_layout.h"
 #include "host/saver_session.h"
-#include "host/win32_host.h"
-#include "host/win32_keys.h"
-#include "host/win32_power_source.h"
-#include "host/win32_surface.h"
+#include "host/win32/win32_host.h"
+#include "host/win32/win32_keys.h"
+#include "host/win32/win32_power_source.h"
+#include "host/win32/win32_surface.h"
 
 namespace marvolet {
 namespace {

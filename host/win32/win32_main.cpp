@@ -4,8 +4,8 @@
 #include "host/command_line.h"
 #include "host/config_dialog.h"
 #include "host/saver_settings.h"
-#include "host/win32_host.h"
-#include "host/win32_registry_store.h"
+#include "host/win32/win32_host.h"
+#include "host/win32/win32_registry_store.h"
 
 namespace marvolet {
 

@@ -1,5 +1,5 @@
 // xscreensaver's programs list: read as xscreensaver reads ~/.xscreensaver, edited in place.
-#include "host/xscreensaver_programs.h"
+#include "host/x11/xscreensaver_programs.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -10,7 +10,7 @@
 #include <cstring>
 #include <utility>
 
-#include "host/x11_settings_file.h"
+#include "host/linux/linux_settings_file.h"
 
 namespace marvolet {
 namespace {

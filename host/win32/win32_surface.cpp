@@ -1,5 +1,5 @@
 // The Win32 surface's step order.
-#include "host/win32_surface.h"
+#include "host/win32/win32_surface.h"
 
 namespace marvolet {
 

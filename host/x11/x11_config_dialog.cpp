@@ -9,7 +9,7 @@
 #include <map>
 
 #include "host/config_dialog.h"
-#include "host/x11_host.h"
+#include "host/x11/x11_host.h"
 
 namespace marvolet {
 namespace {

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "render/renderer.h"
+#include "render/render_types.h"
 
 namespace marvolet {
 

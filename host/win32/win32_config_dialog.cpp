@@ -1,7 +1,7 @@
 // Dialog procedure of the configuration dialog (resource 104).
 #include "host/config_dialog.h"
-#include "host/win32_host.h"
-#include "host/win32_registry_store.h"
+#include "host/win32/win32_host.h"
+#include "host/win32/win32_registry_store.h"
 
 namespace marvolet {
 namespace {

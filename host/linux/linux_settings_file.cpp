@@ -1,5 +1,5 @@
 // Settings in a text file under the XDG configuration folder, replaced atomically on save.
-#include "host/x11_settings_file.h"
+#include "host/linux/linux_settings_file.h"
 
 #include <fcntl.h>
 #include <pwd.h>

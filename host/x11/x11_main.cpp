@@ -9,11 +9,11 @@
 #include <cstdlib>
 #include <string>
 
+#include "host/linux/linux_command_line.h"
+#include "host/linux/linux_settings_file.h"
 #include "host/saver_settings.h"
-#include "host/x11_command_line.h"
-#include "host/x11_host.h"
-#include "host/x11_settings_file.h"
-#include "host/xscreensaver_programs.h"
+#include "host/x11/x11_host.h"
+#include "host/x11/xscreensaver_programs.h"
 
 namespace marvolet {
 

@@ -5,9 +5,9 @@
 
 #include <csignal>
 
+#include "host/linux/linux_command_line.h"
 #include "host/saver_settings.h"
 #include "host/settings_store.h"
-#include "host/x11_command_line.h"
 
 namespace marvolet {
 
