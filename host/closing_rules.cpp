@@ -16,9 +16,9 @@ bool withinPasswordDelay(uint32_t startTick, uint32_t now, int32_t delaySeconds)
 }
 
 void ClosingRules::windowCreated(uintptr_t window) {
-  settings_.window = window;
-  settings_.startCursor = port_.cursorPosition();
-  settings_.startTick = port_.tickCount();
+  state_.window = window;
+  state_.startCursor = port_.cursorPosition();
+  state_.startTick = port_.tickCount();
 }
 
 void ClosingRules::activationChanged(bool losing) {
@@ -29,8 +29,8 @@ bool ClosingRules::closeMessage() {
   if (mode_ != Saver) return true;
   // A close nobody asked for (another program's, or one queued before a refused password
   // check) and a close during the check are both ignored.
-  if (!settings_.closeRequested || settings_.checkingPassword) return false;
-  if (withinPasswordDelay(settings_.startTick, port_.tickCount(), settings_.passwordDelay)) {
+  if (!state_.closeRequested || state_.checkingPassword) return false;
+  if (withinPasswordDelay(state_.startTick, port_.tickCount(), settings_.passwordDelay)) {
     port_.destroyWindow();
     return false;
   }
@@ -55,26 +55,25 @@ bool ClosingRules::swallowsSystemCommand(uint32_t command) const {
 
 void ClosingRules::mouseMoved() {
   if (!activeSaver()) return;
-  if (beyondMouseThreshold(settings_.startCursor, port_.cursorPosition(),
-                           settings_.mouseThreshold)) {
+  if (beyondMouseThreshold(state_.startCursor, port_.cursorPosition(), settings_.mouseThreshold)) {
     requestClose();
   }
 }
 
 void ClosingRules::requestClose() {
-  settings_.closeRequested = true;
+  state_.closeRequested = true;
   port_.postClose();
 }
 
 void ClosingRules::beginPasswordCheck() {
-  settings_.checkingPassword = true;
+  state_.checkingPassword = true;
   port_.refreshCursor();
 }
 
 void ClosingRules::endPasswordCheck() {
-  settings_.checkingPassword = false;
+  state_.checkingPassword = false;
   port_.refreshCursor();
-  settings_.startCursor = port_.cursorPosition();
+  state_.startCursor = port_.cursorPosition();
 }
 
 }  // namespace marvolet

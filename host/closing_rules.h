@@ -11,6 +11,22 @@
 
 namespace marvolet {
 
+struct CursorPoint {
+  int32_t x = 0;  // screen pixels
+  int32_t y = 0;
+};
+
+// What the closing rules remember about one saver window between its messages. The surface
+// that owns the window owns its record, so two windows never share a close request or a
+// password check.
+struct ClosingState {
+  uintptr_t window = 0;     // the saver window, opaque to portable code; 0 until created
+  CursorPoint startCursor;  // reference position for the mouse threshold
+  uint32_t startTick = 0;   // platform tick count (milliseconds) at window creation
+  bool checkingPassword = false;
+  bool closeRequested = false;  // only ever goes from false to true
+};
+
 // System commands that a running saver swallows (WM_SYSCOMMAND wParam values).
 constexpr uint32_t kSysCommandClose = 0xF060;       // SC_CLOSE, e.g. Alt+F4
 constexpr uint32_t kSysCommandScreenSave = 0xF140;  // SC_SCREENSAVE
@@ -42,14 +58,16 @@ bool beyondMouseThreshold(CursorPoint start, CursorPoint now, int32_t threshold)
 bool withinPasswordDelay(uint32_t startTick, uint32_t now, int32_t delaySeconds);
 
 // The window's decisions, one call per window message. Cheap to construct: it holds only
-// references, so a window procedure can make one per message.
+// references, so a window procedure can make one per message. `settings` gives the limits
+// (password delay, mouse threshold); `state` is the window's own record, which it updates.
 class ClosingRules {
  public:
-  ClosingRules(SaverMode mode, SaverSettings& settings, SaverWindowPort& port)
-      : mode_(mode), settings_(settings), port_(port) {}
+  ClosingRules(SaverMode mode, const SaverSettings& settings, ClosingState& state,
+               SaverWindowPort& port)
+      : mode_(mode), settings_(settings), state_(state), port_(port) {}
 
   // Saver mode with no password check running: the only state in which input closes.
-  bool activeSaver() const { return mode_ == Saver && !settings_.checkingPassword; }
+  bool activeSaver() const { return mode_ == Saver && !state_.checkingPassword; }
 
   // Window created (every mode): records the window, start cursor and start tick.
   void windowCreated(uintptr_t window);
@@ -77,7 +95,8 @@ class ClosingRules {
 
  private:
   SaverMode mode_;
-  SaverSettings& settings_;
+  const SaverSettings& settings_;
+  ClosingState& state_;
   SaverWindowPort& port_;
 };
 

@@ -11,7 +11,7 @@ namespace marvolet {
 
 bool RendererPicture::create(const SaverLayout& layout) {
   const PixelRect picture = bottomUp(layout.primary, layout.window.height);
-  renderer_ = new (std::nothrow) Renderer(picture.width, picture.height, flags_, saverDrawPath());
+  renderer_ = new (std::nothrow) Renderer(picture.width, picture.height, flags_, path_);
   if (renderer_ == nullptr) return false;
   if (picture.x != 0 || picture.y != 0) {
     renderer_->resize(picture.width, picture.height, picture.x, picture.y);
@@ -93,8 +93,14 @@ void SaverSession::loop() {
   }
 }
 
-DrawPath saverDrawPath() {
-  return drawPathFromName(std::getenv("MARVOLET_DRAW_PATH"));
+SessionOptions sessionOptionsFromEnvironment(const char* drawPath, const char* frameDelayMs) {
+  SessionOptions options;
+  options.drawPath = drawPathFromName(drawPath);
+  if (frameDelayMs != nullptr) {
+    const long value = std::strtol(frameDelayMs, nullptr, 10);
+    if (value > 0 && value <= 60000) options.forcedFrameDelay = static_cast<int32_t>(value);
+  }
+  return options;
 }
 
 }  // namespace marvolet

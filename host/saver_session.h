@@ -31,12 +31,13 @@ class SaverPicture {
   virtual void destroy() = 0;
 };
 
-// The renderer at the primary monitor's size and place, with scaled copies on the others, or
-// with the others black when `mainMonitorOnly`.
+// The renderer at the primary monitor's size and place, drawing by `path`, with scaled copies
+// on the others, or with the others black when `mainMonitorOnly`.
 class RendererPicture final : public SaverPicture {
  public:
-  explicit RendererPicture(RenderFlags flags, bool mainMonitorOnly = false)
-      : flags_(flags), mainMonitorOnly_(mainMonitorOnly) {}
+  explicit RendererPicture(RenderFlags flags, bool mainMonitorOnly = false,
+                           DrawPath path = DrawPath::Fast)
+      : flags_(flags), mainMonitorOnly_(mainMonitorOnly), path_(path) {}
   bool create(const SaverLayout& layout) override;
   void draw(const SaverLayout& layout) override;
   void follow(const SaverLayout& layout) override;
@@ -48,6 +49,7 @@ class RendererPicture final : public SaverPicture {
  private:
   RenderFlags flags_;
   bool mainMonitorOnly_;
+  DrawPath path_;
   Renderer* renderer_ = nullptr;
 };
 
@@ -56,6 +58,8 @@ struct SessionOptions {
   int32_t forcedFrameDelay = 0;  // milliseconds; above 0 it replaces the picture's own delay
   // Sets the picture's target frame rate before each frame; null keeps the renderer's own.
   BatteryPace* pace = nullptr;
+  // How the picture's renderer draws; whoever builds the picture hands it on.
+  DrawPath drawPath = DrawPath::Fast;
 };
 
 class SaverSession {
@@ -87,8 +91,11 @@ class SaverSession {
   bool monitorsChanged_ = false;
 };
 
-// The drawing path a saver's renderer uses: MARVOLET_DRAW_PATH=literal selects the reference
-// path (a GL call per glyph, the glow layer by layer), for comparing the two on a real display.
-DrawPath saverDrawPath();
+// The options tests and comparisons set through the environment, from the two variables' texts
+// (null where unset), which each program's main reads once. MARVOLET_DRAW_PATH=literal selects
+// the reference path (a GL call per glyph, the glow layer by layer), for comparing the two on a
+// real display. MARVOLET_FRAME_DELAY_MS, a whole number from 1 to 60000, forces the delay after
+// each frame, so that a test can catch the saver between frames; any other text forces none.
+SessionOptions sessionOptionsFromEnvironment(const char* drawPath, const char* frameDelayMs);
 
 }  // namespace marvolet

@@ -6,7 +6,6 @@ namespace marvolet {
 void SaverSettings::loadSharedValues(SettingsStore& store) {
   passwordDelay = 15;
   mouseThreshold = 50;
-  checkingPassword = false;
   std::unique_ptr<SettingsKey> key = store.openKey(kSharedSettingsKey);
   if (!key) return;
   key->readInteger("Password Delay", &passwordDelay);

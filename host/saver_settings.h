@@ -1,4 +1,4 @@
-// The host's settings record: registry limits, the options and the closing state.
+// The host's settings record: the shared limits and the program's options.
 #pragma once
 
 #include <cstdint>
@@ -14,16 +14,8 @@ constexpr const char* kSharedSettingsKey =
 // The program's own three options.
 constexpr const char* kOptionsKey = "Software\\Orvane\\Quenby";
 
-struct CursorPoint {
-  int32_t x = 0;  // screen pixels
-  int32_t y = 0;
-};
-
 struct SaverSettings {
-  // Clears the window and the close request; the loads below set the limits and options.
-  SaverSettings() = default;
-
-  // Defaults 15 s, 50 px, no check running; then "Password Delay" and "Mouse Threshold".
+  // Defaults 15 s, 50 px; then "Password Delay" and "Mouse Threshold".
   void loadSharedValues(SettingsStore& store);
   // Defaults stars 1, light effects 1, trails 0, burn-in guard 1, main monitor only 0, battery
   // pace 1; then the stored "UseStars", "UseBlur" (the light effects, under the name users
@@ -33,13 +25,8 @@ struct SaverSettings {
   // Failures are silent: the options just stay unsaved.
   void saveOptions(SettingsStore& store) const;
 
-  uintptr_t window = 0;         // the saver window, opaque to portable code
   int32_t passwordDelay = 15;   // seconds after creation in which closing asks no password
   int32_t mouseThreshold = 50;  // pixels the cursor may move per axis before the saver closes
-  CursorPoint startCursor;      // reference position for the mouse threshold
-  uint32_t startTick = 0;       // platform tick count (milliseconds) at window creation
-  bool checkingPassword = false;
-  bool closeRequested = false;  // only ever goes from false to true
   // The options, as stored: any non-zero number means on.
   int32_t stars = 1;
   int32_t lightEffects = 1;

@@ -16,15 +16,20 @@ uint32_t readBox(void* dialog, int32_t controlId) {
 
 }  // namespace
 
-INT_PTR CALLBACK configDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+INT_PTR CALLBACK configDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  // The settings come with WM_INITDIALOG and stay with the dialog for its later messages.
+  auto* settings = reinterpret_cast<SaverSettings*>(GetWindowLongPtrA(dialog, DWLP_USER));
   switch (message) {
     case WM_INITDIALOG:
-      initConfigDialog(*saverSettings, writeBox, dialog);
+      settings = reinterpret_cast<SaverSettings*>(lParam);
+      SetWindowLongPtrA(dialog, DWLP_USER, lParam);
+      initConfigDialog(*settings, writeBox, dialog);
       return TRUE;  // the platform sets the default focus
     case WM_COMMAND: {
+      if (settings == nullptr) return FALSE;
       Win32RegistryStore registry;
       const uint32_t result =
-          configDialogCommand(*saverSettings, registry, LOWORD(wParam), readBox, dialog);
+          configDialogCommand(*settings, registry, LOWORD(wParam), readBox, dialog);
       if (result != 0) EndDialog(dialog, result);
       return FALSE;
     }

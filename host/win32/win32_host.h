@@ -1,4 +1,4 @@
-// Process-wide state and entry points shared by the Win32 host's translation units.
+// The instance handle and entry points shared by the Win32 host's translation units.
 #pragma once
 
 #ifndef WIN32_LEAN_AND_MEAN
@@ -13,11 +13,12 @@
 
 namespace marvolet {
 
-// Set once by WinMain before any window exists; read by the window and dialog procedures,
-// which have no other way to reach them.
+struct SessionOptions;
+
+// Set once by WinMain before any window exists. The window class and the window are registered
+// and created with it; everything else a window or dialog procedure needs travels with its
+// window.
 extern HINSTANCE instanceHandle;
-extern SaverMode saverMode;
-extern SaverSettings* saverSettings;
 
 // Window handles travel through portable code as numbers.
 inline uintptr_t windowNumber(HWND window) {
@@ -31,11 +32,13 @@ inline HWND windowFromCommandLine(int32_t number) {
   return reinterpret_cast<HWND>(static_cast<intptr_t>(number));
 }
 
-// Saver and Preview modes: the window, its GL context and the frame loop. parent is null in
-// Saver mode; showCommand is the SW_ value from the start-up information.
-void runSaverWindow(HWND parent, int showCommand);
-LRESULT CALLBACK saverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-// Dialog 104.
+// Saver and Preview modes (`mode`): the window, its GL context and the frame loop. parent is
+// null in Saver mode; showCommand is the SW_ value from the start-up information;
+// `sessionOptions` carries what WinMain read from the environment.
+void runSaverWindow(SaverMode mode, const SaverSettings& settings,
+                    const SessionOptions& sessionOptions, HWND parent, int showCommand);
+// Dialog 104. DialogBoxParam's last argument is the SaverSettings record the dialog shows and,
+// on OK, saves.
 INT_PTR CALLBACK configDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 // Non-zero when the saver may close (always, outside Windows 9x or without PASSWORD.CPL).
 BOOL verifyPassword(HWND window);

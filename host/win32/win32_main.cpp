@@ -1,8 +1,9 @@
 // Entry point of marvolet.scr: parse the switch, load the settings, run one mode, exit 0.
-#include <new>
+#include <cstdlib>
 
 #include "host/command_line.h"
 #include "host/config_dialog.h"
+#include "host/saver_session.h"
 #include "host/saver_settings.h"
 #include "host/win32/win32_host.h"
 #include "host/win32/win32_registry_store.h"
@@ -10,8 +11,6 @@
 namespace marvolet {
 
 HINSTANCE instanceHandle = nullptr;
-SaverMode saverMode = NoMode;
-SaverSettings* saverSettings = nullptr;
 
 namespace {
 
@@ -50,25 +49,24 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
   becomeDpiAware();
   // The start-up code's copy has the program name cut off; the parser wants the whole line.
   const CommandLine parsed = parseCommandLine(GetCommandLineA());
-  saverMode = parsed.mode;
+  const SaverMode mode = parsed.mode;
   const HWND window =
       parsed.useForegroundWindow ? GetForegroundWindow() : windowFromCommandLine(parsed.window);
 
-  saverSettings = new (std::nothrow) SaverSettings;
-  if (saverSettings == nullptr) return 0;
+  SaverSettings settings;
   Win32RegistryStore registry;
-  saverSettings->loadSharedValues(registry);
-  saverSettings->loadOptions(registry);
+  settings.loadSharedValues(registry);
+  settings.loadOptions(registry);
 
-  if (saverMode == ChangePassword) {
+  if (mode == ChangePassword) {
     changePassword(window);
-  } else if (saverMode == Config) {
-    DialogBoxParamA(instance, MAKEINTRESOURCEA(kConfigDialogId), window, configDialogProc, 0);
-  } else if (saverMode == Saver || saverMode == Preview) {
-    runSaverWindow(saverMode == Saver ? nullptr : window, showCommand);
+  } else if (mode == Config) {
+    DialogBoxParamA(instance, MAKEINTRESOURCEA(kConfigDialogId), window, configDialogProc,
+                    reinterpret_cast<LPARAM>(&settings));
+  } else if (mode == Saver || mode == Preview) {
+    const SessionOptions sessionOptions = sessionOptionsFromEnvironment(
+        std::getenv("MARVOLET_DRAW_PATH"), std::getenv("MARVOLET_FRAME_DELAY_MS"));
+    runSaverWindow(mode, settings, sessionOptions, mode == Saver ? nullptr : window, showCommand);
   }
-
-  delete saverSettings;
-  saverSettings = nullptr;
   return 0;
 }

@@ -1,5 +1,5 @@
 // The saver window on Win32: the surface over a window class and a WGL context, and the window
-// procedure.
+// procedure, which reaches the surface through the window's user data.
 #include <vector>
 
 #include "host/closing_rules.h"
@@ -24,14 +24,6 @@ constexpr UINT kDpiChanged = 0x02E0;
 // GUID_CONSOLE_DISPLAY_STATE, spelt out so that no GUID library needs to be linked.
 const GUID kConsoleDisplayState = {
     0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}};
-
-// Written by the window procedure from WM_POWERBROADCAST, read by the frame loop.
-bool displayOff = false;
-bool suspending = false;
-// The running session, for the window procedure's key commands; null outside runSaverWindow.
-SaverSession* activeSession = nullptr;
-// The running session's battery pace, told by the window procedure when the power source changes.
-BatteryPace* activePace = nullptr;
 
 // Present from Windows Vista on; looked up at run time so the saver still starts without them.
 using RegisterPowerSettingNotificationFn = HPOWERNOTIFY(WINAPI*)(HANDLE, LPCGUID, DWORD);
@@ -71,43 +63,39 @@ SaverLayout virtualScreenLayout() {
   return fullScreenLayout(reading.monitors, reading.screen);
 }
 
-class Win32WindowPort : public SaverWindowPort {
- public:
-  CursorPoint cursorPosition() override {
-    POINT point = {0, 0};
-    GetCursorPos(&point);
-    return {point.x, point.y};
-  }
-  uint32_t tickCount() override { return GetTickCount(); }
-  void postClose() override { PostMessageA(window(), WM_CLOSE, 0, 0); }
-  void destroyWindow() override { DestroyWindow(window()); }
-  void refreshCursor() override { SendMessageA(window(), WM_SETCURSOR, 0, 0); }
-  bool verifyPassword() override { return marvolet::verifyPassword(window()) != FALSE; }
-  void keyCommand(KeyCommand command) override {
-    if (activeSession != nullptr) activeSession->keyCommand(command);
-  }
+LRESULT CALLBACK saverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
- private:
-  static HWND window() { return windowFromNumber(saverSettings->window); }
-};
-
-class Win32SaverSurface final : public Win32Surface {
+class Win32SaverSurface final : public Win32Surface, public SaverWindowPort {
  public:
-  Win32SaverSurface(HWND parent, int showCommand)
-      : Win32Surface(saverMode), parent_(parent), showCommand_(showCommand) {}
+  Win32SaverSurface(SaverMode mode, const SaverSettings& settings, HWND parent, int showCommand)
+      : Win32Surface(mode), settings_(settings), parent_(parent), showCommand_(showCommand) {}
 
   ~Win32SaverSurface() override {
+    // A window left standing after a failed set-up must not reach this surface once it is gone.
+    if (window_ != nullptr &&
+        GetWindowLongPtrA(window_, GWLP_USERDATA) == reinterpret_cast<LONG_PTR>(this)) {
+      SetWindowLongPtrA(window_, GWLP_USERDATA, 0);
+    }
     if (powerNotification_ == nullptr) return;
     auto unregister =
         user32Function<UnregisterPowerSettingNotificationFn>("UnregisterPowerSettingNotification");
     if (unregister != nullptr) unregister(powerNotification_);
   }
 
+  // Where key commands, monitor changes and power-source changes go.
+  void attach(SaverSession& session, BatteryPace& pace) {
+    session_ = &session;
+    pace_ = &pace;
+  }
+
+  // The window procedure's work, for a window created by this surface.
+  LRESULT handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
   const SaverLayout& layout() const override { return layout_; }
 
   // A preview stays inside its parent, whatever the monitors do.
   bool readMonitors(MonitorReading& reading) override {
-    if (saverMode == Preview) return false;
+    if (mode() == Preview) return false;
     reading = readVirtualScreen();
     return true;
   }
@@ -133,7 +121,7 @@ class Win32SaverSurface final : public Win32Surface {
     return PumpResult::Dispatched;
   }
 
-  bool displayAsleep() override { return displayOff || suspending; }
+  bool displayAsleep() override { return displayOff_ || suspending_; }
 
   // Sent messages (WM_POWERBROADCAST among them) wake it as well as posted ones.
   void waitForEvents() override {
@@ -143,7 +131,26 @@ class Win32SaverSurface final : public Win32Surface {
   void present() override { SwapBuffers(deviceContext_); }
   void sleep(uint32_t milliseconds) override { Sleep(milliseconds); }
 
+  // SaverWindowPort: the window is the one the closing rules recorded at WM_CREATE, as messages
+  // arrive before CreateWindowEx returns.
+  CursorPoint cursorPosition() override {
+    POINT point = {0, 0};
+    GetCursorPos(&point);
+    return {point.x, point.y};
+  }
+  uint32_t tickCount() override { return GetTickCount(); }
+  void postClose() override { PostMessageA(closingWindow(), WM_CLOSE, 0, 0); }
+  void destroyWindow() override { DestroyWindow(closingWindow()); }
+  void refreshCursor() override { SendMessageA(closingWindow(), WM_SETCURSOR, 0, 0); }
+  bool verifyPassword() override { return marvolet::verifyPassword(closingWindow()) != FALSE; }
+  void keyCommand(KeyCommand command) override {
+    if (session_ != nullptr) session_->keyCommand(command);
+  }
+
  private:
+  HWND closingWindow() const { return windowFromNumber(closing_.window); }
+  ClosingRules rules() { return ClosingRules(mode(), settings_, closing_, *this); }
+
   // WM_DISPLAYCHANGE does not always come: Wine, for one, updates the monitors after an X screen
   // resize without sending it. So the monitors are also looked at once a second, which costs
   // next to nothing; the session moves nothing while they are as they were.
@@ -151,7 +158,7 @@ class Win32SaverSurface final : public Win32Surface {
     const DWORD now = GetTickCount();
     if (now - monitorsCheckedAt_ < kMonitorCheckMilliseconds) return;
     monitorsCheckedAt_ = now;
-    if (activeSession != nullptr) activeSession->monitorsChanged();
+    if (session_ != nullptr) session_->monitorsChanged();
   }
 
   bool registerClass() override {
@@ -166,7 +173,7 @@ class Win32SaverSurface final : public Win32Surface {
   bool createWindow() override {
     DWORD style = WS_POPUP | WS_VISIBLE;
     HWND parent = nullptr;
-    if (saverMode == Preview) {
+    if (mode() == Preview) {
       // The parent's size is taken once; later resizes of the preview are not followed.
       RECT rect = {0, 0, 0, 0};
       GetWindowRect(parent_, &rect);
@@ -177,11 +184,12 @@ class Win32SaverSurface final : public Win32Surface {
       layout_ = virtualScreenLayout();
     }
     const PixelRect& area = layout_.window;
+    // The window procedure attaches the window to this surface at WM_NCCREATE.
     window_ = CreateWindowExA(0, kClassName, kWindowName, style, area.x, area.y, area.width,
-                              area.height, parent, nullptr, instanceHandle, nullptr);
+                              area.height, parent, nullptr, instanceHandle, this);
     if (window_ == nullptr) return false;
-    displayOff = false;
-    suspending = false;
+    displayOff_ = false;
+    suspending_ = false;
     auto registerFor =
         user32Function<RegisterPowerSettingNotificationFn>("RegisterPowerSettingNotification");
     if (registerFor != nullptr) {
@@ -226,9 +234,16 @@ class Win32SaverSurface final : public Win32Surface {
   void releaseDeviceContext() override { ReleaseDC(window_, deviceContext_); }
   void deleteContext() override { wglDeleteContext(glContext_); }
 
+  const SaverSettings& settings_;
+  ClosingState closing_;
+  SaverSession* session_ = nullptr;
+  BatteryPace* pace_ = nullptr;
   HWND parent_;
   int showCommand_;
   HWND window_ = nullptr;
+  // From WM_POWERBROADCAST: nobody can see a frame.
+  bool displayOff_ = false;
+  bool suspending_ = false;
   SaverLayout layout_;
   HPOWERNOTIFY powerNotification_ = nullptr;
   DWORD monitorsCheckedAt_ = GetTickCount();
@@ -239,29 +254,10 @@ class Win32SaverSurface final : public Win32Surface {
   HGLRC glContext_ = nullptr;
 };
 
-}  // namespace
-
-void runSaverWindow(HWND parent, int showCommand) {
-  Win32SaverSurface surface(parent, showCommand);
-  RendererPicture picture(renderFlagsFor(*saverSettings, saverMode == Saver),
-                          saverSettings->mainMonitorOnly != 0);
-  Win32PowerSource power;
-  BatteryPace pace(power);
-  SaverSession session(surface, picture,
-                       {false, 0, saverSettings->batteryPace != 0 ? &pace : nullptr});
-  activeSession = &session;
-  activePace = &pace;
-  session.run();
-  activePace = nullptr;
-  activeSession = nullptr;
-}
-
-LRESULT CALLBACK saverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  Win32WindowPort port;
-  ClosingRules rules(saverMode, *saverSettings, port);
+LRESULT Win32SaverSurface::handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_CREATE:
-      rules.windowCreated(windowNumber(window));
+      rules().windowCreated(windowNumber(window));
       break;
     case WM_DESTROY:
       PostQuitMessage(0);
@@ -269,32 +265,32 @@ LRESULT CALLBACK saverWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
     case WM_ACTIVATE:
     case WM_ACTIVATEAPP:
     case WM_NCACTIVATE:
-      rules.activationChanged(LOWORD(wParam) == 0);
+      rules().activationChanged(LOWORD(wParam) == 0);
       break;
     case WM_CLOSE:
-      if (!rules.closeMessage()) return 0;
+      if (!rules().closeMessage()) return 0;
       break;
     case WM_SETCURSOR:
-      SetCursor(rules.cursorHidden() ? nullptr
-                                     : LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW)));
+      SetCursor(rules().cursorHidden() ? nullptr
+                                       : LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW)));
       break;
     case WM_KEYDOWN:
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
-      rules.keyOrButtonPressed(keyCommandForWindowsCode(static_cast<int32_t>(wParam)));
+      rules().keyOrButtonPressed(keyCommandForWindowsCode(static_cast<int32_t>(wParam)));
       break;
     case WM_SYSCOMMAND:
-      if (rules.swallowsSystemCommand(static_cast<uint32_t>(wParam))) return 0;
+      if (rules().swallowsSystemCommand(static_cast<uint32_t>(wParam))) return 0;
       break;
     case WM_MOUSEMOVE:
-      rules.mouseMoved();
+      rules().mouseMoved();
       break;
     case WM_DISPLAYCHANGE:
     case kDpiChanged:
       // Monitors added, removed, resized or rearranged, or a monitor's scale changed: the session
       // lays the window out afresh rather than taking the suggested rectangle of one monitor.
-      if (activeSession != nullptr) activeSession->monitorsChanged();
+      if (session_ != nullptr) session_->monitorsChanged();
       if (message == kDpiChanged) return 0;
       break;
     case WM_POWERBROADCAST:
@@ -304,20 +300,48 @@ LRESULT CALLBACK saverWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
             setting->DataLength >= sizeof(DWORD)) {
           DWORD state = 0;  // 0 off, 1 on, 2 dimmed (still visible)
           CopyMemory(&state, setting->Data, sizeof state);
-          displayOff = state == 0;
+          displayOff_ = state == 0;
         }
       } else if (wParam == PBT_APMPOWERSTATUSCHANGE) {
-        if (activePace != nullptr) activePace->recheck();
+        if (pace_ != nullptr) pace_->recheck();
       } else if (wParam == PBT_APMSUSPEND) {
-        suspending = true;
+        suspending_ = true;
       } else if (wParam == PBT_APMRESUMESUSPEND || wParam == PBT_APMRESUMEAUTOMATIC) {
-        suspending = false;
+        suspending_ = false;
       }
       return TRUE;
     default:
       break;
   }
   return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// Messages that come before WM_NCCREATE, or after a failed set-up's surface is gone, get the
+// default handling.
+LRESULT CALLBACK saverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    const auto* creation = reinterpret_cast<const CREATESTRUCTA*>(lParam);
+    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(creation->lpCreateParams));
+  }
+  auto* surface = reinterpret_cast<Win32SaverSurface*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  if (surface == nullptr) return DefWindowProcA(window, message, wParam, lParam);
+  return surface->handle(window, message, wParam, lParam);
+}
+
+}  // namespace
+
+void runSaverWindow(SaverMode mode, const SaverSettings& settings,
+                    const SessionOptions& sessionOptions, HWND parent, int showCommand) {
+  Win32SaverSurface surface(mode, settings, parent, showCommand);
+  RendererPicture picture(renderFlagsFor(settings, mode == Saver), settings.mainMonitorOnly != 0,
+                          sessionOptions.drawPath);
+  Win32PowerSource power;
+  BatteryPace pace(power);
+  SessionOptions running = sessionOptions;
+  running.pace = settings.batteryPace != 0 ? &pace : nullptr;
+  SaverSession session(surface, picture, running);
+  surface.attach(session, pace);
+  session.run();
 }
 
 }  // namespace marvolet

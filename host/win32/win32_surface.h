@@ -38,6 +38,9 @@ class Win32Surface : public SaverSurface {
   // Context released, device context released, context deleted, running flag cleared.
   void destroy() final;
 
+ protected:
+  SaverMode mode() const { return mode_; }
+
  private:
   virtual bool registerClass() = 0;
   // The full-screen popup (Saver) or the child of the preview parent (Preview). The window

@@ -11,6 +11,8 @@
 
 namespace marvolet {
 
+struct SessionOptions;
+
 // Set by SIGTERM and SIGINT; the saver loop and the dialog end cleanly (exit code 0) when
 // they see it.
 extern volatile sig_atomic_t terminationRequested;
@@ -23,9 +25,12 @@ extern int terminationFd;
 extern bool xErrorSeen;
 
 // Runs the saver in FullScreen, Window, Root or WindowId mode until it closes, the target
-// window goes away or a termination signal arrives. Returns the process exit code: 0 then,
-// 1 when it could not start (no such window, no suitable GL visual or context).
-int runX11Saver(Display* display, const HackOptions& options, SaverSettings& settings);
+// window goes away or a termination signal arrives. `sessionOptions` carries what main read
+// from the environment; the frame-rate text and the battery pace come from `options` and
+// `settings`. Returns the process exit code: 0 then, 1 when it could not start (no such
+// window, no suitable GL visual or context).
+int runX11Saver(Display* display, const HackOptions& options, const SaverSettings& settings,
+                const SessionOptions& sessionOptions);
 
 // The configuration dialog: three check boxes, OK and Cancel. Saves on OK only.
 void runX11ConfigDialog(Display* display, SaverSettings& settings, SettingsStore& store);

@@ -11,6 +11,7 @@
 
 #include "host/linux/linux_command_line.h"
 #include "host/linux/linux_settings_file.h"
+#include "host/saver_session.h"
 #include "host/saver_settings.h"
 #include "host/x11/x11_host.h"
 #include "host/x11/xscreensaver_programs.h"
@@ -115,7 +116,9 @@ int main(int argc, char** argv) {
     runX11ConfigDialog(display, settings, store);
   } else {
     applyOverrides(options, settings);
-    exitCode = runX11Saver(display, options, settings);
+    exitCode = runX11Saver(display, options, settings,
+                           sessionOptionsFromEnvironment(std::getenv("MARVOLET_DRAW_PATH"),
+                                                         std::getenv("MARVOLET_FRAME_DELAY_MS")));
   }
   XCloseDisplay(display);
   return exitCode;

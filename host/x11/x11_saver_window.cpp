@@ -13,7 +13,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <vector>
 
 #include "host/closing_rules.h"
@@ -53,15 +52,6 @@ void waitInterruptibly(uint32_t milliseconds, Display* display) {
     if (ready > 0) return;
     if (ready < 0 && errno != EINTR) return;
   }
-}
-
-// A forced frame delay in milliseconds, for tests that must catch the saver between frames;
-// 0 for none.
-int32_t forcedFrameDelay() {
-  const char* text = std::getenv("MARVOLET_FRAME_DELAY_MS");
-  if (text == nullptr) return 0;
-  const long value = std::strtol(text, nullptr, 10);
-  return value > 0 && value <= 60000 ? static_cast<int32_t>(value) : 0;
 }
 
 // What stderr says when set-up fails; null where something else already said why, or nothing
@@ -161,7 +151,7 @@ XVisualInfo* windowVisual(Display* display, const XWindowAttributes& attributes)
 
 class X11Surface : public SaverSurface, public SaverWindowPort {
  public:
-  X11Surface(Display* display, const HackOptions& options, SaverSettings& settings)
+  X11Surface(Display* display, const HackOptions& options, const SaverSettings& settings)
       : display_(display),
         mode_(options.mode),
         settings_(settings),
@@ -325,7 +315,8 @@ class X11Surface : public SaverSurface, public SaverWindowPort {
 
  private:
   ClosingRules rules() {
-    return ClosingRules(mode_ == HackMode::FullScreen ? Saver : Preview, settings_, *this);
+    return ClosingRules(mode_ == HackMode::FullScreen ? Saver : Preview, settings_, closing_,
+                        *this);
   }
 
   bool borrowed() const { return mode_ == HackMode::Root || mode_ == HackMode::WindowId; }
@@ -570,7 +561,8 @@ class X11Surface : public SaverSurface, public SaverWindowPort {
 
   Display* display_;
   HackMode mode_;
-  SaverSettings& settings_;
+  const SaverSettings& settings_;
+  ClosingState closing_;
   SaverSession* session_ = nullptr;
   int screen_;
   Window root_;
@@ -600,15 +592,17 @@ class X11Surface : public SaverSurface, public SaverWindowPort {
 
 }  // namespace
 
-int runX11Saver(Display* display, const HackOptions& options, SaverSettings& settings) {
+int runX11Saver(Display* display, const HackOptions& options, const SaverSettings& settings,
+                const SessionOptions& sessionOptions) {
   X11Surface surface(display, options, settings);
   RendererPicture picture(renderFlagsFor(settings, fillsScreen(options)),
-                          settings.mainMonitorOnly != 0);
+                          settings.mainMonitorOnly != 0, sessionOptions.drawPath);
   LinuxPowerSupply power;
   BatteryPace pace(power);
-  SaverSession session(
-      surface, picture,
-      {options.showFps, forcedFrameDelay(), settings.batteryPace != 0 ? &pace : nullptr});
+  SessionOptions running = sessionOptions;
+  running.showFrameRate = options.showFps;
+  running.pace = settings.batteryPace != 0 ? &pace : nullptr;
+  SaverSession session(surface, picture, running);
   surface.attach(session);
   session.run();
   surface.finish();

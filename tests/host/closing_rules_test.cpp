@@ -24,13 +24,13 @@ class FakeWindow : public SaverWindowPort {
   int passwordChecks = 0;
   std::vector<bool> cursorRefreshes;  // checkingPassword at each refresh
   std::vector<KeyCommand> keyCommands;
-  SaverSettings* settings = nullptr;
+  ClosingState* state = nullptr;
 
   CursorPoint cursorPosition() override { return cursor; }
   uint32_t tickCount() override { return now; }
   void postClose() override { ++postedCloses; }
   void destroyWindow() override { ++destroyed; }
-  void refreshCursor() override { cursorRefreshes.push_back(settings->checkingPassword); }
+  void refreshCursor() override { cursorRefreshes.push_back(state->checkingPassword); }
   bool verifyPassword() override {
     ++passwordChecks;
     if (duringCheck) duringCheck();
@@ -41,22 +41,25 @@ class FakeWindow : public SaverWindowPort {
 
 class ClosingRulesTest : public ::testing::Test {
  protected:
-  ClosingRulesTest() { window.settings = &settings; }
+  ClosingRulesTest() { window.state = &closing; }
 
-  ClosingRules rules(SaverMode mode = Saver) { return ClosingRules(mode, settings, window); }
+  ClosingRules rules(SaverMode mode = Saver) {
+    return ClosingRules(mode, settings, closing, window);
+  }
   // Creates the window and then lets `seconds` pass.
   void createAndWait(double seconds, SaverMode mode = Saver) {
     rules(mode).windowCreated(0x1234);
     window.now += static_cast<uint32_t>(seconds * 1000.0);
   }
   void moveCursorBy(int32_t dx, int32_t dy) {
-    window.cursor = {settings.startCursor.x + dx, settings.startCursor.y + dy};
+    window.cursor = {closing.startCursor.x + dx, closing.startCursor.y + dy};
     rules().mouseMoved();
   }
   // Delivers the close message that requestClose posted.
   void deliverClose(SaverMode mode = Saver) { rules(mode).closeMessage(); }
 
   SaverSettings settings;
+  ClosingState closing;
   FakeWindow window;
 };
 
@@ -64,10 +67,10 @@ TEST_F(ClosingRulesTest, CreationRecordsWindowCursorAndTick) {
   window.cursor = {-5, 7};
   window.now = 0xFFFFFF00u;
   rules(Preview).windowCreated(0xABCD);
-  EXPECT_EQ(settings.window, 0xABCDu);
-  EXPECT_EQ(settings.startCursor.x, -5);
-  EXPECT_EQ(settings.startCursor.y, 7);
-  EXPECT_EQ(settings.startTick, 0xFFFFFF00u);
+  EXPECT_EQ(closing.window, 0xABCDu);
+  EXPECT_EQ(closing.startCursor.x, -5);
+  EXPECT_EQ(closing.startCursor.y, 7);
+  EXPECT_EQ(closing.startTick, 0xFFFFFF00u);
 }
 
 TEST_F(ClosingRulesTest, MouseThresholdIsTestedPerAxis) {
@@ -77,10 +80,10 @@ TEST_F(ClosingRulesTest, MouseThresholdIsTestedPerAxis) {
   moveCursorBy(50, 50);  // diagonal: each axis within the threshold
   moveCursorBy(-50, -50);
   EXPECT_EQ(window.postedCloses, 0);
-  EXPECT_FALSE(settings.closeRequested);
+  EXPECT_FALSE(closing.closeRequested);
   moveCursorBy(51, 0);
   EXPECT_EQ(window.postedCloses, 1);
-  EXPECT_TRUE(settings.closeRequested);
+  EXPECT_TRUE(closing.closeRequested);
   moveCursorBy(0, -51);
   EXPECT_EQ(window.postedCloses, 2);
 }
@@ -172,7 +175,7 @@ TEST_F(ClosingRulesTest, AfterTheDelayAnAcceptedPasswordCloses) {
   EXPECT_EQ(window.destroyed, 1);
   // The cursor shows before the service runs and hides again right after it.
   EXPECT_EQ(window.cursorRefreshes, (std::vector<bool>{true, false}));
-  EXPECT_FALSE(settings.checkingPassword);
+  EXPECT_FALSE(closing.checkingPassword);
 }
 
 TEST_F(ClosingRulesTest, RefusedPasswordKeepsRunningFromTheNewCursor) {
@@ -183,10 +186,10 @@ TEST_F(ClosingRulesTest, RefusedPasswordKeepsRunningFromTheNewCursor) {
   deliverClose();
   EXPECT_EQ(window.passwordChecks, 1);
   EXPECT_EQ(window.destroyed, 0);
-  EXPECT_TRUE(settings.closeRequested);
-  EXPECT_FALSE(settings.checkingPassword);
-  EXPECT_EQ(settings.startCursor.x, 400);
-  EXPECT_EQ(settings.startCursor.y, 400);
+  EXPECT_TRUE(closing.closeRequested);
+  EXPECT_FALSE(closing.checkingPassword);
+  EXPECT_EQ(closing.startCursor.x, 400);
+  EXPECT_EQ(closing.startCursor.y, 400);
 
   // Movement is measured from where the check ended; the start tick is not renewed.
   const int posted = window.postedCloses;
@@ -250,11 +253,56 @@ TEST_F(ClosingRulesTest, PreviewIgnoresInputAndShowsTheArrow) {
   preview.activationChanged(true);
   EXPECT_EQ(window.postedCloses, 0);
   EXPECT_TRUE(window.keyCommands.empty());
-  EXPECT_FALSE(settings.closeRequested);
+  EXPECT_FALSE(closing.closeRequested);
   EXPECT_FALSE(preview.cursorHidden());
   // Close goes to default handling: the window is simply destroyed by the platform.
   EXPECT_TRUE(preview.closeMessage());
   EXPECT_EQ(window.passwordChecks, 0);
+}
+
+// Each window keeps its own record: a password check running on one, and where its cursor was
+// when the check ended, leave the other's closing as it was.
+TEST(ClosingRecords, TwoWindowsCloseIndependently) {
+  SaverSettings settings;
+  ClosingState first, second;
+  FakeWindow firstWindow, secondWindow;
+  firstWindow.state = &first;
+  secondWindow.state = &second;
+  const auto firstRules = [&] { return ClosingRules(Saver, settings, first, firstWindow); };
+  const auto secondRules = [&] { return ClosingRules(Saver, settings, second, secondWindow); };
+  firstWindow.cursor = {0, 0};
+  secondWindow.cursor = {1000, 0};
+  secondWindow.now = 5000;
+  firstRules().windowCreated(1);
+  secondRules().windowCreated(2);
+  EXPECT_EQ(first.window, 1u);
+  EXPECT_EQ(second.window, 2u);
+
+  // The first asks for its password (past its delay) and is refused; meanwhile the second
+  // sees the mouse move and still closes.
+  firstWindow.now += 20000;
+  firstWindow.passwordAccepted = false;
+  firstWindow.duringCheck = [&] {
+    firstWindow.cursor = {300, 300};
+    secondWindow.cursor = {1051, 0};
+    secondRules().mouseMoved();
+  };
+  firstRules().requestClose();
+  firstRules().closeMessage();
+  EXPECT_EQ(firstWindow.passwordChecks, 1);
+  EXPECT_EQ(firstWindow.destroyed, 0);
+  EXPECT_EQ(secondWindow.postedCloses, 1);
+  EXPECT_TRUE(second.closeRequested);
+  EXPECT_FALSE(second.checkingPassword);
+  EXPECT_EQ(second.startCursor.x, 1000);
+  EXPECT_EQ(first.startCursor.x, 300);
+
+  // Within its own delay the second goes without a password; the first still runs.
+  secondWindow.now = 6000;
+  secondRules().closeMessage();
+  EXPECT_EQ(secondWindow.passwordChecks, 0);
+  EXPECT_EQ(secondWindow.destroyed, 1);
+  EXPECT_TRUE(firstRules().activeSaver());
 }
 
 }  // namespace

@@ -218,6 +218,20 @@ TEST_F(SaverSessionTest, NegativeFrameDelayNeverSleepsForAgesAndAForcedOneWins) 
   EXPECT_NE(std::find(surface.log.begin(), surface.log.end(), "sleep 25"), surface.log.end());
 }
 
+// A delay out of bounds or not a number must not stall the saver: it forces none.
+TEST(SessionOptionsFromEnvironment, OnlyABoundedDelayAndTheLiteralNameTakeEffect) {
+  const SessionOptions unset = sessionOptionsFromEnvironment(nullptr, nullptr);
+  EXPECT_EQ(unset.drawPath, DrawPath::Fast);
+  EXPECT_EQ(unset.forcedFrameDelay, 0);
+  EXPECT_EQ(sessionOptionsFromEnvironment("literal", "250").drawPath, DrawPath::Literal);
+  EXPECT_EQ(sessionOptionsFromEnvironment("LITERAL", nullptr).drawPath, DrawPath::Fast);
+  EXPECT_EQ(sessionOptionsFromEnvironment(nullptr, "250").forcedFrameDelay, 250);
+  EXPECT_EQ(sessionOptionsFromEnvironment(nullptr, "60000").forcedFrameDelay, 60000);
+  for (const char* ignored : {"0", "-5", "60001", "99999999999999999999", "soon", ""}) {
+    EXPECT_EQ(sessionOptionsFromEnvironment(nullptr, ignored).forcedFrameDelay, 0) << ignored;
+  }
+}
+
 TEST_F(SaverSessionTest, TheFrameRateOptionTogglesItBeforeTheFirstFrame) {
   run({true, 0});
   const std::string toggle = "key " + std::to_string(static_cast<int>(KeyCommand::ToggleFrameRate));

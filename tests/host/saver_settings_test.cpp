@@ -23,9 +23,6 @@ TEST(SaverSettingsLoad, NoKeysGiveTheDefaults) {
   const SaverSettings settings = loaded(store);
   EXPECT_EQ(settings.passwordDelay, 15);
   EXPECT_EQ(settings.mouseThreshold, 50);
-  EXPECT_FALSE(settings.checkingPassword);
-  EXPECT_FALSE(settings.closeRequested);
-  EXPECT_EQ(settings.window, 0u);
   EXPECT_EQ(settings.stars, 1);
   EXPECT_EQ(settings.lightEffects, 1);
   EXPECT_EQ(settings.trails, 0);
@@ -103,12 +100,10 @@ TEST(SaverSettingsLoad, KeyThatCannotBeOpenedKeepsAllDefaults) {
 TEST(SaverSettingsLoad, LoadingAgainStartsFromTheDefaults) {
   MemorySettingsStore store;
   SaverSettings settings;
-  settings.checkingPassword = true;
   settings.mouseThreshold = 3;
   settings.trails = 9;
   settings.loadSharedValues(store);
   settings.loadOptions(store);
-  EXPECT_FALSE(settings.checkingPassword);
   EXPECT_EQ(settings.mouseThreshold, 50);
   EXPECT_EQ(settings.trails, 0);
 }
