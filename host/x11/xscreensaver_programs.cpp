@@ -631,11 +631,9 @@ int editXscreensaverFile(bool add, const std::string& home,
   const std::string path = home + (home.back() == '/' ? "" : "/") + ".xscreensaver";
   const uid_t user = calls.user();
   const std::string problem = replacementProblem(user, path);
-  if (user == 0) {
-    *message = problem.empty() ? "xscreensaver never runs as root, so root's " + path +
-                                     " is never read; run this as the user whose screen saver "
-                                     "it is"
-                               : problem + ", not as root";
+  if (user == 0 && problem.empty()) {
+    *message = "xscreensaver never runs as root, so root's " + path +
+               " is never read; run this as the user whose screen saver it is";
     return 1;
   }
   if (!problem.empty()) {
