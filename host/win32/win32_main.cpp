@@ -63,7 +63,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
   if (saverMode == ChangePassword) {
     changePassword(window);
   } else if (saverMode == Config) {
-    DialogBoxParamA(instance, MAKEINTRESOURCEA(kConfigDialogId), window, configDialogProc, 0);
+    // A handle that names no window would make the dialog fail to open at all.
+    const HWND parent = IsWindow(window) ? window : nullptr;
+    DialogBoxParamA(instance, MAKEINTRESOURCEA(kConfigDialogId), parent, configDialogProc, 0);
   } else if (saverMode == Saver || saverMode == Preview) {
     runSaverWindow(saverMode == Saver ? nullptr : window, showCommand);
   }
