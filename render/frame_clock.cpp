@@ -7,10 +7,11 @@ namespace marvolet {
 
 void FrameClock::start() {
   const uint32_t now = platform::milliseconds();
-  windowStart_ = platform::milliseconds();
+  windowStart_ = now;
   lastReading_ = now;
   elapsed_ = 0;
   lastStep_ = 0;
+  stepKnown_ = false;
   frameCount_ = 0;
   fps_ = 50.0f;
   seconds_ = 0.0;
@@ -22,13 +23,21 @@ int32_t FrameClock::tick(int32_t frameDelay) {
   // across 2^31 and 2^32 alike, as long as frames come less than 49 days apart.
   const uint32_t step = now - lastReading_;
   lastReading_ = now;
-  if (step > PauseMilliseconds) {
+  const bool first = !stepKnown_;
+  stepKnown_ = true;
+  const bool pause = step > PauseMilliseconds &&
+                     (first || uint64_t{step} > uint64_t{PauseFactor} * uint64_t{lastStep_});
+  if (pause) {
     // Nobody watched the pause (a dark display, a suspended machine, a stopped process), so
     // the animation takes it as one ordinary frame: the scroll and the parameters go on from
     // where they were instead of working off the whole gap. The measuring window starts afresh
     // and keeps the rate measured before it, which a window holding the gap would drag to 0.
-    elapsed_ += lastStep_;
+    // With no frame to go by (the first gap, or the next gap after a pause), the longest gap
+    // that is surely a frame stands in: a machine that only ever manages a frame every few
+    // seconds still moves, and its next gap is judged against that rather than against 0.
+    elapsed_ += first ? PauseMilliseconds : lastStep_;
     seconds_ = static_cast<double>(elapsed_) * 0.001;
+    lastStep_ = PauseMilliseconds;
     windowStart_ = now;
     frameCount_ = 0;
     return frameDelay;

@@ -11,18 +11,24 @@ class FrameClock {
   // The rate the pause between frames aims at unless the host sets another, frames per second.
   static constexpr int32_t TargetFps = 30;
 
-  // A gap between two ticks longer than this, milliseconds, is a pause rather than a frame:
-  // longer than the slowest pacing the delay allows (1 s) plus a slow software frame, short
-  // enough that the one-character-per-drawing scroll works off what it leaves within a second.
+  // A gap between two ticks, milliseconds, is a pause rather than a frame only when it is longer
+  // than this and more than PauseFactor times the last ordinary frame: longer than the slowest
+  // pacing the delay allows (1 s) plus a slow software frame, short enough that the
+  // one-character-per-drawing scroll works off what it leaves within a second. Measured against
+  // the machine's own frames, so that one whose every frame takes seconds still animates.
   static constexpr uint32_t PauseMilliseconds = 3000;
+  static constexpr uint32_t PauseFactor = 4;
 
   // Starts from the platform's millisecond counter now: 0 seconds, fps 50, an empty window.
   void start();
   // Reads the counter for a new frame. Within a measuring window (1 s) it only counts the frame;
   // at its end it measures fps and returns `frameDelay` moved halfway from the previous window's
   // rate towards the target rate's, within 1 to 1000 ms. Otherwise returns `frameDelay` unchanged.
-  // After a pause (a gap above PauseMilliseconds) seconds() moves on by the frame before it
-  // instead, and a new measuring window starts; fps() stays as it was.
+  // After a pause seconds() moves on by the ordinary frame before it instead, and a new
+  // measuring window starts; fps() stays as it was. Before any ordinary frame there is nothing
+  // to compare with, so the first gap counts in full up to PauseMilliseconds; a longer one
+  // counts as PauseMilliseconds and starts a new window. A pause that follows a pause is
+  // judged against PauseMilliseconds, so that a clock whose ticks all come seconds apart moves.
   int32_t tick(int32_t frameDelay);
 
   // Animation seconds since start(): time less the pauses. Double, from a 64-bit millisecond total,
@@ -47,7 +53,8 @@ class FrameClock {
   uint32_t windowStart_ = 0;  // counter reading at the start of the measuring window
   uint32_t lastReading_ = 0;  // counter reading at the last tick, to extend across the wrap
   uint64_t elapsed_ = 0;      // animation milliseconds from start() to lastReading_
-  uint32_t lastStep_ = 0;     // milliseconds between the last two ticks outside a pause
+  uint32_t lastStep_ = 0;     // the last ordinary frame, milliseconds: what a pause counts as
+  bool stepKnown_ = false;    // whether any tick has come since start()
   double seconds_ = 0.0;
   float fps_ = 10.0f;
   int32_t frameCount_ = 0;

@@ -127,13 +127,20 @@ HackOptions parseHackArguments(int argc, const char* const argv[]) {
 }
 
 HackOptions withScreensaverWindow(HackOptions options, const char* environmentValue) {
+  if (options.mode != HackMode::Unset && options.mode != HackMode::Root) return options;
+  if (environmentValue == nullptr || environmentValue[0] == '\0') return options;
   uint32_t window = 0;
-  if ((options.mode == HackMode::Unset || options.mode == HackMode::Root) &&
-      parseWindowId(environmentValue, &window)) {
-    options.mode = HackMode::WindowId;
-    options.windowId = window;
-    options.screensaverWindow = true;
+  if (!parseWindowId(environmentValue, &window)) {
+    // Drawing on the root window instead would put the picture where nobody asked for it.
+    if (options.error.empty()) {
+      options.error = std::string("XSCREENSAVER_WINDOW is \"") + environmentValue +
+                      "\", which is no window number";
+    }
+    return options;
   }
+  options.mode = HackMode::WindowId;
+  options.windowId = window;
+  options.screensaverWindow = true;
   return options;
 }
 

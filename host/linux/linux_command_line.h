@@ -44,8 +44,8 @@ HackOptions parseHackArguments(int argc, const char* const argv[]);
 bool parseWindowId(const char* text, uint32_t* id);
 
 // xscreensaver hands its window over in XSCREENSAVER_WINDOW (`environmentValue`, may be null)
-// and runs hacks with -root or with no mode at all; either then draws into that window. A value
-// that is no window id is ignored.
+// and runs hacks with -root or with no mode at all; either then draws into that window. There,
+// a value that is no window id sets `error`; an empty one counts as none.
 HackOptions withScreensaverWindow(HackOptions options, const char* environmentValue);
 
 // The overrides written into the options for this run only (nothing is saved).

@@ -33,22 +33,30 @@ std::string attribute(const std::string& path) {
 bool LinuxPowerSupply::onBattery() {
   std::unique_ptr<DIR, int (*)(DIR*)> folder(opendir(root_.c_str()), closedir);
   if (!folder) return false;
-  bool mainsSeen = false;
-  bool mainsOnline = false;
   bool discharging = false;
+  bool batterySaysMains = false;
+  bool mainsSeen = false;
+  bool externalOnline = false;
   while (const dirent* entry = readdir(folder.get())) {
     if (entry->d_name[0] == '.') continue;
     const std::string supply = root_ + "/" + entry->d_name + "/";
     if (attribute(supply + "scope") == "Device") continue;
     const std::string type = attribute(supply + "type");
-    if (type == "Mains") {
-      mainsSeen = true;
-      if (attribute(supply + "online") == "1") mainsOnline = true;
-    } else if (type == "Battery" && attribute(supply + "status") == "Discharging") {
-      discharging = true;
+    if (type == "Battery") {
+      const std::string status = attribute(supply + "status");
+      if (status == "Discharging") discharging = true;
+      if (status == "Charging" || status == "Full" || status == "Not charging") {
+        batterySaysMains = true;
+      }
+    } else if (type == "Mains" || type == "USB") {
+      if (type == "Mains") mainsSeen = true;
+      if (attribute(supply + "online") == "1") externalOnline = true;
     }
   }
-  return discharging || (mainsSeen && !mainsOnline);
+  // A battery knows best: a Mains supply may stay offline while USB-C charges the machine.
+  if (discharging) return true;
+  if (batterySaysMains) return false;
+  return mainsSeen && !externalOnline;
 }
 
 }  // namespace marvolet

@@ -6,7 +6,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -112,6 +114,19 @@ ReadResult readFile(const std::string& path, std::string* contents) {
   return ReadResult::Read;
 }
 
+std::string userName(uid_t uid) {
+  if (const passwd* entry = getpwuid(uid); entry != nullptr && entry->pw_name != nullptr) {
+    return entry->pw_name;
+  }
+  return "user " + std::to_string(uid);
+}
+
+std::string folderOf(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
 // Creates each missing folder of `path`'s parent with mode 0700.
 bool makeParentFolders(const std::string& path) {
   for (size_t slash = path.find('/', 1); slash != std::string::npos;
@@ -122,6 +137,129 @@ bool makeParentFolders(const std::string& path) {
   return true;
 }
 
+// The sentence for `thing`, which belongs to `owner` rather than to `user`: `path` as the user
+// named it, and how it leads there.
+std::string notTheUsers(const std::string& path, const std::string& thing, uid_t owner,
+                        uid_t user) {
+  std::string subject = path;
+  if (path.compare(0, thing.size() + 1, thing + "/") == 0) {
+    subject = path + " is in " + thing + ", which";
+  } else if (thing != path) {
+    subject = path + " leads to " + thing + ", which";
+  }
+  if (owner == 0) {
+    // Most likely left by an earlier command run as root in this user's home.
+    const std::string name = userName(user);
+    return subject + " belongs to root, not to " + name + "; give it back with \"sudo chown " +
+           name + ": " + thing + "\"";
+  }
+  const std::string name = userName(owner);
+  return subject + " belongs to " + name + "; run it as " + name +
+         (user == 0 ? ", not as root" : "");
+}
+
+// Where `path` ends, followed as the kernel follows it, and whether what is passed on the way
+// may be trusted by `user`: every folder and symbolic link must be the user's or root's.
+// Another user could otherwise swap them, or point a link of theirs at a file of the user's.
+struct PathWalk {
+  std::string target;    // the end of the links; its last components may not exist yet
+  bool exists = false;   // whether something is at `target`
+  struct stat found {};  // what is there, when it exists
+  std::string problem;   // why `user` may not write there; empty when it may
+};
+
+PathWalk walkPath(uid_t user, const std::string& path) {
+  PathWalk walk;
+  const auto trusted = [user](const struct stat& info) {
+    return info.st_uid == user || info.st_uid == 0;
+  };
+  // Components still to follow, the next one last.
+  std::vector<std::string> pending;
+  const auto push = [&pending](const std::string& text) {
+    std::vector<std::string> parts;
+    size_t begin = 0;
+    while (begin <= text.size()) {
+      const size_t end = std::min(text.find('/', begin), text.size());
+      if (end > begin) parts.push_back(text.substr(begin, end - begin));
+      begin = end + 1;
+    }
+    pending.insert(pending.end(), parts.rbegin(), parts.rend());
+  };
+  std::string start = path;
+  if (path.empty() || path[0] != '/') {
+    char* here = getcwd(nullptr, 0);
+    start = std::string(here != nullptr ? here : "") + "/" + path;
+    std::free(here);
+  }
+  push(start);
+  std::string resolved;   // "" is the root folder
+  struct stat folder {};  // the folder `resolved` names
+  lstat("/", &folder);
+  int links = 0;
+  while (!pending.empty()) {
+    const std::string part = pending.back();
+    pending.pop_back();
+    if (part == ".") continue;
+    if (part == "..") {
+      resolved.erase(std::min(resolved.rfind('/'), resolved.size()));
+      lstat(resolved.empty() ? "/" : resolved.c_str(), &folder);
+      continue;
+    }
+    const std::string next = resolved + "/" + part;
+    struct stat info {};
+    if (lstat(next.c_str(), &info) != 0) {
+      if (errno != ENOENT) {
+        walk.problem = "cannot look at " + next + " (" + std::strerror(errno) + ")";
+        return walk;
+      }
+      walk.target = next;
+      for (auto rest = pending.rbegin(); rest != pending.rend(); ++rest) walk.target += "/" + *rest;
+      // What is made goes into this folder, which must be the user's, or shared with the sticky
+      // bit (/tmp), where nobody else can take it over.
+      if (folder.st_uid != user && (folder.st_mode & S_ISVTX) == 0) {
+        walk.problem = notTheUsers(path, resolved.empty() ? "/" : resolved, folder.st_uid, user);
+      }
+      return walk;
+    }
+    if (S_ISLNK(info.st_mode)) {
+      if (!trusted(info)) {
+        walk.problem = notTheUsers(path, next, info.st_uid, user);
+        return walk;
+      }
+      char text[PATH_MAX];
+      const ssize_t length = readlink(next.c_str(), text, sizeof text - 1);
+      if (length <= 0 || ++links > 40) {
+        walk.problem = "cannot follow the symbolic link " + next;
+        return walk;
+      }
+      if (text[0] == '/') {
+        resolved.clear();
+        lstat("/", &folder);
+      }
+      push(std::string(text, static_cast<size_t>(length)));
+      continue;
+    }
+    resolved = next;
+    if (pending.empty()) break;
+    if (!S_ISDIR(info.st_mode)) {
+      walk.problem = next + " is not a folder";
+      return walk;
+    }
+    if (!trusted(info)) {
+      walk.problem = notTheUsers(path, next, info.st_uid, user);
+      return walk;
+    }
+    folder = info;
+  }
+  walk.target = resolved.empty() ? "/" : resolved;
+  walk.exists = lstat(walk.target.c_str(), &walk.found) == 0;
+  // The file itself must be the user's: replacing it would otherwise hand it to a new owner.
+  if (walk.exists && walk.found.st_uid != user) {
+    walk.problem = notTheUsers(path, walk.target, walk.found.st_uid, user);
+  }
+  return walk;
+}
+
 ssize_t systemWrite(int fd, const void* data, size_t size) {
   return ::write(fd, data, size);
 }
@@ -130,6 +268,9 @@ int systemFsync(int fd) {
 }
 int systemRename(const char* from, const char* to) {
   return ::rename(from, to);
+}
+uid_t systemUser() {
+  return geteuid();
 }
 
 bool writeAll(const FileWriteCalls& calls, int fd, const std::string& data) {
@@ -143,36 +284,9 @@ bool writeAll(const FileWriteCalls& calls, int fd, const std::string& data) {
   return true;
 }
 
-// Replaces `path` by a file holding `data`, or leaves it untouched.
-bool replaceFile(const FileWriteCalls& calls, const std::string& path, const std::string& data) {
-  // A settings file kept as a symbolic link (dotfile managers) is replaced at its target.
-  char* resolved = realpath(path.c_str(), nullptr);
-  const std::string target = resolved != nullptr ? resolved : path;
-  std::free(resolved);
-
-  struct stat old {};
-  const bool existed = stat(target.c_str(), &old) == 0;
-  const std::string temporary = target + ".tmp." + std::to_string(getpid());
-  unlink(temporary.c_str());  // left by a crashed run that had our process id
-  const int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-  if (fd < 0) return false;
-  if (existed) fchmod(fd, old.st_mode & 07777);
-  bool ok = writeAll(calls, fd, data) && calls.fsync(fd) == 0;
-  ok = close(fd) == 0 && ok;
-  if (ok) ok = calls.rename(temporary.c_str(), target.c_str()) == 0;
-  if (!ok) {
-    unlink(temporary.c_str());
-    return false;
-  }
-  // The rename itself must survive a power cut, so the folder is flushed too.
-  const size_t slash = target.rfind('/');
-  const std::string folder = slash == 0 ? "/" : target.substr(0, slash);
-  const int folderFd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (folderFd >= 0) {
-    calls.fsync(folderFd);
-    close(folderFd);
-  }
-  return true;
+bool failWith(std::string* problem, const std::string& why) {
+  if (problem != nullptr) *problem = why;
+  return false;
 }
 
 }  // namespace
@@ -194,12 +308,61 @@ std::string defaultSettingsPath() {
 }
 
 FileWriteCalls systemFileWriteCalls() {
-  return {systemWrite, systemFsync, systemRename};
+  return {systemWrite, systemFsync, systemRename, systemUser};
+}
+
+std::string replacementProblem(uid_t user, const std::string& path) {
+  return walkPath(user, path).problem;
 }
 
 bool replaceFileAtomically(const FileWriteCalls& calls, const std::string& path,
-                           const std::string& data) {
-  return replaceFile(calls, path, data);
+                           const std::string& data, std::string* problem) {
+  // A settings file kept as a symbolic link (dotfile managers) is replaced at its target.
+  const PathWalk walk = walkPath(calls.user(), path);
+  if (!walk.problem.empty()) return failWith(problem, walk.problem);
+  const std::string& target = walk.target;
+  const bool existed = walk.exists;
+  const struct stat& old = walk.found;
+  const std::string temporary = target + ".tmp." + std::to_string(getpid());
+  unlink(temporary.c_str());  // left by a crashed run that had our process id
+  const int fd =
+      open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+  if (fd < 0) {
+    return failWith(problem, "cannot write in " + folderOf(target) + ": " + std::strerror(errno));
+  }
+  const auto abandon = [&](const std::string& why) {
+    close(fd);
+    unlink(temporary.c_str());
+    return failWith(problem, why);
+  };
+  // Owner and group before the mode, since a change of owner clears the set-id bits.
+  if (existed) {
+    struct stat made {};
+    if (fstat(fd, &made) != 0 || ((made.st_uid != old.st_uid || made.st_gid != old.st_gid) &&
+                                  fchown(fd, old.st_uid, old.st_gid) != 0)) {
+      return abandon("cannot give the new " + path + " the old one's group (" +
+                     std::strerror(errno) + ")");
+    }
+    if (fchmod(fd, old.st_mode & 07777) != 0) {
+      return abandon("cannot give the new " + path + " the old one's mode (" +
+                     std::strerror(errno) + ")");
+    }
+  }
+  if (!writeAll(calls, fd, data) || calls.fsync(fd) != 0) {
+    return abandon("cannot write " + path + " (" + std::strerror(errno) + ")");
+  }
+  if (close(fd) != 0 || calls.rename(temporary.c_str(), target.c_str()) != 0) {
+    const int error = errno;
+    unlink(temporary.c_str());
+    return failWith(problem, "cannot write " + path + " (" + std::strerror(error) + ")");
+  }
+  // The rename itself must survive a power cut, so the folder is flushed too.
+  const int folderFd = open(folderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (folderFd >= 0) {
+    calls.fsync(folderFd);
+    close(folderFd);
+  }
+  return true;
 }
 
 class FileSettingsStore::Key : public SettingsKey {
@@ -272,7 +435,7 @@ class FileSettingsStore::Key : public SettingsKey {
     for (size_t i = 0; i < staged_.size(); ++i) {
       if (!written[i]) output += formatted(staged_[i]);
     }
-    replaceFile(store_.calls, store_.path_, output);
+    replaceFileAtomically(store_.calls, store_.path_, output);
   }
 
   static std::string formatted(const std::pair<std::string, int32_t>& entry) {
@@ -295,7 +458,10 @@ std::unique_ptr<SettingsKey> FileSettingsStore::openKey(const char*) {
 }
 
 std::unique_ptr<SettingsKey> FileSettingsStore::createKey(const char*) {
-  if (path_.empty() || !makeParentFolders(path_)) return nullptr;
+  if (path_.empty() || !replacementProblem(calls.user(), path_).empty() ||
+      !makeParentFolders(path_)) {
+    return nullptr;
+  }
   std::string contents;
   readFile(path_, &contents);
   return std::make_unique<Key>(*this, std::move(contents), true);

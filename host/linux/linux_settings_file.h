@@ -19,19 +19,32 @@ std::string defaultSettingsPath();
 // file.
 constexpr size_t kMaxSettingsFileBytes = 8192;
 
-// The system calls behind an atomic save, replaceable so that tests can interrupt one.
+// The system calls behind an atomic save, replaceable so that tests can interrupt one or act as
+// another user.
 struct FileWriteCalls {
   ssize_t (*write)(int fd, const void* data, size_t size);
   int (*fsync)(int fd);
   int (*rename)(const char* from, const char* to);
+  uid_t (*user)();  // whom the program acts for: the effective user id
 };
 FileWriteCalls systemFileWriteCalls();
 
+// Why `user` may not replace `path`, or make it where it is missing, as a sentence for the user
+// ("... belongs to alice; run it as alice"); empty when it may. Every folder and symbolic link on
+// the way must be the user's or root's, and the file at the end of the links the user's own (or,
+// when it is missing, the folder it would be made in, unless that is shared with the sticky bit
+// like /tmp). So
+// someone else's file is never written, through a link or otherwise, nor handed to a new owner;
+// and root, whose writes would land in another user's home as root's files, may only write
+// where everything is root's.
+std::string replacementProblem(uid_t user, const std::string& path);
+
 // Replaces `path` (at its target, when it is a symbolic link) by a file holding `data`: written
-// in full to a temporary file in the same folder with the old file's mode, fsync'ed, renamed
-// over it, and the folder fsync'ed. False, with the old file untouched, when any step fails.
+// in full to a temporary file in the same folder with the old file's owner, group and mode,
+// fsync'ed, renamed over it, and the folder fsync'ed. False, with the old file untouched and the
+// reason in `problem` (when given), when replacementProblem() objects or any step fails.
 bool replaceFileAtomically(const FileWriteCalls& calls, const std::string& path,
-                           const std::string& data);
+                           const std::string& data, std::string* problem = nullptr);
 
 // Every key path names the same file, so the shared values ("Password Delay", "Mouse
 // Threshold") and the program's options ("UseStars", "UseBlur", "UseTrails", "BurnInGuard",
@@ -58,7 +71,8 @@ class FileSettingsStore : public SettingsStore {
   // Null when the file is missing, unreadable, not a regular file or larger than
   // kMaxSettingsFileBytes: the caller keeps its defaults.
   std::unique_ptr<SettingsKey> openKey(const char* path) override;
-  // Creates the file's folder (mode 0700) if needed; null when that fails or no path is known.
+  // Creates the file's missing folders (mode 0700); null when replacementProblem() objects for
+  // calls.user(), that fails or no path is known.
   std::unique_ptr<SettingsKey> createKey(const char* path) override;
 
   FileWriteCalls calls;

@@ -61,7 +61,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
   if (mode == ChangePassword) {
     changePassword(window);
   } else if (mode == Config) {
-    DialogBoxParamA(instance, MAKEINTRESOURCEA(kConfigDialogId), window, configDialogProc,
+    // A handle that names no window would make the dialog fail to open at all.
+    const HWND parent = IsWindow(window) ? window : nullptr;
+    DialogBoxParamA(instance, MAKEINTRESOURCEA(kConfigDialogId), parent, configDialogProc,
                     reinterpret_cast<LPARAM>(&settings));
   } else if (mode == Saver || mode == Preview) {
     const SessionOptions sessionOptions = sessionOptionsFromEnvironment(

@@ -25,8 +25,15 @@ bool xErrorSeen = false;
 namespace {
 
 int terminationWriteFd = -1;
+// Set once the program is a saver: from then on a termination signal ends it on the spot.
+volatile sig_atomic_t leaveAtOnce = 0;
 
 void onTerminationSignal(int) {
+  // A saver keeps nothing that needs flushing or undoing by hand: the X server destroys its
+  // windows and releases its grabs with the connection, and GL state dies with the process. So
+  // a frame being drawn, which may take seconds on a large screen, is abandoned rather than
+  // finished and shown.
+  if (leaveAtOnce) _exit(0);
   terminationRequested = 1;
   // Wakes a wait that began just before the flag was set; a full pipe already does that.
   if (terminationWriteFd >= 0) {
@@ -37,6 +44,8 @@ void onTerminationSignal(int) {
   }
 }
 
+// Caught whatever was inherited: a saver started in the background by a script finds SIGINT
+// ignored, and a parent may have left either blocked.
 void installTerminationHandlers() {
   int fds[2];
   if (pipe(fds) == 0) {
@@ -53,6 +62,11 @@ void installTerminationHandlers() {
   action.sa_flags = 0;  // no SA_RESTART: a blocking call returns so the flag is seen soon
   sigaction(SIGTERM, &action, nullptr);
   sigaction(SIGINT, &action, nullptr);
+  sigset_t termination;
+  sigemptyset(&termination);
+  sigaddset(&termination, SIGTERM);
+  sigaddset(&termination, SIGINT);
+  sigprocmask(SIG_UNBLOCK, &termination, nullptr);
 }
 
 int onXError(Display*, XErrorEvent*) {
@@ -73,6 +87,7 @@ int onXIOError(Display*) {
 
 int main(int argc, char** argv) {
   using namespace marvolet;
+  installTerminationHandlers();
   const HackOptions options =
       withScreensaverWindow(parseHackArguments(argc, const_cast<const char* const*>(argv)),
                             std::getenv("XSCREENSAVER_WINDOW"));
@@ -94,6 +109,13 @@ int main(int argc, char** argv) {
     return status;
   }
 
+  const bool dialog = options.mode == HackMode::Unset || options.mode == HackMode::Config;
+  if (!dialog) {
+    // The dialog instead ends as Cancel does, at its next look, never half-way through a save.
+    leaveAtOnce = 1;
+    if (terminationRequested) return 0;
+  }
+
   FileSettingsStore store(defaultSettingsPath());
   SaverSettings settings;
   settings.loadSharedValues(store);
@@ -102,7 +124,6 @@ int main(int argc, char** argv) {
   // password service, the mode ends without showing anything.
   if (options.mode == HackMode::ChangePassword) return 0;
 
-  installTerminationHandlers();
   Display* display = XOpenDisplay(nullptr);
   if (display == nullptr) {
     std::fprintf(stderr, "marvolet: cannot open the X display \"%s\"\n", XDisplayName(nullptr));
@@ -112,7 +133,7 @@ int main(int argc, char** argv) {
   XSetIOErrorHandler(onXIOError);
 
   int exitCode = 0;
-  if (options.mode == HackMode::Unset || options.mode == HackMode::Config) {
+  if (dialog) {
     runX11ConfigDialog(display, settings, store);
   } else {
     applyOverrides(options, settings);

@@ -186,6 +186,11 @@ class X11Surface : public SaverSurface, public SaverWindowPort {
   // SaverSurface -----------------------------------------------------------------------------
 
   SetupFailure create() override {
+    int glxError = 0, glxEvent = 0;
+    if (!glXQueryExtension(display_, &glxError, &glxEvent)) {
+      noGlx_ = true;  // no visual could serve GL, whichever the window has
+      return SetupFailure::NoPixelFormat;
+    }
     if (!createWindow()) return SetupFailure::Window;
     if (visual_ == nullptr) return SetupFailure::NoPixelFormat;
     context_ = glXCreateContext(display_, visual_, nullptr, True);
@@ -204,7 +209,10 @@ class X11Surface : public SaverSurface, public SaverWindowPort {
   // The windows themselves go in finish().
   void abandon(SetupFailure failure) override {
     destroy();
-    if (const char* text = x11FailureText(failure)) std::fprintf(stderr, "marvolet: %s\n", text);
+    const char* text = noGlx_
+                           ? "the X server has no GLX extension, so there is no OpenGL to draw with"
+                           : x11FailureText(failure);
+    if (text != nullptr) std::fprintf(stderr, "marvolet: %s\n", text);
     failed_ = true;
   }
 
@@ -588,6 +596,7 @@ class X11Surface : public SaverSurface, public SaverWindowPort {
   bool windowGone_ = false;
   bool hadFocus_ = false;
   bool failed_ = false;
+  bool noGlx_ = false;  // the server offers no GLX at all
 };
 
 }  // namespace

@@ -10,8 +10,6 @@
 #include <cstring>
 #include <utility>
 
-#include "host/linux/linux_settings_file.h"
-
 namespace marvolet {
 namespace {
 
@@ -225,8 +223,44 @@ std::vector<Span> spansOf(const Entry& entry) {
   return spans;
 }
 
+// The program a command runs: its first word after any environment assignments
+// ("LP_NUM_THREADS=0 marvolet -root"), with the shell's quoting taken off.
+std::string programOf(const std::string& command) {
+  size_t i = 0;
+  for (;;) {
+    while (i < command.size() && isSpace(command[i])) ++i;
+    std::string word;
+    bool assignment = false;  // an unquoted NAME= began the word
+    bool plain = true;        // no quoting so far in the word
+    while (i < command.size() && !isSpace(command[i])) {
+      const char c = command[i];
+      if (c == '\'' || c == '"') {
+        plain = false;
+        size_t close = i + 1;
+        while (close < command.size() && command[close] != c) {
+          if (c == '"' && command[close] == '\\' && close + 1 < command.size()) ++close;
+          word += command[close++];
+        }
+        i = close < command.size() ? close + 1 : close;
+      } else if (c == '\\' && i + 1 < command.size()) {
+        plain = false;
+        word += command[i + 1];
+        i += 2;
+      } else {
+        const bool nameChar = c == '_' || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
+                              (c >= '0' && c <= '9' && !word.empty());
+        if (c == '=' && plain && !word.empty() && !assignment) assignment = true;
+        if (!nameChar && !assignment) plain = false;
+        word += c;
+        ++i;
+      }
+    }
+    if (!assignment) return word;
+  }
+}
+
 bool isOurs(const ListedHack& hack) {
-  std::string program = hack.command.substr(0, hack.command.find_first_of(" \t\n\r\v\f"));
+  std::string program = programOf(hack.command);
   const size_t slash = program.rfind('/');
   if (slash != std::string::npos) program.erase(0, slash + 1);
   return program == "marvolet";
@@ -588,12 +622,24 @@ std::vector<std::string> xscreensaverDefaultsPaths() {
 }
 
 int editXscreensaverFile(bool add, const std::string& home,
-                         const std::vector<std::string>& defaultsPaths, std::string* message) {
+                         const std::vector<std::string>& defaultsPaths, std::string* message,
+                         const FileWriteCalls& calls) {
   if (home.empty()) {
     *message = "HOME is not set, so there is no ~/.xscreensaver to edit";
     return 1;
   }
   const std::string path = home + (home.back() == '/' ? "" : "/") + ".xscreensaver";
+  const uid_t user = calls.user();
+  const std::string problem = replacementProblem(user, path);
+  if (user == 0 && problem.empty()) {
+    *message = "xscreensaver never runs as root, so root's " + path +
+               " is never read; run this as the user whose screen saver it is";
+    return 1;
+  }
+  if (!problem.empty()) {
+    *message = problem;
+    return 1;
+  }
   std::string defaults;
   if (add) {
     int ignored = 0;
@@ -646,8 +692,9 @@ int editXscreensaverFile(bool add, const std::string& home,
     case ProgramsEdit::Changed:
       break;
   }
-  if (!replaceFileAtomically(systemFileWriteCalls(), path, edit.text)) {
-    *message = "could not write " + path + " (" + std::strerror(errno) + "); it is left as it was";
+  std::string failure;
+  if (!replaceFileAtomically(calls, path, edit.text, &failure)) {
+    *message = path + " is left as it was: " + failure;
     return 1;
   }
   if (!add) {

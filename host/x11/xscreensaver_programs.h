@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "host/linux/linux_settings_file.h"
+
 namespace marvolet {
 
 // The list entry written for the hack: "GL: marvolet -root". An entry counts as ours when the
@@ -70,12 +72,15 @@ struct ProgramsList {
 ProgramsList readProgramsList(const std::string& file);
 
 // The command behind -add-to-xscreensaver (add) and -remove-from-xscreensaver: edits
-// `home`/.xscreensaver in place, replacing it atomically (a temporary file in the same folder,
-// fsync'ed, renamed over it, with the old file's mode; a symbolic link is followed), or creates
-// it from the first readable file of `defaultsPaths` when there is none. Returns the exit code
-// (0 done or nothing to do, 1 refused or failed) and the message for the user in `message`.
+// `home`/.xscreensaver in place through replaceFileAtomically (a symbolic link is followed to a
+// file of the user's own; owner, group and mode are kept), or creates it from the first readable
+// file of `defaultsPaths` when there is none. Refused, before anything is read, when `calls`
+// acts as root (xscreensaver never runs as root, and root's edit would take the user's file from
+// them) or for someone the file is not theirs (replacementProblem). Returns the exit code (0 done
+// or nothing to do, 1 refused or failed) and the message for the user in `message`.
 int editXscreensaverFile(bool add, const std::string& home,
-                         const std::vector<std::string>& defaultsPaths, std::string* message);
+                         const std::vector<std::string>& defaultsPaths, std::string* message,
+                         const FileWriteCalls& calls = systemFileWriteCalls());
 
 // Where Debian (and most systems) install xscreensaver's app-defaults file, in search order.
 std::vector<std::string> xscreensaverDefaultsPaths();

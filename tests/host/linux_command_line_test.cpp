@@ -124,11 +124,17 @@ TEST(HackArguments, XscreensaverWindowReplacesRootOrNoMode) {
   EXPECT_EQ(withScreensaverWindow(parse({"-s"}), "123").mode, HackMode::FullScreen);
   EXPECT_EQ(withScreensaverWindow(parse({"-window"}), "123").mode, HackMode::Window);
   EXPECT_EQ(withScreensaverWindow(parse({"-config"}), "123").mode, HackMode::Config);
-  // No variable, or one that names no window.
+  // No variable: the root window, or the dialog.
   EXPECT_EQ(withScreensaverWindow(parse({"-root"}), nullptr).mode, HackMode::Root);
   EXPECT_EQ(withScreensaverWindow(parse({"-root"}), "").mode, HackMode::Root);
-  EXPECT_EQ(withScreensaverWindow(parse({"-root"}), "window").mode, HackMode::Root);
-  EXPECT_EQ(withScreensaverWindow(parse({}), "0").mode, HackMode::Unset);
+  EXPECT_TRUE(withScreensaverWindow(parse({"-root"}), "").error.empty());
+  // One that names no window is an error rather than a picture on the root window; where the
+  // variable is not consulted it does not matter.
+  for (const char* junk : {"window", "0", "0x", "12345678901", "-1"}) {
+    EXPECT_NE(withScreensaverWindow(parse({"-root"}), junk).error.find(junk), std::string::npos);
+    EXPECT_FALSE(withScreensaverWindow(parse({}), junk).error.empty()) << junk;
+    EXPECT_TRUE(withScreensaverWindow(parse({"-window"}), junk).error.empty()) << junk;
+  }
 }
 
 }  // namespace

@@ -332,6 +332,88 @@ TEST(FileSettingsSave, ReplacesTheTargetOfASymbolicLink) {
   EXPECT_EQ(loadedFrom(store).trails, 1);
 }
 
+uid_t actingAsRoot() {
+  return 0;
+}
+uid_t actingAsAStranger() {
+  return geteuid() + 1;
+}
+
+// An ordinary user's id that exists only in these tests.
+constexpr uid_t kSomeoneElse = 4322;
+
+// Nobody but the owner saves, and root, whose save would take a user's file from them, only
+// where everything on the way is root's: so not through another user's link to a file of root's
+// (as "sudo -E" with the user's HOME would). The owner's save keeps the file's owner, group and
+// mode.
+TEST(FileSettingsSave, OnlyTheOwnerSavesAndTheFileKeepsItsOwnerGroupAndMode) {
+  TemporaryFolder folder;
+  const std::string path = folder.path() + "/marvolet.conf";
+  const std::string original = "UseTrails=0\n";
+  writeText(path, original);
+  chmod(path.c_str(), 0640);
+  // A group of this process's besides its own, where there is one.
+  gid_t group = geteuid() == 0 ? kSomeoneElse : static_cast<gid_t>(-1);
+  gid_t groups[64];
+  for (int i = 0, count = getgroups(64, groups); i < count && geteuid() != 0; ++i) {
+    if (groups[i] != getegid()) group = groups[i];
+  }
+  if (group != static_cast<gid_t>(-1)) {
+    ASSERT_EQ(chown(path.c_str(), geteuid(), group), 0);
+  }
+  const auto saveTrails = [](FileSettingsStore& store) {
+    SaverSettings settings = loadedFrom(store);
+    settings.trails = 1;
+    settings.saveOptions(store);
+  };
+
+  FileSettingsStore stranger(path);
+  stranger.calls.user = actingAsAStranger;
+  saveTrails(stranger);
+  EXPECT_EQ(readText(path), original);
+  FileSettingsStore strangersNew(folder.path() + "/new/marvolet.conf");
+  strangersNew.calls.user = actingAsAStranger;
+  EXPECT_EQ(strangersNew.createKey(kOptionsKey), nullptr);
+  EXPECT_FALSE(exists(folder.path() + "/new"));
+  EXPECT_EQ(folderEntries(folder.path()), std::set<std::string>{"marvolet.conf"});
+
+  FileSettingsStore owner(path);
+  saveTrails(owner);
+  EXPECT_EQ(loadedFrom(owner).trails, 1);
+  struct stat info {};
+  ASSERT_EQ(stat(path.c_str(), &info), 0);
+  EXPECT_EQ(info.st_uid, geteuid());
+  if (group != static_cast<gid_t>(-1)) {
+    EXPECT_EQ(info.st_gid, group);
+  }
+  EXPECT_EQ(info.st_mode & 07777, 0640u);
+
+  // Another user's home with a link of theirs to a file of root's.
+  const std::string home = folder.path() + "/home";
+  const std::string link = home + "/marvolet.conf";
+  mkdir(home.c_str(), 0755);
+  ASSERT_EQ(symlink(path.c_str(), link.c_str()), 0);
+  FileSettingsStore throughTheirLink(link);
+  if (geteuid() == 0) {
+    ASSERT_EQ(chown(home.c_str(), kSomeoneElse, kSomeoneElse), 0);
+    ASSERT_EQ(lchown(link.c_str(), kSomeoneElse, kSomeoneElse), 0);
+  } else {
+    throughTheirLink.calls.user = actingAsRoot;  // the folders are this user's, not root's
+  }
+  const std::string before = readText(path);
+  SaverSettings settings = loadedFrom(throughTheirLink);
+  settings.stars = 0;
+  settings.saveOptions(throughTheirLink);
+  EXPECT_EQ(readText(path), before);
+  ASSERT_EQ(stat(path.c_str(), &info), 0);
+  if (group != static_cast<gid_t>(-1)) {
+    EXPECT_EQ(info.st_gid, group);
+  }
+  EXPECT_EQ(folderEntries(home), std::set<std::string>{"marvolet.conf"});
+  EXPECT_NE(replacementProblem(throughTheirLink.calls.user(), link).find("run it as"),
+            std::string::npos);
+}
+
 // Write-call doubles. A plain function pointer carries no state, so the budget is global.
 size_t writeBudget = 0;
 

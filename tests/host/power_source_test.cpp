@@ -44,7 +44,8 @@ struct Supply {
   const char* scope;
 };
 
-TEST(LinuxPowerSupply, MainsOfflineOrABatteryDischargingMeansBattery) {
+// The machine's battery decides by its status; without one that says, the external supplies do.
+TEST(LinuxPowerSupply, TheBatterysStatusDecidesThenTheExternalSupplies) {
   struct Case {
     const char* what;
     std::vector<Supply> supplies;
@@ -58,8 +59,32 @@ TEST(LinuxPowerSupply, MainsOfflineOrABatteryDischargingMeansBattery) {
        {{"AC", "Mains", "0", nullptr, nullptr},
         {"BAT0", "Battery", nullptr, "Discharging", nullptr}},
        true},
-      {"mains offline, battery status not yet updated",
+      {"mains offline, battery full: the battery knows",
        {{"ADP1", "Mains", "0", nullptr, nullptr}, {"BAT1", "Battery", nullptr, "Full", nullptr}},
+       false},
+      {"charging over USB-C, the Mains supply never online",
+       {{"ADP1", "Mains", "0", nullptr, nullptr},
+        {"ucsi-source-psy-USBC000:001", "USB", "1", nullptr, nullptr},
+        {"BAT0", "Battery", nullptr, "Charging", nullptr}},
+       false},
+      {"held at a charge threshold on mains",
+       {{"AC", "Mains", "1", nullptr, nullptr},
+        {"BAT0", "Battery", nullptr, "Not charging", nullptr}},
+       false},
+      {"a weak USB-C charger, the battery still discharging",
+       {{"ADP1", "Mains", "0", nullptr, nullptr},
+        {"ucsi-source-psy-USBC000:001", "USB", "1", nullptr, nullptr},
+        {"BAT0", "Battery", nullptr, "Discharging", nullptr}},
+       true},
+      {"battery status unknown, USB-C online",
+       {{"ADP1", "Mains", "0", nullptr, nullptr},
+        {"ucsi-source-psy-USBC000:001", "USB", "1", nullptr, nullptr},
+        {"BAT0", "Battery", nullptr, "Unknown", nullptr}},
+       false},
+      {"battery status unknown, only a device on USB",
+       {{"ADP1", "Mains", "0", nullptr, nullptr},
+        {"phone", "USB", "1", nullptr, "Device"},
+        {"BAT0", "Battery", nullptr, "Unknown", nullptr}},
        true},
       {"no mains supply listed, battery discharging",
        {{"BAT0", "Battery", nullptr, "Discharging", nullptr}},

@@ -135,6 +135,18 @@ TEST(XscreensaverProgramsTest, HandWrittenListsGainOurEntryAndLoseOnlyIt) {
   EXPECT_EQ(commands(bothGone.text), std::vector<std::string>{"a"});
   // Only the first word names the program.
   EXPECT_EQ(addToPrograms("programs: xmarvolet -root \\n sh -c marvolet\n", "").number, 3);
+  // ... after any environment assignments, and whatever options follow it.
+  const std::string tuned =
+      "programs: GL: LP_NUM_THREADS=0 marvolet -root \\n\\\n"
+      "  A='x y' B=\"1 2\" /usr/bin/marvolet -root -no-stars \\n\\\n"
+      "  X=marvolet xlock \\n 'A=1' marvolet\n";
+  const ProgramsEdit kept = addToPrograms(tuned, "");
+  EXPECT_EQ(kept.outcome, ProgramsEdit::Unchanged) << kept.text;
+  EXPECT_EQ(kept.number, 1);
+  const ProgramsEdit tunedGone = removeFromPrograms(tuned);
+  ASSERT_EQ(tunedGone.outcome, ProgramsEdit::Changed) << tunedGone.message;
+  EXPECT_EQ(commands(tunedGone.text),
+            (std::vector<std::string>{"X=marvolet xlock", "'A=1' marvolet"}));
 }
 
 // A file without a list gets the defaults' list and ours at its end, as does a new file; the
@@ -195,15 +207,53 @@ TEST(XscreensaverProgramsTest, RefusesFilesItCannotReadAsXscreensaverDoes) {
   EXPECT_EQ(readProgramsList("a: b\\\nc\\\n d\nprograms : x\n").found, false);
 }
 
+// Ids of ordinary users that exist only in these tests.
+constexpr uid_t kStandIn = 4321;
+constexpr uid_t kSomeoneElse = 4322;
+
+// A group this process belongs to besides its own, to show that an edit keeps a file's group;
+// -1 where there is none.
+gid_t anotherGroupOfMine() {
+  if (geteuid() == 0) return kSomeoneElse;
+  gid_t groups[64];
+  const int count = getgroups(64, groups);
+  for (int i = 0; i < count; ++i) {
+    if (groups[i] != getegid()) return groups[i];
+  }
+  return static_cast<gid_t>(-1);
+}
+
+// The command refuses root, so where the tests run as root the fixture acts as an ordinary user
+// of its own: the effective ids only, which the tear-down takes back.
 class XscreensaverFileTest : public ::testing::Test {
  protected:
   void SetUp() override {
     char pattern[] = "/tmp/marvolet-xss-XXXXXX";
     home_ = mkdtemp(pattern);
+    if (geteuid() == 0) {
+      ASSERT_EQ(chown(home_.c_str(), kStandIn, kStandIn), 0);
+      // A folder where anyone may write, holding a file of someone else's.
+      char others[] = "/tmp/marvolet-others-XXXXXX";
+      others_ = mkdtemp(others);
+      chmod(others_.c_str(), 0777);
+      write(others_ + "/xscreensaver", kWrittenByXscreensaver);
+      ASSERT_EQ(chown((others_ + "/xscreensaver").c_str(), kSomeoneElse, kSomeoneElse), 0);
+      chmod((others_ + "/xscreensaver").c_str(), 0666);
+      ASSERT_EQ(setegid(kStandIn), 0);
+      ASSERT_EQ(seteuid(kStandIn), 0);
+      switched_ = true;
+    }
     defaults_ = home_ + "/XScreenSaver";
     write(defaults_, kDefaults);
   }
-  void TearDown() override { std::system(("rm -rf '" + home_ + "'").c_str()); }
+  void TearDown() override {
+    if (switched_) {
+      EXPECT_EQ(seteuid(0), 0);
+      EXPECT_EQ(setegid(0), 0);
+    }
+    std::system(("rm -rf '" + home_ + "'").c_str());
+    if (!others_.empty()) std::system(("rm -rf '" + others_ + "'").c_str());
+  }
 
   static void write(const std::string& path, const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;
@@ -214,14 +264,16 @@ class XscreensaverFileTest : public ::testing::Test {
     text << in.rdbuf();
     return text.str();
   }
-  int run(bool add) {
+  int run(bool add, const FileWriteCalls& calls = systemFileWriteCalls()) {
     message_.clear();
-    return editXscreensaverFile(add, home_, {home_ + "/absent", defaults_}, &message_);
+    return editXscreensaverFile(add, home_, {home_ + "/absent", defaults_}, &message_, calls);
   }
 
   std::string home_;
+  std::string others_;  // with a file of someone else's, where the tests run as root
   std::string defaults_;
   std::string message_;
+  bool switched_ = false;
 };
 
 // The command on real files: created from the defaults, edited in place keeping the mode and a
@@ -264,6 +316,63 @@ TEST_F(XscreensaverFileTest, EditsTheFileInPlaceAndLeavesWhatItCannotRead) {
   EXPECT_EQ(run(true), 1);
   EXPECT_NE(access(path.c_str(), F_OK), 0);
   EXPECT_NE(message_.find("not installed"), std::string::npos) << message_;
+}
+
+uid_t actingAsRoot() {
+  return 0;
+}
+uid_t actingAsAStranger() {
+  return geteuid() + 1;
+}
+
+// Root (as "sudo -E" runs it, with the user's HOME) and anyone but the file's owner are refused
+// before anything is read or made, through a link too; the owner's edit keeps the file's owner,
+// group and mode.
+TEST_F(XscreensaverFileTest, OnlyTheFilesOwnerEditsItAndItsOwnerGroupAndModeStay) {
+  const std::string path = home_ + "/.xscreensaver";
+  FileWriteCalls root = systemFileWriteCalls();
+  root.user = actingAsRoot;
+  FileWriteCalls stranger = systemFileWriteCalls();
+  stranger.user = actingAsAStranger;
+  for (bool add : {true, false}) {
+    EXPECT_EQ(run(add, root), 1);
+    EXPECT_NE(message_.find("run it as"), std::string::npos) << message_;
+    EXPECT_NE(message_.find("not as root"), std::string::npos) << message_;
+    EXPECT_EQ(run(add, stranger), 1);
+    EXPECT_NE(message_.find("run it as"), std::string::npos) << message_;
+    EXPECT_NE(access(path.c_str(), F_OK), 0) << "made by someone who was refused";
+  }
+  write(path, kWrittenByXscreensaver);
+  chmod(path.c_str(), 0640);
+  const gid_t group = anotherGroupOfMine();
+  if (group != static_cast<gid_t>(-1)) {
+    ASSERT_EQ(chown(path.c_str(), geteuid(), group), 0);
+  }
+  EXPECT_EQ(run(true, root), 1);
+  EXPECT_EQ(run(true, stranger), 1);
+  EXPECT_EQ(read(path), kWrittenByXscreensaver);
+
+  ASSERT_EQ(run(true), 0) << message_;
+  EXPECT_EQ(commands(read(path)).size(), 5u);
+  struct stat info {};
+  ASSERT_EQ(stat(path.c_str(), &info), 0);
+  EXPECT_EQ(info.st_uid, geteuid());
+  if (group != static_cast<gid_t>(-1)) {
+    EXPECT_EQ(info.st_gid, group);
+  }
+  EXPECT_EQ(info.st_mode & 07777, 0640u);
+
+  if (others_.empty()) return;  // a file of someone else's needs root to be made
+  // A link to a file someone else owns, in a folder where anyone may write: left alone.
+  const std::string theirs = others_ + "/xscreensaver";
+  unlink(path.c_str());
+  ASSERT_EQ(symlink(theirs.c_str(), path.c_str()), 0);
+  EXPECT_EQ(run(true), 1);
+  EXPECT_NE(message_.find("belongs to"), std::string::npos) << message_;
+  EXPECT_EQ(read(theirs), kWrittenByXscreensaver);
+  ASSERT_EQ(stat(theirs.c_str(), &info), 0);
+  EXPECT_EQ(info.st_uid, kSomeoneElse);
+  EXPECT_EQ(info.st_gid, kSomeoneElse);
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-// Renderer: construction order, frame clock and adaptive delay, key commands, trails.
+// Renderer: construction order, the frame rate it starts from, key commands, trails.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -69,98 +69,21 @@ TEST_F(RendererTest, StartValuesOfTheFrameRate) {
   EXPECT_FLOAT_EQ(withStars.clock.fps(), 20.0f);  // left by the star field's warm-up
 }
 
-// Ticks `frames` frames 100 ms apart, then one at exactly a second after the window start.
-void runOneWindow(Renderer& renderer, testing::ScopedTestClock& clock, int32_t frames) {
-  const uint32_t windowStart = clock.now();
-  for (int32_t i = 0; i < frames; ++i) {
-    clock.advance(100);
-    renderer.update();
-  }
-  clock.set(windowStart + 1000);
-  renderer.update();
-}
-
-TEST_F(RendererTest, FirstAdaptationUsesTheStartRate) {
-  Renderer plain(160, 120, 0);
-  runOneWindow(plain, clock, 9);
-  EXPECT_EQ(plain.frameDelay, 66);  // (33 - 1000/50) / 2 = 6
-  EXPECT_FLOAT_EQ(plain.clock.fps(), 9.0f);
-  EXPECT_EQ(plain.clock.frameCount(), 0);
-
-  Renderer stars(160, 120, Stars);
-  runOneWindow(stars, clock, 9);
-  EXPECT_EQ(stars.frameDelay, 52);  // (33 - 1000/20) / 2 = -8, towards zero
-}
-
-TEST_F(RendererTest, AdaptationEdgeCases) {
-  Renderer renderer(160, 120, 0);
-  struct Case {
-    float previousFps;
-    int32_t delayBefore;
-    int32_t delayAfter;
-  };
-  const Case cases[] = {
-      {0.5f, 60, 60},                         // a rate below 1 truncates to 0: no adjustment
-      {0.5f, -5, 1},                          // ... but the clamp still applies
-      {0.5f, 5000, 1000}, {1500.0f, 60, 76},  // 1000 / 1500 is 0, so the delay grows by 33 / 2
-      {10.0f, 1, 1},                          // 1 + (33 - 100) / 2 clamps to 1
-      {1.0f, 999, 516},                       // 999 + (33 - 1000) / 2
-  };
-  for (const Case& c : cases) {
-    renderer.clock.setFps(c.previousFps);
-    renderer.frameDelay = c.delayBefore;
-    runOneWindow(renderer, clock, 3);
-    EXPECT_EQ(renderer.frameDelay, c.delayAfter) << "previous fps " << c.previousFps;
-  }
-}
-
-TEST_F(RendererTest, MeasurementWindowIsOneSecondInclusive) {
-  Renderer renderer(160, 120, 0);
-  const uint32_t windowStart = clock.now();
-  clock.set(windowStart + 999);
-  renderer.update();
-  EXPECT_EQ(renderer.clock.frameCount(), 1);  // 0.999 s counts the frame
-  EXPECT_EQ(renderer.frameDelay, 60);
-  clock.set(windowStart + 1000);
-  renderer.update();
-  EXPECT_EQ(renderer.clock.frameCount(), 0);  // exactly 1.0 s measures
-  EXPECT_FLOAT_EQ(renderer.clock.fps(), 1.0f);
-  EXPECT_EQ(renderer.frameDelay, 66);
-}
-
-TEST_F(RendererTest, ClockRunsForwardAcrossTheCounterWrap) {
+// The scene's parameters over a day and a half of 2-second frames, across the 2^31 and 2^32
+// points of the millisecond counter.
+TEST_F(RendererTest, SceneParametersStayInRangeAcrossTheCounterWrap) {
   for (uint32_t start : {0x7FFFFF00u, 0xFFFFFF00u}) {
     clock.set(start);
     Renderer renderer(160, 120, 0);
-    double previous = 0.0;
-    // A day and a half in 2-second frames (the longest below a pause) crosses the 2^31 and 2^32
-    // points of the counter.
     for (int i = 1; i <= 65000; ++i) {
       clock.advance(2000);
       renderer.update();
-      ASSERT_GT(renderer.clock.seconds(), previous) << "frame " << i;
-      ASSERT_NEAR(renderer.clock.seconds() - previous, 2.0, 1e-9);
-      previous = renderer.clock.seconds();
-      for (float value : renderer.scene->current) ASSERT_TRUE(std::isfinite(value));
+      for (float value : renderer.scene->current) ASSERT_TRUE(std::isfinite(value)) << i;
       ASSERT_LE(renderer.scene->current[imagefade], 1.0f);
       ASSERT_GE(renderer.scene->current[imagefade], 0.0f);
     }
     EXPECT_DOUBLE_EQ(renderer.clock.seconds(), 130000.0);
   }
-}
-
-TEST_F(RendererTest, SecondsKeepMillisecondResolutionAfterWeeks) {
-  Renderer renderer(160, 120, 0);
-  // 40 days in 3-second frames (pauses would not count), then one 1 ms frame.
-  for (int i = 0; i < 40 * 24 * 1200; ++i) {
-    clock.advance(FrameClock::PauseMilliseconds);
-    renderer.clock.tick(renderer.frameDelay);
-  }
-  const double before = renderer.clock.seconds();
-  ASSERT_DOUBLE_EQ(before, 40.0 * 24 * 3600);
-  clock.advance(1);
-  renderer.update();
-  EXPECT_NEAR(renderer.clock.seconds() - before, 0.001, 1e-9);
 }
 
 TEST_F(RendererTest, KeyCommandsToggleTheirSwitchAlone) {
@@ -269,43 +192,6 @@ TEST_F(RendererTest, TwoRenderersOneAfterTheOtherStartAlike) {
   EXPECT_FLOAT_EQ(second.clock.fps(), 20.0f);
   clock.advance(40);
   second.renderFrame();
-}
-
-// The host halves the target on battery: the delay follows within seconds, both ways. Each
-// frame costs 5 ms of drawing besides the delay the host sleeps; the adaptation overshoots and
-// settles, as it always has, so the rate is judged once it is meant to have settled.
-TEST_F(RendererTest, TheTargetRateSetByTheHostSteersTheDelayBothWays) {
-  Renderer renderer(160, 120, 0);
-  // Over ten seconds at `target`: the frames of the last four, and the second whose frames first
-  // came within a fifth of `target` (-1 if never).
-  struct Run {
-    float meanOfLastFour;
-    int32_t firstNear;
-  };
-  const auto run = [&](int32_t target) {
-    renderer.clock.setTargetFps(target);
-    Run result{0.0f, -1};
-    for (int32_t second = 0; second < 10; ++second) {
-      int32_t frames = 0;
-      for (const uint32_t end = clock.now() + 1000; clock.now() < end; ++frames) {
-        clock.advance(5 + static_cast<uint32_t>(renderer.frameDelay));
-        renderer.update();
-      }
-      if (result.firstNear < 0 && std::abs(frames - target) <= target / 5)
-        result.firstNear = second;
-      if (second >= 6) result.meanOfLastFour += static_cast<float>(frames) / 4.0f;
-    }
-    return result;
-  };
-  run(30);
-  const Run battery = run(15);
-  EXPECT_LE(battery.firstNear, 3);
-  EXPECT_GE(battery.firstNear, 0);
-  EXPECT_NEAR(battery.meanOfLastFour, 15.0f, 3.0f);
-  const Run mains = run(30);
-  EXPECT_LE(mains.firstNear, 3);
-  EXPECT_GE(mains.firstNear, 0);
-  EXPECT_NEAR(mains.meanOfLastFour, 30.0f, 4.0f);
 }
 
 // A picture 240 pixels high may drift 3 pixels each way.

@@ -446,8 +446,9 @@ case_config_ok_writes() {
   log "ok: OK wrote all six options as REG_DWORD 1"
 }
 
+# With a handle that names no window (12345), the dialog opens without a parent.
 case_config_cancel_writes_nothing() {
-  start_saver /c
+  start_saver /c:12345
   wait_for_window 'Config dialog' 30
   helper click 1001 >/dev/null
   press_in_dialog Escape

@@ -2,6 +2,7 @@
 #include "x11_session.h"
 
 #include <X11/Xutil.h>
+#include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -39,9 +40,14 @@ bool waitUntil(const std::function<bool()>& condition, int timeoutMs, int stepMs
 }
 
 ChildProcess::ChildProcess(const std::vector<std::string>& argv,
-                           const std::vector<std::pair<std::string, const char*>>& environment) {
+                           const std::vector<std::pair<std::string, const char*>>& environment,
+                           const std::string& errorFile) {
   pid_ = fork();
   if (pid_ != 0) return;
+  if (!errorFile.empty()) {
+    const int fd = open(errorFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    if (fd >= 0) dup2(fd, STDERR_FILENO);
+  }
   for (const auto& [name, value] : environment) {
     if (value != nullptr) {
       setenv(name.c_str(), value, 1);
@@ -151,6 +157,14 @@ std::unique_ptr<VirtualDisplay> VirtualDisplay::resizeable(int width, int height
   return display;
 }
 
+std::unique_ptr<VirtualDisplay> VirtualDisplay::withoutGlx(int width, int height) {
+  return std::unique_ptr<VirtualDisplay>(
+      new VirtualDisplay(width, height,
+                         {"Xvfb", "-extension", "GLX", "-screen", "0",
+                          std::to_string(width) + "x" + std::to_string(height) + "x24"},
+                         nullptr));
+}
+
 VirtualDisplay::~VirtualDisplay() {
   if (display_ != nullptr) XCloseDisplay(display_);
   if (server_ <= 0) return;
@@ -193,6 +207,13 @@ uint32_t channel(unsigned long pixel, unsigned long mask) {
 }  // namespace
 
 Capture capture(Display* display, Window window) {
+  XWindowAttributes attributes;
+  XSync(display, False);
+  if (XGetWindowAttributes(display, window, &attributes) == 0) return Capture();
+  return capture(display, window, 0, 0, attributes.width, attributes.height);
+}
+
+Capture capture(Display* display, Window window, int x, int y, int width, int height) {
   Capture result;
   XWindowAttributes attributes;
   XSync(display, False);
@@ -200,12 +221,12 @@ Capture capture(Display* display, Window window) {
       attributes.map_state != IsViewable) {
     return result;
   }
-  XImage* image = XGetImage(display, window, 0, 0, static_cast<unsigned>(attributes.width),
-                            static_cast<unsigned>(attributes.height), AllPlanes, ZPixmap);
+  XImage* image = XGetImage(display, window, x, y, static_cast<unsigned>(width),
+                            static_cast<unsigned>(height), AllPlanes, ZPixmap);
   XSync(display, False);
   if (image == nullptr) return result;
-  result.width = attributes.width;
-  result.height = attributes.height;
+  result.width = width;
+  result.height = height;
   result.pixels.resize(static_cast<size_t>(result.width) * result.height);
   for (int y = 0; y < result.height; ++y) {
     for (int x = 0; x < result.width; ++x) {

@@ -22,8 +22,11 @@ bool waitUntil(const std::function<bool()>& condition, int timeoutMs, int stepMs
 // kills and reaps it if it is still running.
 class ChildProcess {
  public:
+  // `errorFile`, when not empty, receives the program's standard error. The program inherits
+  // the signal dispositions and mask of the calling thread.
   ChildProcess(const std::vector<std::string>& argv,
-               const std::vector<std::pair<std::string, const char*>>& environment);
+               const std::vector<std::pair<std::string, const char*>>& environment,
+               const std::string& errorFile = "");
   ~ChildProcess();
   ChildProcess(const ChildProcess&) = delete;
   ChildProcess& operator=(const ChildProcess&) = delete;
@@ -52,6 +55,8 @@ class VirtualDisplay {
   // it is shown on, maxWidth x maxHeight.
   static std::unique_ptr<VirtualDisplay> resizeable(int width, int height, int maxWidth,
                                                     int maxHeight);
+  // Xvfb without the GLX extension: a server with no OpenGL at all.
+  static std::unique_ptr<VirtualDisplay> withoutGlx(int width, int height);
   ~VirtualDisplay();
   VirtualDisplay(const VirtualDisplay&) = delete;
   VirtualDisplay& operator=(const VirtualDisplay&) = delete;
@@ -89,6 +94,8 @@ struct Capture {
 
 // Empty (width 0) when the window is gone or unviewable.
 Capture capture(Display* display, Window window);
+// The rectangle of `window` at (x, y), window pixels, origin top-left.
+Capture capture(Display* display, Window window, int x, int y, int width, int height);
 
 // X errors expected from a test's own requests (windows that vanish) are ignored.
 void ignoreXErrors();
