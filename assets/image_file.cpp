@@ -22,6 +22,14 @@ UserImage refused(std::string reason) {
 
 const char* const CutShort = "it is cut short";
 
+// Whole mebibytes with a tenth, or bytes below one.
+std::string describeSize(uint64_t bytes) {
+  constexpr uint64_t Mebibyte = uint64_t{1} << 20;
+  if (bytes < Mebibyte) return std::to_string(bytes) + " bytes";
+  const uint64_t tenths = (bytes * 10 + Mebibyte / 2) / Mebibyte;
+  return std::to_string(tenths / 10) + "." + std::to_string(tenths % 10) + " MiB";
+}
+
 uint32_t bigEndian16(const unsigned char* bytes) {
   return (uint32_t{bytes[0]} << 8) | bytes[1];
 }
@@ -321,9 +329,8 @@ UserImage readImageFile(const std::string& path, const ImageLimits& limits) {
     case UserFileStatus::NotAFile:
       return refused("it is not a regular file");
     case UserFileStatus::TooLarge:
-      return refused("it is " + std::to_string(file.size >> 20) +
-                     " MiB; a picture file may be at most " +
-                     std::to_string(limits.maxFileBytes >> 20) + " MiB");
+      return refused("it is " + describeSize(file.size) + "; a picture file may be at most " +
+                     describeSize(limits.maxFileBytes));
     case UserFileStatus::Unreadable:
       return refused("it cannot be read" +
                      (file.systemMessage.empty() ? "" : " (" + file.systemMessage + ")"));
