@@ -5,6 +5,7 @@
 #include <png.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <string>
@@ -66,6 +67,35 @@ Bytes jpegClaiming(unsigned width, unsigned height) {
   return stream;
 }
 
+// A CMYK JPEG as Photoshop writes it: an Adobe segment, and each ink stored inverted (255 = none).
+Bytes encodeAdobeCmyk(const unsigned char ink[4]) {
+  jpeg_compress_struct info;
+  jpeg_error_mgr errors;
+  info.err = jpeg_std_error(&errors);
+  jpeg_create_compress(&info);
+  unsigned char* out = nullptr;
+  unsigned long outSize = 0;
+  jpeg_mem_dest(&info, &out, &outSize);
+  info.image_width = 8;
+  info.image_height = 8;
+  info.input_components = 4;
+  info.in_color_space = JCS_CMYK;
+  jpeg_set_defaults(&info);
+  jpeg_set_quality(&info, 100, TRUE);
+  jpeg_start_compress(&info, TRUE);
+  unsigned char row[8 * 4];
+  for (int x = 0; x < 8; ++x) std::copy(ink, ink + 4, row + x * 4);
+  while (info.next_scanline < info.image_height) {
+    JSAMPROW rowPointer = row;
+    jpeg_write_scanlines(&info, &rowPointer, 1);
+  }
+  jpeg_finish_compress(&info);
+  jpeg_destroy_compress(&info);
+  Bytes stream(out, out + outSize);
+  std::free(out);
+  return stream;
+}
+
 TEST(ImageDecoding, PngAndJpegComeOutAsRgbaTopRowFirst) {
   // RGB: the top row red, the bottom row blue.
   const UserImage rgb =
@@ -109,6 +139,16 @@ TEST(ImageDecoding, PngAndJpegComeOutAsRgbaTopRowFirst) {
   EXPECT_EQ(g[0], g[1]);
   EXPECT_EQ(g[0], g[2]);
   EXPECT_EQ(g[3], 255);
+
+  // Full cyan ink and no other: the red goes, green and blue stay.
+  const unsigned char cyan[4] = {0, 255, 255, 255};
+  const UserImage cmyk = decode(encodeAdobeCmyk(cyan));
+  ASSERT_TRUE(cmyk.usable()) << cmyk.reason;
+  const Bytes c = pixel(cmyk.image, 4, 4);
+  EXPECT_LT(c[0], 8);
+  EXPECT_GT(c[1], 247);
+  EXPECT_GT(c[2], 247);
+  EXPECT_EQ(c[3], 255);
 }
 
 TEST(ImageDecoding, RefusesBadPicturesAndSaysWhy) {

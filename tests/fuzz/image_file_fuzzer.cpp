@@ -55,7 +55,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!block.ok()) return 0;
 
   const marvolet::ImageLimits limits = fuzzLimits();
-  const marvolet::UserImage result = marvolet::decodeImage(block.data(), static_cast<size_t>(block.size()), limits);
+  const marvolet::UserImage result =
+      marvolet::decodeImage(block.data(), static_cast<size_t>(block.size()), limits);
   if (!result.usable()) {
     if (result.image.pixels != nullptr || result.reason.find('\n') != std::string::npos) {
       std::abort();
