@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds build-windows/marvolet.scr, one self-contained 64-bit Windows program, with the
 # mingw-w64 cross tool chain. Installs what is missing (Debian), builds libjpeg-turbo's jpeg62
-# library statically from Debian's own source package once and keeps it in the build tree.
+# library, zlib, libpng, FreeType and HarfBuzz statically from Debian's own source packages once
+# and keeps them in the build tree (build-windows/deps/<name>/{include,lib}).
 #
 # Usage: scripts/build-windows.sh [build-dir]     (default: build-windows)
 # Environment: JOBS (parallel jobs, default 2).
@@ -70,20 +71,52 @@ remove_old_deb_src_files
 need_commands x86_64-w64-mingw32-g++ mingw-w64 cmake cmake ninja ninja-build \
   dpkg-source dpkg-dev x86_64-w64-mingw32-objdump binutils-mingw-w64-x86-64
 
-fetch_jpeg_source() {
-  local into=$1 private=$deps/apt
+# Fetches Debian's source package $2 into $1 through the private apt configuration; its index is
+# updated once per run.
+apt_private_updated=no
+fetch_source() {
+  local into=$1 package=$2 private=$deps/apt
   apt_private_configure "$private"
   apt_private_options "$private"
-  log "fetching Debian's libjpeg-turbo source package (apt configuration: $private)"
-  apt-get "${apt_private_opts[@]}" update -qq >"$deps/apt-update.log" 2>&1 || {
-    cat "$deps/apt-update.log" >&2
-    echo "apt-get update of the deb-src entries failed" >&2
-    exit 1
-  }
-  (cd "$into" && apt-get "${apt_private_opts[@]}" source -qq libjpeg-turbo) \
-    >"$deps/apt-source.log" 2>&1 || {
-    cat "$deps/apt-source.log" >&2
-    echo "apt-get source libjpeg-turbo failed" >&2
+  if [ "$apt_private_updated" = no ]; then
+    log "updating the deb-src index (apt configuration: $private)"
+    apt-get "${apt_private_opts[@]}" update -qq >"$deps/apt-update.log" 2>&1 || {
+      cat "$deps/apt-update.log" >&2
+      echo "apt-get update of the deb-src entries failed" >&2
+      exit 1
+    }
+    apt_private_updated=yes
+  fi
+  log "fetching Debian's $package source package"
+  local log_file=$deps/apt-source-$package.log version
+  (cd "$into" && apt-get "${apt_private_opts[@]}" source -qq "$package") >"$log_file" 2>&1 &&
+    return
+  # The newest version can be listed before its files reach the mirror (a security update, say);
+  # an older one of the same release serves as well.
+  for version in $(apt-cache "${apt_private_opts[@]}" showsrc "$package" |
+    awk '/^Version:/ { print $2 }' | sort -u -r -V); do
+    log "retrying with $package=$version"
+    (cd "$into" && apt-get "${apt_private_opts[@]}" source -qq "$package=$version") \
+      >>"$log_file" 2>&1 && return
+  done
+  cat "$log_file" >&2
+  echo "apt-get source $package failed" >&2
+  exit 1
+}
+
+# Sets source_dir to the unpacked folder of Debian's source package $1 whose name matches the
+# glob $2, fetching the package first when it is not there yet.
+source_dir=
+find_source() {
+  local package=$1 pattern=$2 src_root=$deps/src
+  mkdir -p "$src_root"
+  source_dir=$(find "$src_root" -mindepth 1 -maxdepth 1 -type d -name "$pattern" | head -n 1)
+  if [ -z "$source_dir" ]; then
+    fetch_source "$src_root" "$package"
+    source_dir=$(find "$src_root" -mindepth 1 -maxdepth 1 -type d -name "$pattern" | head -n 1)
+  fi
+  [ -n "$source_dir" ] || {
+    echo "no $pattern folder after fetching $package" >&2
     exit 1
   }
 }
@@ -93,14 +126,8 @@ build_jpeg() {
     log "libjpeg: cached in $jpeg_prefix"
     return
   fi
-  local src_root=$deps/src
-  mkdir -p "$src_root"
-  local src
-  src=$(find "$src_root" -mindepth 1 -maxdepth 1 -type d -name 'libjpeg-turbo-*' | head -n 1)
-  if [ -z "$src" ]; then
-    fetch_jpeg_source "$src_root"
-    src=$(find "$src_root" -mindepth 1 -maxdepth 1 -type d -name 'libjpeg-turbo-*' | head -n 1)
-  fi
+  find_source libjpeg-turbo 'libjpeg-turbo-*'
+  local src=$source_dir
   log "building libjpeg (jpeg62, static) from $src"
   # No SIMD: three small images are decoded once per run, and it spares an assembler.
   cmake -S "$src" -B "$deps/jpeg-build" -G Ninja \
@@ -116,6 +143,180 @@ build_jpeg() {
   cp "$deps/jpeg-build/libjpeg.a" "$jpeg_prefix/lib/"
   cp "$src/jpeglib.h" "$src/jmorecfg.h" "$src/jerror.h" "$deps/jpeg-build/jconfig.h" \
     "$jpeg_prefix/include/"
+}
+
+# The libraries for the user's own words and pictures: zlib and libpng (PNG pictures), FreeType
+# (glyphs) and HarfBuzz (shaping), each static and kept in its own prefix under $deps. zlib, libpng
+# and HarfBuzz are small enough to compile file by file; FreeType uses its own CMake build.
+# The saver does not link them yet; marvolet_user_files, built below, is their first user.
+zlib_prefix=$deps/zlib
+png_prefix=$deps/png
+freetype_prefix=$deps/freetype
+harfbuzz_prefix=$deps/harfbuzz
+cross_cc=x86_64-w64-mingw32-gcc
+cross_cxx=x86_64-w64-mingw32-g++
+cross_ar=x86_64-w64-mingw32-ar
+
+# Compiles the C (.c) or C++ (.cc) files $3... of folder $2, $jobs at a time, into the static
+# library $1 (a path), with the flags in the array compile_flags.
+compile_flags=()
+static_library() {
+  local library=$1 src=$2 objects=$1.objects file compiler running=0
+  local build_log=$deps/$(basename "$library" .a)-build.log
+  shift 2
+  rm -rf "$objects"
+  mkdir -p "$objects" "$(dirname "$library")"
+  : >"$build_log"
+  static_library_failed() {
+    cat "$build_log" >&2
+    echo "compiling $library failed" >&2
+    exit 1
+  }
+  for file in "$@"; do
+    compiler=$cross_cc
+    [[ "$file" == *.cc ]] && compiler=$cross_cxx
+    "$compiler" "${compile_flags[@]}" -c "$src/$file" -o "$objects/$(basename "${file%.*}").o" \
+      2>>"$build_log" &
+    running=$((running + 1))
+    if [ "$running" -ge "$jobs" ]; then
+      wait -n || static_library_failed
+      running=$((running - 1))
+    fi
+  done
+  while [ "$running" -gt 0 ]; do
+    wait -n || static_library_failed
+    running=$((running - 1))
+  done
+  rm -f "$library"
+  "$cross_ar" rcs "$library" "$objects"/*.o
+  rm -rf "$objects"
+}
+
+build_zlib() {
+  if [ -f "$zlib_prefix/lib/libz.a" ] && [ -f "$zlib_prefix/include/zlib.h" ]; then
+    log "zlib: cached in $zlib_prefix"
+    return
+  fi
+  find_source zlib 'zlib-*'
+  local src=$source_dir
+  log "building zlib (static) from $src"
+  compile_flags=(-O2 -DNDEBUG -I"$src")
+  static_library "$zlib_prefix/lib/libz.a" "$src" adler32.c compress.c crc32.c deflate.c \
+    gzclose.c gzlib.c gzread.c gzwrite.c infback.c inffast.c inflate.c inftrees.c trees.c \
+    uncompr.c zutil.c
+  mkdir -p "$zlib_prefix/include"
+  cp "$src/zlib.h" "$src/zconf.h" "$zlib_prefix/include/"
+}
+
+build_png() {
+  if [ -f "$png_prefix/lib/libpng.a" ] && [ -f "$png_prefix/include/png.h" ]; then
+    log "libpng: cached in $png_prefix"
+    return
+  fi
+  find_source libpng1.6 'libpng1.6-*'
+  local src=$source_dir
+  log "building libpng (static) from $src"
+  mkdir -p "$png_prefix/include"
+  # The configuration libpng ships ready-made: every feature of the default build.
+  cp "$src/scripts/pnglibconf.h.prebuilt" "$png_prefix/include/pnglibconf.h"
+  # No ARM, MIPS, PowerPC or Intel filter code: the generic code serves on x86-64.
+  compile_flags=(-O2 -DNDEBUG -DPNG_INTEL_SSE_OPT=0 -I"$src" -I"$png_prefix/include"
+    -I"$zlib_prefix/include")
+  static_library "$png_prefix/lib/libpng.a" "$src" png.c pngerror.c pngget.c pngmem.c \
+    pngpread.c pngread.c pngrio.c pngrtran.c pngrutil.c pngset.c pngtrans.c pngwio.c \
+    pngwrite.c pngwtran.c pngwutil.c
+  cp "$src/png.h" "$src/pngconf.h" "$png_prefix/include/"
+}
+
+build_freetype() {
+  if [ -f "$freetype_prefix/lib/libfreetype.a" ] &&
+    [ -f "$freetype_prefix/include/freetype2/ft2build.h" ]; then
+    log "FreeType: cached in $freetype_prefix"
+    return
+  fi
+  find_source freetype 'freetype-*'
+  local src=$source_dir
+  log "building FreeType (static) from $src"
+  # zlib for compressed fonts and libpng for colour bitmap glyphs; HarfBuzz is built on top of
+  # FreeType, not under it.
+  cmake -S "$src" -B "$deps/freetype-build" -G Ninja \
+    -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+    -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_INSTALL_PREFIX="$freetype_prefix" \
+    -DCMAKE_INSTALL_LIBDIR=lib \
+    -DBUILD_SHARED_LIBS=OFF \
+    -DFT_REQUIRE_ZLIB=ON -DZLIB_LIBRARY="$zlib_prefix/lib/libz.a" \
+    -DZLIB_INCLUDE_DIR="$zlib_prefix/include" \
+    -DFT_REQUIRE_PNG=ON -DPNG_LIBRARY="$png_prefix/lib/libpng.a" \
+    -DPNG_PNG_INCLUDE_DIR="$png_prefix/include" \
+    -DFT_DISABLE_BZIP2=ON -DFT_DISABLE_BROTLI=ON -DFT_DISABLE_HARFBUZZ=ON \
+    >"$deps/freetype-configure.log"
+  cmake --build "$deps/freetype-build" -j "$jobs" >"$deps/freetype-build.log"
+  cmake --install "$deps/freetype-build" >"$deps/freetype-install.log"
+}
+
+build_harfbuzz() {
+  if [ -f "$harfbuzz_prefix/lib/libharfbuzz.a" ] &&
+    [ -f "$harfbuzz_prefix/include/harfbuzz/hb.h" ]; then
+    log "HarfBuzz: cached in $harfbuzz_prefix"
+    return
+  fi
+  find_source harfbuzz 'harfbuzz-*'
+  local src=$source_dir
+  log "building HarfBuzz (static, one translation unit) from $src"
+  # FreeType 2.12 has every variation call hb-ft looks for. No exceptions or RTTI, as
+  # HarfBuzz's own builds.
+  compile_flags=(-O2 -DNDEBUG -std=c++11 -fno-exceptions -fno-rtti -fno-threadsafe-statics
+    -DHAVE_FREETYPE=1 -DHAVE_FT_GET_VAR_BLEND_COORDINATES=1 -DHAVE_FT_SET_VAR_BLEND_COORDINATES=1
+    -DHAVE_FT_DONE_MM_VAR=1 -DHAVE_FT_GET_TRANSFORM=1
+    -I"$freetype_prefix/include/freetype2")
+  static_library "$harfbuzz_prefix/lib/libharfbuzz.a" "$src/src" harfbuzz.cc
+  mkdir -p "$harfbuzz_prefix/include/harfbuzz"
+  cp "$src"/src/hb.h "$src"/src/hb-*.h "$harfbuzz_prefix/include/harfbuzz/"
+}
+
+# Links a small program against all four libraries, in the order the saver will need them, and
+# checks that it still imports only system DLLs: the libraries are complete and static.
+check_font_libraries() {
+  local check=$deps/library-check
+  mkdir -p "$check"
+  cat >"$check/library_check.cpp" <<'EOF'
+#include <ft2build.h>
+#include FT_FREETYPE_H
+#include <harfbuzz/hb-ft.h>
+#include <png.h>
+#include <zlib.h>
+#include <cstdio>
+int main() {
+  FT_Library library = nullptr;
+  if (FT_Init_FreeType(&library) != 0) return 1;
+  hb_buffer_t* buffer = hb_buffer_create();
+  hb_buffer_add_utf8(buffer, "words", -1, 0, -1);
+  std::printf("FreeType, HarfBuzz %s, libpng %s, zlib %s\n", hb_version_string(),
+              png_get_libpng_ver(nullptr), zlibVersion());
+  hb_buffer_destroy(buffer);
+  FT_Done_FreeType(library);
+  return 0;
+}
+EOF
+  "$cross_cxx" -O2 -static -I"$freetype_prefix/include/freetype2" -I"$harfbuzz_prefix/include" \
+    -I"$png_prefix/include" -I"$zlib_prefix/include" "$check/library_check.cpp" \
+    -o "$check/library_check.exe" "$harfbuzz_prefix/lib/libharfbuzz.a" \
+    "$freetype_prefix/lib/libfreetype.a" "$png_prefix/lib/libpng.a" "$zlib_prefix/lib/libz.a" \
+    >"$check/link.log" 2>&1 || {
+    cat "$check/link.log" >&2
+    echo "the static font and picture libraries do not link" >&2
+    exit 1
+  }
+  local imports foreign
+  imports=$(x86_64-w64-mingw32-objdump -p "$check/library_check.exe" |
+    sed -n 's/^\s*DLL Name: //p')
+  foreign=$(grep -Eiv '^(KERNEL32|USER32|GDI32|ADVAPI32|msvcrt)\.dll$' <<<"$imports" || true)
+  [ -z "$foreign" ] || {
+    echo "the font and picture libraries import non-system DLLs: $(echo $foreign)" >&2
+    exit 1
+  }
+  log "font and picture libraries link statically; they import $(echo $imports)"
 }
 
 # The program icon is drawn by our own tool into resources/; until it exists a plain
@@ -159,6 +360,11 @@ EOF
 fi
 
 build_jpeg
+build_zlib
+build_png
+build_freetype
+build_harfbuzz
+check_font_libraries
 
 log "configuring $build"
 cmake -S "$repo" -B "$build" -G Ninja \
@@ -166,12 +372,14 @@ cmake -S "$repo" -B "$build" -G Ninja \
   -DCMAKE_BUILD_TYPE=Release \
   -DJPEG_INCLUDE_DIR="$jpeg_prefix/include" \
   -DJPEG_LIBRARY="$jpeg_prefix/lib/libjpeg.a" \
+  -DPNG_PNG_INCLUDE_DIR="$png_prefix/include" -DPNG_LIBRARY="$png_prefix/lib/libpng.a" \
+  -DZLIB_INCLUDE_DIR="$zlib_prefix/include" -DZLIB_LIBRARY="$zlib_prefix/lib/libz.a" \
   "${icon_args[@]}" >"$build/configure.log" || {
   cat "$build/configure.log" >&2
   exit 1
 }
-log "building marvolet.scr"
-cmake --build "$build" --target marvolet -j "$jobs"
+log "building marvolet.scr and the user-file readers"
+cmake --build "$build" --target marvolet marvolet_user_files -j "$jobs"
 
 scr=$build/marvolet.scr
 # Only the platform's own DLLs may be imported: the saver is copied alone into the system folder.

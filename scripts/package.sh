@@ -19,7 +19,8 @@ log() { printf '[package] %s\n' "$*"; }
 
 # dpkg-shlibdeps computes the dependencies and needs `file` to find the binaries.
 bash scripts/install-packages.sh cmake ninja-build g++ pkgconf dpkg-dev file lintian zip \
-  libgl-dev libglu1-mesa-dev libjpeg62-turbo-dev libx11-dev libxext-dev libxrandr-dev libxinerama-dev
+  libgl-dev libglu1-mesa-dev libjpeg62-turbo-dev libpng-dev libx11-dev libxext-dev libxrandr-dev \
+  libxinerama-dev
 
 log "building the X11 saver in $build"
 rm -rf "$build"
@@ -84,6 +85,23 @@ if [[ "${MARVOLET_SKIP_WINDOWS:-0}" != 1 ]]; then
   sed "s/@VERSION@/$version/" resources/windows-readme.txt >"$stage/README.txt"
   cp "$jpeg_src/LICENSE.md" "$stage/licences/libjpeg-turbo-LICENSE.md"
   cp "$jpeg_src/README.ijg" "$stage/licences/libjpeg-turbo-README.ijg.txt"
+  # The other static libraries scripts/build-windows.sh builds, each from its Debian source folder
+  # (name pattern, licence file in it, name in the zip). FreeType is taken under its own licence,
+  # the FTL, of the two it offers.
+  while read -r pattern licence name; do
+    src=$(find build-windows/deps/src -mindepth 1 -maxdepth 1 -type d -name "$pattern" | head -n 1)
+    [[ -n "$src" && -f "$src/$licence" ]] || {
+      echo "no $licence in a $pattern folder of build-windows/deps/src" >&2
+      exit 1
+    }
+    cp "$src/$licence" "$stage/licences/$name"
+  done <<'EOF'
+zlib-* LICENSE zlib-LICENSE.txt
+libpng1.6-* LICENSE libpng-LICENSE.txt
+freetype-* LICENSE.TXT FreeType-LICENSE.txt
+freetype-* docs/FTL.TXT FreeType-FTL.txt
+harfbuzz-* COPYING HarfBuzz-COPYING.txt
+EOF
   # libstdc++ and libgcc are linked in under GPL-3 with the GCC Runtime Library Exception; the
   # start-up code and import libraries come from the mingw-w64 runtime.
   sed -n '/^GCC RUNTIME LIBRARY EXCEPTION/,/^requirements of the license of GCC\./p' \

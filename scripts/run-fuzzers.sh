@@ -11,7 +11,7 @@ seconds="${1:-20}"
 # The fuzzers link clang's libFuzzer and sanitizer runtimes, which clang only recommends; the
 # project configures its tests as well, so their libraries are needed too.
 bash "$root/scripts/install-packages.sh" cmake ninja-build clang libclang-rt-14-dev pkgconf \
-  libgtest-dev libgmock-dev libbenchmark-dev libgl-dev libglu1-mesa-dev libegl-dev \
+  libgtest-dev libgmock-dev libbenchmark-dev libgl-dev libglu1-mesa-dev libegl-dev libpng-dev \
   libjpeg62-turbo-dev libfreetype-dev zlib1g-dev libx11-dev libxext-dev libxi-dev libxtst-dev \
   libxrandr-dev libxinerama-dev
 

@@ -8,7 +8,7 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
 
 bash scripts/install-packages.sh cmake ninja-build g++ clang pkgconf libgtest-dev libgmock-dev \
-  libbenchmark-dev libgl-dev libglu1-mesa-dev libegl-dev libegl-mesa0 libgl1-mesa-dri \
+  libbenchmark-dev libgl-dev libglu1-mesa-dev libegl-dev libegl-mesa0 libgl1-mesa-dri libpng-dev \
   libjpeg62-turbo-dev libfreetype-dev zlib1g-dev libx11-dev libxext-dev libxi-dev libxtst-dev \
   libxrandr-dev libxinerama-dev xvfb xserver-xephyr xdotool x11-utils x11-xserver-utils \
   imagemagick xscreensaver xscreensaver-gl libxml2-utils groff-base libglx-mesa0 \
