@@ -10,8 +10,8 @@
 #include "render/burn_in_drift.h"
 #include "render/gl.h"
 #include "render/projections.h"
-#include "render/renderer.h"
 #include "saver_test.h"
+#include "scene/renderer.h"
 #include "scene/scene.h"
 
 namespace marvolet {
@@ -51,7 +51,7 @@ TEST_F(RendererTest, ConstructionSetsProjectionBeforeSceneAndDepthBeforeCapabili
   EXPECT_EQ(calls[indexOf(calls, "glHint")].args,
             (std::vector<double>{GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST}));
 
-  EXPECT_EQ(renderer.frameDelay, 60);
+  EXPECT_EQ(renderer.frameDelay(), 60);
   EXPECT_EQ(FrameClock::TargetFps, 30);
   EXPECT_TRUE(renderer.lightEffectsActive());
   GLint mode = 0;
@@ -62,11 +62,11 @@ TEST_F(RendererTest, ConstructionSetsProjectionBeforeSceneAndDepthBeforeCapabili
 TEST_F(RendererTest, StartValuesOfTheFrameRate) {
   {
     Renderer plain(160, 120, 0);
-    EXPECT_FLOAT_EQ(plain.clock.fps(), 50.0f);  // the clock's start value
+    EXPECT_FLOAT_EQ(plain.clock().fps(), 50.0f);  // the clock's start value
     EXPECT_FALSE(plain.lightEffectsActive());
   }
   Renderer withStars(160, 120, Stars);
-  EXPECT_FLOAT_EQ(withStars.clock.fps(), 20.0f);  // left by the star field's warm-up
+  EXPECT_FLOAT_EQ(withStars.clock().fps(), 20.0f);  // left by the star field's warm-up
 }
 
 // Ticks `frames` frames 100 ms apart, then one at exactly a second after the window start.
@@ -83,17 +83,17 @@ void runOneWindow(Renderer& renderer, testing::ScopedTestClock& clock, int32_t f
 TEST_F(RendererTest, FirstAdaptationUsesTheStartRate) {
   Renderer plain(160, 120, 0);
   runOneWindow(plain, clock, 9);
-  EXPECT_EQ(plain.frameDelay, 66);  // (33 - 1000/50) / 2 = 6
-  EXPECT_FLOAT_EQ(plain.clock.fps(), 9.0f);
-  EXPECT_EQ(plain.clock.frameCount(), 0);
+  EXPECT_EQ(plain.frameDelay(), 66);  // (33 - 1000/50) / 2 = 6
+  EXPECT_FLOAT_EQ(plain.clock().fps(), 9.0f);
+  EXPECT_EQ(plain.clock().frameCount(), 0);
 
   Renderer stars(160, 120, Stars);
   runOneWindow(stars, clock, 9);
-  EXPECT_EQ(stars.frameDelay, 52);  // (33 - 1000/20) / 2 = -8, towards zero
+  EXPECT_EQ(stars.frameDelay(), 52);  // (33 - 1000/20) / 2 = -8, towards zero
 }
 
+// The clock's own rule, posed at each case's previous rate and delay.
 TEST_F(RendererTest, AdaptationEdgeCases) {
-  Renderer renderer(160, 120, 0);
   struct Case {
     float previousFps;
     int32_t delayBefore;
@@ -107,10 +107,18 @@ TEST_F(RendererTest, AdaptationEdgeCases) {
       {1.0f, 999, 516},                       // 999 + (33 - 1000) / 2
   };
   for (const Case& c : cases) {
-    renderer.clock.setFps(c.previousFps);
-    renderer.frameDelay = c.delayBefore;
-    runOneWindow(renderer, clock, 3);
-    EXPECT_EQ(renderer.frameDelay, c.delayAfter) << "previous fps " << c.previousFps;
+    FrameClock frameClock;
+    frameClock.start();
+    frameClock.setFps(c.previousFps);
+    int32_t delay = c.delayBefore;
+    const uint32_t windowStart = clock.now();
+    for (int32_t i = 0; i < 3; ++i) {
+      clock.advance(100);
+      delay = frameClock.tick(delay);
+    }
+    clock.set(windowStart + 1000);
+    delay = frameClock.tick(delay);
+    EXPECT_EQ(delay, c.delayAfter) << "previous fps " << c.previousFps;
   }
 }
 
@@ -119,13 +127,13 @@ TEST_F(RendererTest, MeasurementWindowIsOneSecondInclusive) {
   const uint32_t windowStart = clock.now();
   clock.set(windowStart + 999);
   renderer.update();
-  EXPECT_EQ(renderer.clock.frameCount(), 1);  // 0.999 s counts the frame
-  EXPECT_EQ(renderer.frameDelay, 60);
+  EXPECT_EQ(renderer.clock().frameCount(), 1);  // 0.999 s counts the frame
+  EXPECT_EQ(renderer.frameDelay(), 60);
   clock.set(windowStart + 1000);
   renderer.update();
-  EXPECT_EQ(renderer.clock.frameCount(), 0);  // exactly 1.0 s measures
-  EXPECT_FLOAT_EQ(renderer.clock.fps(), 1.0f);
-  EXPECT_EQ(renderer.frameDelay, 66);
+  EXPECT_EQ(renderer.clock().frameCount(), 0);  // exactly 1.0 s measures
+  EXPECT_FLOAT_EQ(renderer.clock().fps(), 1.0f);
+  EXPECT_EQ(renderer.frameDelay(), 66);
 }
 
 TEST_F(RendererTest, ClockRunsForwardAcrossTheCounterWrap) {
@@ -138,14 +146,14 @@ TEST_F(RendererTest, ClockRunsForwardAcrossTheCounterWrap) {
     for (int i = 1; i <= 65000; ++i) {
       clock.advance(2000);
       renderer.update();
-      ASSERT_GT(renderer.clock.seconds(), previous) << "frame " << i;
-      ASSERT_NEAR(renderer.clock.seconds() - previous, 2.0, 1e-9);
-      previous = renderer.clock.seconds();
+      ASSERT_GT(renderer.clock().seconds(), previous) << "frame " << i;
+      ASSERT_NEAR(renderer.clock().seconds() - previous, 2.0, 1e-9);
+      previous = renderer.clock().seconds();
       for (float value : renderer.scene->current) ASSERT_TRUE(std::isfinite(value));
       ASSERT_LE(renderer.scene->current[imagefade], 1.0f);
       ASSERT_GE(renderer.scene->current[imagefade], 0.0f);
     }
-    EXPECT_DOUBLE_EQ(renderer.clock.seconds(), 130000.0);
+    EXPECT_DOUBLE_EQ(renderer.clock().seconds(), 130000.0);
   }
 }
 
@@ -154,13 +162,13 @@ TEST_F(RendererTest, SecondsKeepMillisecondResolutionAfterWeeks) {
   // 40 days in 3-second frames (pauses would not count), then one 1 ms frame.
   for (int i = 0; i < 40 * 24 * 1200; ++i) {
     clock.advance(FrameClock::PauseMilliseconds);
-    renderer.clock.tick(renderer.frameDelay);
+    renderer.tick();
   }
-  const double before = renderer.clock.seconds();
+  const double before = renderer.clock().seconds();
   ASSERT_DOUBLE_EQ(before, 40.0 * 24 * 3600);
   clock.advance(1);
   renderer.update();
-  EXPECT_NEAR(renderer.clock.seconds() - before, 0.001, 1e-9);
+  EXPECT_NEAR(renderer.clock().seconds() - before, 0.001, 1e-9);
 }
 
 TEST_F(RendererTest, KeyCommandsToggleTheirSwitchAlone) {
@@ -266,7 +274,7 @@ TEST_F(RendererTest, TwoRenderersOneAfterTheOtherStartAlike) {
   }
   Renderer second(160, 120, Stars | LightEffects);
   EXPECT_TRUE(std::equal(firstTargets, firstTargets + SceneParameterCount, second.scene->target));
-  EXPECT_FLOAT_EQ(second.clock.fps(), 20.0f);
+  EXPECT_FLOAT_EQ(second.clock().fps(), 20.0f);
   clock.advance(40);
   second.renderFrame();
 }
@@ -283,12 +291,12 @@ TEST_F(RendererTest, TheTargetRateSetByTheHostSteersTheDelayBothWays) {
     int32_t firstNear;
   };
   const auto run = [&](int32_t target) {
-    renderer.clock.setTargetFps(target);
+    renderer.setTargetFps(target);
     Run result{0.0f, -1};
     for (int32_t second = 0; second < 10; ++second) {
       int32_t frames = 0;
       for (const uint32_t end = clock.now() + 1000; clock.now() < end; ++frames) {
-        clock.advance(5 + static_cast<uint32_t>(renderer.frameDelay));
+        clock.advance(5 + static_cast<uint32_t>(renderer.frameDelay()));
         renderer.update();
       }
       if (result.firstNear < 0 && std::abs(frames - target) <= target / 5)
@@ -321,7 +329,7 @@ class BurnInGuardTest : public testing::SaverTest {
     constexpr uint32_t Step = 2500;
     for (; milliseconds > Step; milliseconds -= Step) {
       clock.advance(Step);
-      renderer.frameDelay = renderer.clock.tick(renderer.frameDelay);
+      renderer.tick();
     }
     GLfloat clearColour[4];
     glGetFloatv(GL_COLOR_CLEAR_VALUE, clearColour);

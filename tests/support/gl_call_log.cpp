@@ -7,7 +7,7 @@
 #include "gl_recorder.h"
 #include "headless_context.h"
 #include "platform/clock.h"
-#include "render/renderer.h"
+#include "scene/renderer.h"
 
 namespace {
 
