@@ -53,8 +53,6 @@ class GlowPass {
   // Each way on its own, whatever the method (drawSummed needs the program ready).
   void drawLayered(int32_t layers, float insetStep, int32_t width, int32_t height);
   void drawSummed(int32_t layers, float insetStep, int32_t width, int32_t height);
-  // The sum the latest capture evaluated, when it was for these layers and this window.
-  bool drawMagnified(int32_t layers, float insetStep, int32_t width, int32_t height);
 
   uint32_t captureTexture() const { return captureTexture_; }
   bool onePassReady() const { return program_.ready(); }
@@ -68,6 +66,8 @@ class GlowPass {
   bool captureIsLuminance_ = false;
   // Whether this capture is gathered for the program, whose sum the method then uses.
   bool sumsByProgram() const;
+  // The sum the latest capture evaluated, when it was for these layers and this window.
+  bool drawMagnified(int32_t layers, float insetStep, int32_t width, int32_t height);
 
   GlowProgram program_;
   bool colourBits8_ = false;

@@ -13,7 +13,6 @@ class StarStage {
   // at zero and only the stage's state changes are drawn.
   explicit StarStage(bool flies) : flies_(flies) {}
 
-  bool flies() const { return flies_; }
   // Places the field and flies its warm-up, when it flies; the drawing area in pixels.
   void start(Random& random, int32_t width, int32_t height);
   void draw(const StageInputs& in);
