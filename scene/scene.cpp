@@ -123,7 +123,8 @@ void Scene::loadAssets(int32_t width, int32_t height) {
 }
 
 StageInputs Scene::stageInputs(int32_t width, int32_t height) {
-  return StageInputs{drawing,        random,         current,      text,          fontAtlas(),
+  const TextAtlas font = fontAtlas();
+  return StageInputs{drawing,        random,         current,      text,          font,
                      textureName(1), textureName(2), lightEffects, showFrameRate, clock.seconds(),
                      clock.fps(),    width,          height};
 }
