@@ -17,6 +17,6 @@ foreach(entry IN LISTS marvolet_images)
     DEPENDS "${input}" "${PROJECT_SOURCE_DIR}/cmake/EmbedFile.cmake"
     COMMENT "Embedding ${file_name}"
     VERBATIM)
-  target_sources(marvolet_core PRIVATE "${output}")
+  target_sources(marvolet_assets PRIVATE "${output}")
 endforeach()
 

@@ -11,7 +11,7 @@
 #include "headless_context.h"
 #include "platform/clock.h"
 #include "render/gl.h"
-#include "render/renderer.h"
+#include "scene/renderer.h"
 #include "scene/scene.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include "host/monitor_layout.h"
 #include "host/power_source.h"
 #include "host/saver_surface.h"
-#include "render/renderer.h"
+#include "scene/renderer.h"
 
 namespace marvolet {
 
@@ -42,8 +42,8 @@ class RendererPicture final : public SaverPicture {
   void draw(const SaverLayout& layout) override;
   void follow(const SaverLayout& layout) override;
   void keyCommand(KeyCommand command) override { renderer_->keyCommand(command); }
-  int32_t frameDelay() const override { return renderer_->frameDelay; }
-  void setTargetFps(int32_t fps) override { renderer_->clock.setTargetFps(fps); }
+  int32_t frameDelay() const override { return renderer_->frameDelay(); }
+  void setTargetFps(int32_t fps) override { renderer_->setTargetFps(fps); }
   void destroy() override;
 
  private:

@@ -23,7 +23,4 @@ int64_t calendarSeconds();
 using CalendarSource = int64_t (*)();
 void setCalendarSource(CalendarSource source);
 
-// Sleeps for `ms` milliseconds (the saver's pause between frames).
-void sleepMilliseconds(uint32_t ms);
-
 }  // namespace marvolet::platform

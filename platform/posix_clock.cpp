@@ -1,4 +1,4 @@
-// POSIX millisecond counter and sleep.
+// POSIX millisecond counter.
 #include <time.h>
 
 #include "platform/clock.h"
@@ -12,14 +12,6 @@ uint32_t systemMilliseconds() {
   uint64_t ms =
       static_cast<uint64_t>(ts.tv_sec) * 1000u + static_cast<uint64_t>(ts.tv_nsec) / 1000000u;
   return static_cast<uint32_t>(ms);
-}
-
-void sleepMilliseconds(uint32_t ms) {
-  timespec ts{};
-  ts.tv_sec = static_cast<time_t>(ms / 1000u);
-  ts.tv_nsec = static_cast<long>(ms % 1000u) * 1000000L;
-  while (nanosleep(&ts, &ts) != 0) {
-  }
 }
 
 }  // namespace marvolet::platform

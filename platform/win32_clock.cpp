@@ -1,4 +1,4 @@
-// Windows millisecond counter (the multimedia timer) and sleep.
+// Windows millisecond counter (the multimedia timer).
 #include <windows.h>
 
 // After <windows.h>, whose types it uses.
@@ -10,10 +10,6 @@ namespace marvolet::platform {
 
 uint32_t systemMilliseconds() {
   return timeGetTime();
-}
-
-void sleepMilliseconds(uint32_t ms) {
-  Sleep(ms);
 }
 
 }  // namespace marvolet::platform

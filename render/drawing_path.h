@@ -7,7 +7,7 @@
 #include "assets/bitmap_font.h"
 #include "render/render_types.h"
 #include "render/text_line.h"
-#include "scene/verse_rings.h"
+#include "render/ring_geometry.h"
 
 namespace marvolet {
 
@@ -23,9 +23,6 @@ class DrawingPath {
   // One logo: a quad of half-width w and half-height h in the plane z = 0, under the current
   // colour whose alpha is `alpha`.
   virtual void drawLogo(float w, float h, float alpha) = 0;
-  // Whether the glow may be summed in one pass by a GLSL program (when the GL has one and the
-  // window is large enough); otherwise it is always laid layer by layer.
-  virtual bool sumsGlowInOnePass() const = 0;
 };
 
 std::unique_ptr<DrawingPath> makeDrawingPath(DrawPath path);

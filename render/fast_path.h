@@ -20,7 +20,6 @@ class FastPath : public DrawingPath {
   // factor 0, destination factor 1, alpha too), so it is skipped. A logo magnified at every
   // pixel is filtered without mipmaps, which gives the same pixels for less work.
   void drawLogo(float w, float h, float alpha) override;
-  bool sumsGlowInOnePass() const override { return true; }
 
   VerseGeometry verseGeometry;  // the rings' quads of the latest drawing
   // Sized for the longest formatted line; a longer text is drawn in several batches.

@@ -17,10 +17,6 @@ GlowPass::~GlowPass() {
   }
 }
 
-void GlowPass::prepareMagnified() {
-  magnifies_ = capable && frameColourBits() >= 8;
-}
-
 void GlowPass::testCapability() {
   const char* extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
   if (extensions == nullptr || std::strstr(extensions, "GL_EXT_compiled_vertex_array") == nullptr ||
@@ -41,18 +37,17 @@ void GlowPass::testCapability() {
   std::free(zeros);
 }
 
-void GlowPass::prepareOnePass() {
+void GlowPass::prepareBeyondLayers() {
   // The gathering pass leaves a capture texel in the frame's alpha for the copy to take, and
   // the program runs on GL 2.0 entry points: a frame with less than 8 bits of alpha (a 16-bit
-  // or alpha-less visual) or a GL that reports 1.x gets the layers.
+  // or alpha-less visual) or a GL that reports 1.x gets no program.
   if (capable && frameAlphaBits() >= 8 && offersGlsl20()) program_.create();
+  colourBits8_ = capable && frameColourBits() >= 8;
 }
 
-bool GlowPass::onePass(int32_t width, int32_t height) const {
-  // The gathering pass needs the whole capture square inside the window; a smaller window's
-  // glow is small enough to lay layer by layer.
-  return program_.ready() && captureExtent(width) == CaptureSize &&
-         captureExtent(height) == CaptureSize;
+bool GlowPass::sumsByProgram() const {
+  // The magnified sum needs the capture square inside the area, as the gathering pass does.
+  return method_ == GlowMethod::OnePass || (method_ == GlowMethod::Magnified && program_.ready());
 }
 
 void GlowPass::takeCapture(int32_t width, int32_t height, int32_t originX, int32_t originY) {
@@ -74,16 +69,17 @@ void GlowPass::takeCapture(int32_t width, int32_t height, int32_t originX, int32
     glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, originX, originY, copyWidth, copyHeight);
   }
   captureIsLuminance_ = true;
-  if (onePass(width, height)) program_.gather(captureTexture_, originX, originY);
-  if (magnifies_ && MagnifiedGlow::fits(width, height)) {
+  const bool byProgram = sumsByProgram();
+  if (byProgram) program_.gather(captureTexture_, originX, originY);
+  if (method_ == GlowMethod::Magnified) {
     magnified_.evaluate(captureTexture_, GlowLayerCount, GlowInsetStep, width, height,
-                        onePass(width, height) ? &program_ : nullptr, originX, originY);
+                        byProgram ? &program_ : nullptr, originX, originY);
   }
 }
 
 void GlowPass::draw(int32_t layers, float insetStep, int32_t width, int32_t height) {
-  if (drawMagnified(layers, insetStep, width, height)) return;
-  if (onePass(width, height) && layers <= GlowLayerCount) {
+  if (method_ == GlowMethod::Magnified && drawMagnified(layers, insetStep, width, height)) return;
+  if (sumsByProgram() && layers <= GlowLayerCount) {
     drawSummed(layers, insetStep, width, height);
   } else {
     drawLayered(layers, insetStep, width, height);
@@ -117,7 +113,7 @@ void GlowPass::drawSummed(int32_t layers, float insetStep, int32_t width, int32_
 }
 
 bool GlowPass::drawMagnified(int32_t layers, float insetStep, int32_t width, int32_t height) {
-  if (!magnifies_ || !magnified_.holds(layers, insetStep, width, height)) return false;
+  if (!magnified_.holds(layers, insetStep, width, height)) return false;
   beginOverlayProjection();
   magnified_.draw();
   endGlow();

@@ -6,6 +6,7 @@
 
 #include "render/glow_layers.h"
 #include "render/glow_magnified.h"
+#include "render/glow_method.h"
 #include "render/glow_program.h"
 
 namespace marvolet {
@@ -20,40 +21,38 @@ class GlowPass {
   // Looks for both extension names in GL_EXTENSIONS (a plain substring test) and, when both are
   // there, creates the capture texture. No extension string at all counts as not capable.
   void testCapability();
-  // Builds the one-pass program where the pass can run at all, the GL reports 2.0 or later and
-  // the frame keeps at least 8 bits of alpha; without it the glow is drawn layer by layer.
-  void prepareOnePass();
-
-  // Sums the default glow small at every capture and magnifies it where the window allows
-  // (MagnifiedGlow::fits); needs a GL with neither GLSL nor destination alpha, but a frame
-  // with 8-bit colour: the sum is kept in the frame's own steps, and in a 16-bit frame their
-  // rounding, magnified, shows as bands.
-  void prepareMagnified();
-  bool magnifies() const { return magnifies_; }
+  // Prepares what the glow may use beyond the layers, once, where the renderer's path and flags
+  // let it (glowMayGoBeyondLayers): the one-pass program, built where the pass can run at all,
+  // the GL reports 2.0 or later and the frame keeps at least 8 bits of alpha; and the magnified
+  // sum, which needs a frame with 8-bit colour (the sum is kept in the frame's own steps, and in
+  // a 16-bit frame their rounding, magnified, shows as bands) but neither GLSL nor alpha.
+  void prepareBeyondLayers();
+  // What testCapability and prepareBeyondLayers found.
+  GlowCapabilities capabilities() const { return {capable, program_.ready(), colourBits8_}; }
+  // The method each later capture and glow follow (chooseGlowMethod, for the drawing area they
+  // are given).
+  void setMethod(GlowMethod method) { method_ = method; }
+  GlowMethod method() const { return method_; }
   // Sums the magnified glow at 1/reduction of the width and the height, for comparisons.
   void setGlowReduction(int32_t reduction) {
     magnified_.reductionX = reduction;
     magnified_.reductionY = reduction;
   }
 
-  // Whether the one-pass glow runs in a window of this size (pixels): the program is ready and
-  // the whole capture square lies inside the window.
-  bool onePass(int32_t width, int32_t height) const;
-
   // Copies the scene just drawn into the capture viewport, whose bottom-left corner is at
   // (originX, originY) in the window, into the capture texture: the part of it that lies inside
   // a drawing area of width x height pixels with the same corner, over black for the rest; then
-  // gathers it for the one-pass glow when that runs. Pixels.
+  // gathers it for the program's sum, and sums the magnified glow, when the method has them.
+  // Pixels.
   void takeCapture(int32_t width, int32_t height, int32_t originX = 0, int32_t originY = 0);
 
   // Lays `layers` layers (at most GlowLayerCount) of the capture over the frame, each inset by
-  // insetStep more; one pass where onePass(width, height), else layer by layer.
+  // insetStep more, by the method; a magnified sum taken for other layers than these is not
+  // used: the program sums them where it is built, else they are laid one by one.
   void draw(int32_t layers, float insetStep, int32_t width, int32_t height);
-  // Each way on its own, whatever onePass says (drawSummed needs the program ready).
+  // Each way on its own, whatever the method (drawSummed needs the program ready).
   void drawLayered(int32_t layers, float insetStep, int32_t width, int32_t height);
   void drawSummed(int32_t layers, float insetStep, int32_t width, int32_t height);
-  // The sum the latest capture evaluated, when it was for these layers and this window.
-  bool drawMagnified(int32_t layers, float insetStep, int32_t width, int32_t height);
 
   uint32_t captureTexture() const { return captureTexture_; }
   bool onePassReady() const { return program_.ready(); }
@@ -65,8 +64,14 @@ class GlowPass {
   uint32_t captureTexture_ = 0;  // GL texture name, 0 unless capable
   // Whether the capture texture already has luminance storage to copy a part of the window into.
   bool captureIsLuminance_ = false;
+  // Whether this capture is gathered for the program, whose sum the method then uses.
+  bool sumsByProgram() const;
+  // The sum the latest capture evaluated, when it was for these layers and this window.
+  bool drawMagnified(int32_t layers, float insetStep, int32_t width, int32_t height);
+
   GlowProgram program_;
-  bool magnifies_ = false;
+  bool colourBits8_ = false;
+  GlowMethod method_ = GlowMethod::Layered;
   MagnifiedGlow magnified_;
 };
 

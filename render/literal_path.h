@@ -13,7 +13,6 @@ class LiteralPath : public DrawingPath {
   void drawGlyphs(const char* text, const TextStyle& style, const TextAtlas& atlas) override;
   // Drawn whatever its alpha.
   void drawLogo(float w, float h, float alpha) override;
-  bool sumsGlowInOnePass() const override { return false; }
 };
 
 }  // namespace marvolet

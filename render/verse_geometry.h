@@ -6,7 +6,7 @@
 
 #include "render/glyph_quads.h"
 #include "render/matrix_arithmetic.h"
-#include "scene/verse_rings.h"
+#include "render/ring_geometry.h"
 
 namespace marvolet {
 

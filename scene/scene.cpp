@@ -1,4 +1,5 @@
-// The scene object: parameter draws, segment retargeting, smoothstep animation, assets and keys.
+// The scene object: parameter draws, segment retargeting, smoothstep animation, assets, keys,
+// and the stages' frame order.
 #include "scene/scene.h"
 
 #include <cmath>
@@ -35,12 +36,11 @@ float segmentLength(float r) {
 }  // namespace
 
 Scene::Scene(Random random_, const FrameClock& clock_, DrawingPath& drawing_, bool flyStars)
-    : clock(clock_), drawing(drawing_), random(random_), stars(flyStars), textures(nullptr) {
+    : clock(clock_), drawing(drawing_), random(random_), textures(nullptr), stars(flyStars) {
   for (int32_t k = 0; k < SceneParameterCount; ++k) {
     target[k] = draw(k);
     start[k] = current[k] = draw(k);
   }
-  setVerse(BuiltInVerse);
   lightEffects = true;
   segmentStart = clock.seconds();
   segmentDuration = segmentLength(random.nextUnit());
@@ -85,8 +85,7 @@ void Scene::retarget() {
   segmentDuration = segmentLength(random.nextUnit());
 }
 
-void Scene::update() {
-  const double now = clock.seconds();
+void Scene::update(double now) {
   if (now - segmentStart > segmentDuration) {
     segmentStart = now;
     retarget();
@@ -120,7 +119,21 @@ void Scene::loadAssets(int32_t width, int32_t height) {
     loadJpegTexture(textures[2], SecondLogoJpeg, static_cast<int32_t>(SecondLogoJpegLength), false);
   }
   glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
-  if (stars) starField.start(random, width, height);
+  stars.start(random, width, height);
+}
+
+StageInputs Scene::stageInputs(int32_t width, int32_t height) {
+  const TextAtlas font = fontAtlas();
+  return StageInputs{drawing,        random,         current,      text,          font,
+                     textureName(1), textureName(2), lightEffects, showFrameRate, clock.seconds(),
+                     clock.fps(),    width,          height};
+}
+
+void Scene::drawStages(int32_t width, int32_t height) {
+  const StageInputs in = stageInputs(width, height);
+  stars.draw(in);
+  verse.draw(in);
+  logoAndTitle.draw(in);
 }
 
 uint32_t Scene::textureName(int32_t slot) const {

@@ -1,5 +1,5 @@
-// The animated content: thirteen drifting parameters, the verse rings, logos and title, the star
-// field, the light-effects switch and the three textures every stage draws with.
+// The animated content: thirteen drifting parameters, the light-effects and frame-rate
+// switches, the text style and the three textures, and the drawing stages that show them.
 #pragma once
 
 #include <cstdint>
@@ -7,39 +7,18 @@
 #include "assets/bitmap_font.h"
 #include "assets/texture.h"
 #include "render/frame_clock.h"
-#include "render/renderer.h"
+#include "render/render_types.h"
 #include "render/text_line.h"
+#include "scene/logo_title_stage.h"
 #include "scene/random.h"
-#include "scene/star_field.h"
-#include "scene/verse_rings.h"
+#include "scene/scene_parameters.h"
+#include "scene/stage_inputs.h"
+#include "scene/star_stage.h"
+#include "scene/verse_stage.h"
 
 namespace marvolet {
 
 class DrawingPath;
-
-// Index of each animated parameter; a colour names the first of its three channels.
-enum SceneParameter : int32_t {
-  textdistance = 0,
-  textspeed = 1,
-  imagecolor = 2,
-  logocolor = 5,
-  textcolor = 8,
-  imagezoom = 11,
-  imagefade = 12,
-  SceneParameterCount = 13,
-};
-
-struct ParameterRange {
-  float min;
-  float max;
-  float exponent;  // draws are min + (max - min) * r^exponent
-};
-
-extern const ParameterRange SceneParameterRanges[SceneParameterCount];
-extern const char BuiltInVerse[];
-
-// min + (max - min) * r^exponent: the value a random r in [0, 1] draws from a range.
-float parameterValue(const ParameterRange& range, float r);
 
 class Scene {
  public:
@@ -56,14 +35,13 @@ class Scene {
   // pixels. Needs a current GL context.
   void loadAssets(int32_t width, int32_t height);
   void retarget();
-  void update();  // the parameters at the clock's time, a new segment when one ends
+  void update(double now);  // the parameters at `now` (clock seconds), a new segment when one ends
   void keyCommand(KeyCommand command);
-  void setVerse(const char* text);
 
-  // Drawing stages, in frame order; width and height are the renderer's drawing area, pixels.
-  void drawStarStage(int32_t width, int32_t height);
-  void drawVerse();
-  void drawLogoAndTitle();
+  // Every stage, in frame order, in a drawing area of width x height pixels.
+  void drawStages(int32_t width, int32_t height);
+  // What the stages draw with now; for drawing one stage alone.
+  StageInputs stageInputs(int32_t width, int32_t height);
 
   float draw(int32_t k);  // a fresh random value for parameter k
   // GL name of texture slot 0 to 2, or 0 when the slot never loaded.
@@ -74,7 +52,6 @@ class Scene {
   const FrameClock& clock;
   DrawingPath& drawing;
   Random random;
-  const bool stars;
   float start[SceneParameterCount];
   float target[SceneParameterCount];
   float current[SceneParameterCount];
@@ -83,10 +60,12 @@ class Scene {
   bool lightEffects;           // toggled by KeyCommand::ToggleLightEffects
   bool showFrameRate = false;  // toggled by KeyCommand::ToggleFrameRate
   Texture* textures;           // [0] font atlas, [1] first logo, [2] second logo
-  const char* verse;
-  VerseRings verseRings;
-  StarField starField;
-  TextStyle text;  // font, scale and colours of the next text line
+  TextStyle text;              // font, scale and colours of the next text line
+
+  // The stages, in frame order.
+  StarStage stars;
+  VerseStage verse;
+  LogoTitleStage logoAndTitle;
 };
 
 }  // namespace marvolet

@@ -1,10 +1,8 @@
-// Star field placement, motion, drawing, and the scene's star stage with the state it hands
-// the verse rings.
+// Star field placement, motion and drawing.
 #include "scene/star_field.h"
 
 #include "render/gl.h"
 #include "scene/random.h"
-#include "scene/scene.h"
 
 namespace marvolet {
 
@@ -133,27 +131,6 @@ void StarField::draw() const {
   glDisable(GL_BLEND);
   glDisable(GL_COLOR_MATERIAL);
   glColor3f(1.0f, 1.0f, 1.0f);
-}
-
-void Scene::drawStarStage(int32_t width, int32_t height) {
-  glPushMatrix();
-  // The field moves at every drawing of the scene, so in a light-effects frame, which draws the
-  // scene twice (the capture, then the frame), the stars take two steps. That is intended: it
-  // is how the saver has always flown them with the light effects on.
-  if (stars) starField.move(random, clock.fps(), width, height);
-  starField.draw();
-  glPopMatrix();
-
-  glDisable(GL_CULL_FACE);
-  glEnable(GL_BLEND);
-  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-  glEnable(GL_TEXTURE_2D);
-  glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
-  glBindTexture(GL_TEXTURE_2D, fontAtlas().name);
-  glCullFace(GL_BACK);
-  glFrontFace(GL_CW);
-  glDisable(GL_TEXTURE_2D);
-  glDisable(GL_FOG);
 }
 
 }  // namespace marvolet

@@ -11,7 +11,7 @@
 #include "headless_context.h"
 #include "platform/clock.h"
 #include "png_writer.h"
-#include "render/renderer.h"
+#include "scene/renderer.h"
 
 namespace {
 

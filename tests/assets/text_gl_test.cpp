@@ -13,7 +13,7 @@
 #include "headless_context.h"
 #include "render/gl.h"  // with the GL recorder, in the GL test build
 #include "render/literal_path.h"
-#include "render/renderer.h"
+#include "scene/renderer.h"
 #include "render/text_line.h"
 #include "scene/scene.h"
 

@@ -8,7 +8,7 @@
 #include "frame_difference.h"
 #include "headless_context.h"
 #include "host/monitor_layout.h"
-#include "render/renderer.h"
+#include "scene/renderer.h"
 #include "test_clock.h"
 
 namespace marvolet::testing {

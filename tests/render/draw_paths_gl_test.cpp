@@ -16,7 +16,7 @@
 #include "render/gl.h"
 #include "render/glow_pass.h"
 #include "render/glyph_quads.h"
-#include "render/renderer.h"
+#include "scene/renderer.h"
 #include "saver_test.h"
 #include "scene/scene.h"
 #include "scene/verse_rings.h"
@@ -78,7 +78,7 @@ class DrawPathTest : public ::testing::TestWithParam<Case> {
     if (GetParam().withoutGlsl && path == DrawPath::Fast) {
       // The sum is then blended at the small size, not left to the full-size layers.
       EXPECT_FALSE(renderer.glow.onePassReady());
-      EXPECT_TRUE(renderer.glow.magnifies());
+      EXPECT_EQ(renderer.glow.method(), GlowMethod::Magnified);
     }
     if (GetParam().restingFade >= 0.0f) {
       // A segment whose fade starts and ends on the same logo: the other one is fully clear.
@@ -171,7 +171,7 @@ TEST_F(FastPathTest, TheToleranceCatchesAMovedGlyphAndAWrongGlow) {
   renderer.renderFrame();
   // No time passes and no glyph is owed: the rings stand still and the kept quads are drawn
   // again.
-  for (TextRing& ring : renderer.scene->verseRings.rings) ring.offset = 0.0f;
+  for (TextRing& ring : renderer.scene->verse.rings.rings) ring.offset = 0.0f;
   const Pixels reference = frame(renderer, 12);
   const Pixels again = frame(renderer, 12);
   EXPECT_EQ(compare(reference, again).largest, 0);
@@ -212,11 +212,11 @@ TEST_F(FastPathTest, OnePassGlowMatchesTheTwelveLayers) {
       gluLookAt(0.0, 0.0, 5.5, 0.0, 0.0, 0.0, 0.0, 1.0, 0.0);
       if (overScene) {
         // Rings with nothing owed, so both drawings of the scene are the same.
-        for (TextRing& ring : renderer.scene->verseRings.rings) ring.offset = 0.0f;
-        renderer.scene->verseRings.previousTime = renderer.clock.seconds();
+        for (TextRing& ring : renderer.scene->verse.rings.rings) ring.offset = 0.0f;
+        renderer.scene->verse.rings.previousTime = renderer.clock().seconds();
         glPushMatrix();
-        renderer.scene->drawVerse();
-        renderer.scene->drawLogoAndTitle();
+        renderer.scene->verse.draw(renderer.scene->stageInputs(renderer.width, renderer.height));
+        renderer.scene->logoAndTitle.draw(renderer.scene->stageInputs(renderer.width, renderer.height));
         glPopMatrix();
       }
       if (path == DrawPath::Fast) {

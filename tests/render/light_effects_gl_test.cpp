@@ -6,7 +6,7 @@
 #include "gl_recorder.h"
 #include "render/gl.h"
 #include "render/glow_pass.h"
-#include "render/renderer.h"
+#include "scene/renderer.h"
 #include "saver_test.h"
 #include "scene/scene.h"
 

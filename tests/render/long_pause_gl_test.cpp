@@ -9,7 +9,7 @@
 
 #include "assets/bitmap_font.h"
 #include "gl_recorder.h"
-#include "render/renderer.h"
+#include "scene/renderer.h"
 #include "saver_test.h"
 #include "scene/scene.h"
 #include "scene/verse_rings.h"
@@ -32,8 +32,8 @@ class LongPauseTest : public testing::RendererFixture {
   // Stars at the far depth a rebirth puts them at, out of the near layers.
   int32_t starsAtRebirthDepth() const {
     int32_t count = 0;
-    for (const Star& star : scene->starField.cool) count += star.z == -730.0f;
-    for (const Star& star : scene->starField.warm) count += star.z == -730.0f;
+    for (const Star& star : scene->stars.field.cool) count += star.z == -730.0f;
+    for (const Star& star : scene->stars.field.warm) count += star.z == -730.0f;
     return count;
   }
 };
@@ -54,21 +54,21 @@ TEST_F(LongPauseTest, AfterAPauseFramesCostTheUsualAndTheAnimationGoesOnWhereItW
     // A second and a half of running: a rate measured, rings under way.
     size_t usual = 0;
     for (int i = 0; i < 36; ++i) usual = std::max(usual, frameCalls());
-    const float fpsBefore = renderer->clock.fps();
-    const double secondsBefore = renderer->clock.seconds();
+    const float fpsBefore = renderer->clock().fps();
+    const double secondsBefore = renderer->clock().seconds();
     TextRing ringsBefore[TextRingCount];
-    std::copy(std::begin(scene->verseRings.rings), std::end(scene->verseRings.rings), ringsBefore);
+    std::copy(std::begin(scene->verse.rings.rings), std::end(scene->verse.rings.rings), ringsBefore);
     ASSERT_GT(fpsBefore, 20.0f);
 
     const size_t first = frameCalls(pause.ms);
     // The rate measured before the pause stands; the stars fly on at it.
-    EXPECT_FLOAT_EQ(renderer->clock.fps(), fpsBefore);
+    EXPECT_FLOAT_EQ(renderer->clock().fps(), fpsBefore);
     EXPECT_LT(starsAtRebirthDepth(), (CoolStarCount + WarmStarCount) / 4);
     // The animation moved on by about one frame, not by the pause.
-    EXPECT_LE(renderer->clock.seconds() - secondsBefore, 0.1);
+    EXPECT_LE(renderer->clock().seconds() - secondsBefore, 0.1);
     for (int32_t n = 0; n < TextRingCount; ++n) {
       // Ring units scrolled: at most 150 x textspeed 3 x a tenth of a second.
-      const TextRing& ring = scene->verseRings.rings[n];
+      const TextRing& ring = scene->verse.rings.rings[n];
       const TextRing& before = ringsBefore[n];
       const float stepped = ring.charIndex == before.charIndex
                                 ? 0.0f
@@ -81,7 +81,7 @@ TEST_F(LongPauseTest, AfterAPauseFramesCostTheUsualAndTheAnimationGoesOnWhereItW
     size_t worst = 0;
     for (int i = 0; i < 10; ++i) worst = std::max(worst, frameCalls());
     EXPECT_LE(worst, usual + usual / 10);
-    EXPECT_GT(renderer->clock.fps(), 20.0f);
+    EXPECT_GT(renderer->clock().fps(), 20.0f);
   }
 }
 
@@ -90,11 +90,11 @@ TEST_F(LongPauseTest, ShortGapsCountInFullAndNeverMeasureARateOfZero) {
   for (int i = 0; i < 30; ++i) frameCalls();  // past the first measurement
   // A measurement, then a gap of two seconds before the next frame: that window holds no other
   // frame. It counts the one closing it rather than measuring 0 and reseeding every star.
-  while (renderer->clock.frameCount() != 0) frameCalls();
-  const double before = renderer->clock.seconds();
+  while (renderer->clock().frameCount() != 0) frameCalls();
+  const double before = renderer->clock().seconds();
   frameCalls(2000);
-  EXPECT_DOUBLE_EQ(renderer->clock.seconds() - before, 2.0);  // a short gap is animation time
-  EXPECT_FLOAT_EQ(renderer->clock.fps(), 0.5f);
+  EXPECT_DOUBLE_EQ(renderer->clock().seconds() - before, 2.0);  // a short gap is animation time
+  EXPECT_FLOAT_EQ(renderer->clock().fps(), 0.5f);
   EXPECT_LT(starsAtRebirthDepth(), CoolStarCount + WarmStarCount);
 }
 

@@ -7,7 +7,7 @@
 
 #include "render/gl.h"
 #include "render/monitor_copies.h"
-#include "render/renderer.h"
+#include "scene/renderer.h"
 #include "saver_test.h"
 
 namespace marvolet {
@@ -148,7 +148,7 @@ TEST_F(MainMonitorOnly, TheOtherMonitorStaysBlackUnderTrailsAndTheDrift) {
     // at a time, closer than a pause.
     for (uint32_t ms = 0; ms + 2500 < 161750; ms += 2500) {
       clock.advance(2500);
-      renderer->frameDelay = renderer->clock.tick(renderer->frameDelay);
+      renderer->tick();
     }
     glClearColor(1.0f, 1.0f, 1.0f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT);

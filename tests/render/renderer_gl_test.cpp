@@ -10,7 +10,7 @@
 #include "render/burn_in_drift.h"
 #include "render/gl.h"
 #include "render/projections.h"
-#include "render/renderer.h"
+#include "scene/renderer.h"
 #include "saver_test.h"
 #include "scene/scene.h"
 
@@ -51,7 +51,7 @@ TEST_F(RendererTest, ConstructionSetsProjectionBeforeSceneAndDepthBeforeCapabili
   EXPECT_EQ(calls[indexOf(calls, "glHint")].args,
             (std::vector<double>{GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST}));
 
-  EXPECT_EQ(renderer.frameDelay, 60);
+  EXPECT_EQ(renderer.frameDelay(), 60);
   EXPECT_EQ(FrameClock::TargetFps, 30);
   EXPECT_TRUE(renderer.lightEffectsActive());
   GLint mode = 0;
@@ -62,11 +62,11 @@ TEST_F(RendererTest, ConstructionSetsProjectionBeforeSceneAndDepthBeforeCapabili
 TEST_F(RendererTest, StartValuesOfTheFrameRate) {
   {
     Renderer plain(160, 120, 0);
-    EXPECT_FLOAT_EQ(plain.clock.fps(), 50.0f);  // the clock's start value
+    EXPECT_FLOAT_EQ(plain.clock().fps(), 50.0f);  // the clock's start value
     EXPECT_FALSE(plain.lightEffectsActive());
   }
   Renderer withStars(160, 120, Stars);
-  EXPECT_FLOAT_EQ(withStars.clock.fps(), 20.0f);  // left by the star field's warm-up
+  EXPECT_FLOAT_EQ(withStars.clock().fps(), 20.0f);  // left by the star field's warm-up
 }
 
 // The scene's parameters over a day and a half of 2-second frames, across the 2^31 and 2^32
@@ -82,7 +82,7 @@ TEST_F(RendererTest, SceneParametersStayInRangeAcrossTheCounterWrap) {
       ASSERT_LE(renderer.scene->current[imagefade], 1.0f);
       ASSERT_GE(renderer.scene->current[imagefade], 0.0f);
     }
-    EXPECT_DOUBLE_EQ(renderer.clock.seconds(), 130000.0);
+    EXPECT_DOUBLE_EQ(renderer.clock().seconds(), 130000.0);
   }
 }
 
@@ -189,7 +189,7 @@ TEST_F(RendererTest, TwoRenderersOneAfterTheOtherStartAlike) {
   }
   Renderer second(160, 120, Stars | LightEffects);
   EXPECT_TRUE(std::equal(firstTargets, firstTargets + SceneParameterCount, second.scene->target));
-  EXPECT_FLOAT_EQ(second.clock.fps(), 20.0f);
+  EXPECT_FLOAT_EQ(second.clock().fps(), 20.0f);
   clock.advance(40);
   second.renderFrame();
 }
@@ -207,7 +207,7 @@ class BurnInGuardTest : public testing::SaverTest {
     constexpr uint32_t Step = 2500;
     for (; milliseconds > Step; milliseconds -= Step) {
       clock.advance(Step);
-      renderer.frameDelay = renderer.clock.tick(renderer.frameDelay);
+      renderer.tick();
     }
     GLfloat clearColour[4];
     glGetFloatv(GL_COLOR_CLEAR_VALUE, clearColour);

@@ -6,7 +6,7 @@
 #include "assets/bitmap_font.h"
 #include "gl_recorder.h"
 #include "render/gl.h"
-#include "render/renderer.h"
+#include "scene/renderer.h"
 #include "saver_test.h"
 #include "scene/scene.h"
 
@@ -17,7 +17,7 @@ class LogoTitleTest : public testing::RendererFixture {
  protected:
   std::vector<testing::GlCall> recordLogos() {
     testing::startGlRecording();
-    scene->drawLogoAndTitle();
+    scene->logoAndTitle.draw(inputs());
     return testing::stopGlRecording();
   }
 };

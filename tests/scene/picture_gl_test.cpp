@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "render/gl.h"
-#include "render/renderer.h"
+#include "scene/renderer.h"
 #include "saver_test.h"
 #include "scene/scene.h"
 #include "scene/verse_rings.h"
@@ -95,7 +95,7 @@ TEST_F(PictureTest, RingsFillTheSphereCapAndNothingElse) {
 TEST_F(PictureTest, TitleSitsAtTheBottomRightOfTheCentre) {
   static const char blank[] = "                                                  ";
   build(0);
-  scene->setVerse(blank);
+  scene->verse.setVerse(blank);
   pinColour(logocolor, 1.0f, 1.0f, 1.0f);
   const Frame frame = frameAfter(2);
   const int32_t title = frame.inkCount(Width / 2, Height * 85 / 100, Width, Height);

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "scene/star_field.h"
-#include "scene/verse_rings.h"
+#include "render/ring_geometry.h"
 
 namespace marvolet {
 namespace {

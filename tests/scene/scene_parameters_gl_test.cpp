@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "render/renderer.h"
+#include "scene/renderer.h"
 #include "saver_test.h"
 #include "scene/random.h"
 #include "scene/scene.h"
@@ -15,8 +15,7 @@ class SceneParameterTest : public testing::RendererFixture {
  protected:
   // Places the clock so the scene's next update sees `seconds`.
   void updateAt(double seconds) {
-    renderer->clock.setSeconds(seconds);
-    scene->update();
+    scene->update(seconds);
   }
 };
 
@@ -34,7 +33,7 @@ TEST_F(SceneParameterTest, ConstructionDrawsTargetThenStartPerParameterThenRetar
   }
   EXPECT_EQ(scene->segmentStart, 0.0);
   EXPECT_TRUE(scene->lightEffects);
-  EXPECT_EQ(scene->verse, BuiltInVerse);
+  EXPECT_EQ(scene->verse.verse(), BuiltInVerse);
   // After two retargets start holds the first retarget's targets: exact 0 or 1 for the fade.
   EXPECT_TRUE(scene->start[imagefade] == 0.0f || scene->start[imagefade] == 1.0f);
   EXPECT_GE(scene->segmentDuration, 10.0f);

@@ -6,7 +6,7 @@
 
 #include "gl_recorder.h"
 #include "render/gl.h"
-#include "render/renderer.h"
+#include "scene/renderer.h"
 #include "saver_test.h"
 #include "scene/scene.h"
 #include "scene/star_field.h"
@@ -18,7 +18,7 @@ class StarFieldTest : public testing::RendererFixture {
  protected:
   bool allZero() const {
     static const Star zeros[FarStarCount] = {};
-    const StarField& field = scene->starField;
+    const StarField& field = scene->stars.field;
     return std::memcmp(field.warm, zeros, sizeof field.warm) == 0 &&
            std::memcmp(field.cool, zeros, sizeof field.cool) == 0 &&
            std::memcmp(field.far, zeros, sizeof field.far) == 0;
@@ -27,20 +27,20 @@ class StarFieldTest : public testing::RendererFixture {
 
 TEST_F(StarFieldTest, InitialisationSpreadsColoursTheLayersAndLeavesTwentyFps) {
   build(Stars);
-  EXPECT_FLOAT_EQ(renderer->clock.fps(), 20.0f);
-  const Star* warmStars = scene->starField.warm;
-  const Star* coolStars = scene->starField.cool;
-  for (const Star& s : scene->starField.warm) {
+  EXPECT_FLOAT_EQ(renderer->clock().fps(), 20.0f);
+  const Star* warmStars = scene->stars.field.warm;
+  const Star* coolStars = scene->stars.field.cool;
+  for (const Star& s : scene->stars.field.warm) {
     EXPECT_GE(s.red, 0.9f);
     EXPECT_GE(s.green, 0.6f);
     EXPECT_GE(s.blue, 0.5f);
   }
-  for (const Star& s : scene->starField.cool) {
+  for (const Star& s : scene->stars.field.cool) {
     EXPECT_GE(s.red, 0.5f);
     EXPECT_GE(s.green, 0.8f);
     EXPECT_GE(s.blue, 0.9f);
   }
-  for (const Star& s : scene->starField.far) {
+  for (const Star& s : scene->stars.field.far) {
     for (float c : {s.red, s.green, s.blue}) {
       EXPECT_GE(c, 0.4f);
       EXPECT_LE(c, 0.5f);
@@ -56,16 +56,16 @@ TEST_F(StarFieldTest, InitialisationSpreadsColoursTheLayersAndLeavesTwentyFps) {
 
 TEST_F(StarFieldTest, StepsAtTwentyFpsAndRebirthAtTheCameraPlane) {
   build(Stars);
-  Star* coolStars = scene->starField.cool;
-  Star* warmStars = scene->starField.warm;
-  Star* farStars = scene->starField.far;
+  Star* coolStars = scene->stars.field.cool;
+  Star* warmStars = scene->stars.field.warm;
+  Star* farStars = scene->stars.field.far;
   glLoadIdentity();
   gluLookAt(0, 0, 5.5, 0, 0, 0, 0, 1, 0);
   coolStars[0] = Star{0.6f, 0.9f, 0.95f, 0.0f, 0.0f, -700.0f};
   farStars[0] = Star{0.45f, 0.45f, 0.45f, 0.0f, 0.0f, -700.0f};
   coolStars[1] = Star{0.6f, 0.9f, 0.95f, 0.0f, 0.0f, -9.125f};  // lands exactly on z = 0
   warmStars[0] = Star{0.95f, 0.7f, 0.6f, 0.0f, 0.0f, -9.124f};  // passes it
-  scene->starField.move(scene->random, 20.0f, renderer->width, renderer->height);
+  scene->stars.field.move(scene->random, 20.0f, renderer->width, renderer->height);
   EXPECT_FLOAT_EQ(coolStars[0].z, -690.875f);
   EXPECT_FLOAT_EQ(farStars[0].z, -700.0f + 1.140625f);
   EXPECT_EQ(coolStars[1].z, 0.0f);
@@ -87,7 +87,7 @@ TEST_F(StarFieldTest, WithoutStarsTheArraysStayZeroButThePointsAreDrawn) {
   }
   EXPECT_TRUE(allZero());
   testing::startGlRecording();
-  scene->drawStarStage(renderer->width, renderer->height);
+  scene->stars.draw(inputs());
   const auto calls = testing::stopGlRecording();
   std::vector<double> counts;
   for (const auto& call : calls) {
@@ -99,7 +99,7 @@ TEST_F(StarFieldTest, WithoutStarsTheArraysStayZeroButThePointsAreDrawn) {
 TEST_F(StarFieldTest, StageHandsTheRingsBlendingOnCullingOffDepthOn) {
   build(Stars);
   glLoadIdentity();
-  scene->drawStarStage(renderer->width, renderer->height);
+  scene->stars.draw(inputs());
   EXPECT_TRUE(glIsEnabled(GL_BLEND));
   EXPECT_FALSE(glIsEnabled(GL_CULL_FACE));
   EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
@@ -122,13 +122,13 @@ TEST_F(StarFieldTest, StageHandsTheRingsBlendingOnCullingOffDepthOn) {
 
 TEST_F(StarFieldTest, StarsFlyTowardsTheViewer) {
   build(Stars);
-  const Star* coolStars = scene->starField.cool;
+  const Star* coolStars = scene->stars.field.cool;
   glLoadIdentity();
   gluLookAt(0, 0, 5.5, 0, 0, 0, 0, 1, 0);
   int approached = 0;
   Star before[CoolStarCount];
   std::memcpy(before, coolStars, sizeof before);
-  scene->starField.move(scene->random, 20.0f, renderer->width, renderer->height);
+  scene->stars.field.move(scene->random, 20.0f, renderer->width, renderer->height);
   for (int i = 0; i < CoolStarCount; ++i) {
     if (coolStars[i].z > before[i].z) ++approached;
   }

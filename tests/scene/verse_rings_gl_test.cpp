@@ -8,7 +8,7 @@
 #include "assets/bitmap_font.h"
 #include "gl_recorder.h"
 #include "render/gl.h"
-#include "render/renderer.h"
+#include "scene/renderer.h"
 #include "saver_test.h"
 #include "scene/scene.h"
 #include "scene/verse_rings.h"
@@ -21,7 +21,7 @@ class VerseRingTest : public testing::RendererFixture {
   // Draws the rings at the clock's current time, recording the GL calls.
   std::vector<testing::GlCall> recordVerse() {
     testing::startGlRecording();
-    scene->drawVerse();
+    scene->verse.draw(inputs());
     return testing::stopGlRecording();
   }
   float width(char c) const { return 1.5f * static_cast<float>(MainFont.glyphFor(c)->advance); }
@@ -32,34 +32,34 @@ TEST_F(VerseRingTest, RingsStartFortyOneCharactersApart) {
   EXPECT_EQ(BuiltInVerse[1294], ' ');
   std::set<int32_t> starts;
   for (int32_t n = 0; n < TextRingCount; ++n) {
-    EXPECT_EQ(scene->verseRings.rings[n].charIndex, (41 * n) % 1295) << n;
-    EXPECT_EQ(scene->verseRings.rings[n].offset, 0.0f);
-    EXPECT_EQ(scene->verseRings.rings[n].speed, 150.0f);
-    starts.insert(scene->verseRings.rings[n].charIndex);
+    EXPECT_EQ(scene->verse.rings.rings[n].charIndex, (41 * n) % 1295) << n;
+    EXPECT_EQ(scene->verse.rings.rings[n].offset, 0.0f);
+    EXPECT_EQ(scene->verse.rings.rings[n].speed, 150.0f);
+    starts.insert(scene->verse.rings.rings[n].charIndex);
   }
-  EXPECT_EQ(scene->verseRings.rings[31].charIndex, 1271);
-  EXPECT_EQ(scene->verseRings.rings[32].charIndex, 17);
-  EXPECT_EQ(scene->verseRings.rings[59].charIndex, 1124);
+  EXPECT_EQ(scene->verse.rings.rings[31].charIndex, 1271);
+  EXPECT_EQ(scene->verse.rings.rings[32].charIndex, 17);
+  EXPECT_EQ(scene->verse.rings.rings[59].charIndex, 1124);
   EXPECT_EQ(starts.size(), 60u);
 }
 
 TEST_F(VerseRingTest, ScrollingStepsOneCharacterPerFrame) {
-  scene->verseRings.previousTime =
-      renderer->clock.seconds();  // dt = 0: only the offsets set here count
-  TextRing& exact = scene->verseRings.rings[0];
+  scene->verse.rings.previousTime =
+      renderer->clock().seconds();  // dt = 0: only the offsets set here count
+  TextRing& exact = scene->verse.rings.rings[0];
   exact.offset = width(BuiltInVerse[exact.charIndex]);  // equal steps
-  TextRing& wrap = scene->verseRings.rings[1];
+  TextRing& wrap = scene->verse.rings.rings[1];
   wrap.charIndex = 1294;  // the final space
   wrap.offset = width(' ');
-  TextRing& large = scene->verseRings.rings[2];
+  TextRing& large = scene->verse.rings.rings[2];
   const int32_t largeStart = large.charIndex;
   const float firstWidth = width(BuiltInVerse[largeStart]);
   large.offset = firstWidth + 1000.0f;
-  TextRing& below = scene->verseRings.rings[3];
+  TextRing& below = scene->verse.rings.rings[3];
   const int32_t belowStart = below.charIndex;
   below.offset = width(BuiltInVerse[belowStart]) - 0.01f;
 
-  scene->drawVerse();
+  scene->verse.draw(inputs());
   EXPECT_EQ(exact.charIndex, 1);
   EXPECT_EQ(exact.offset, 0.0f);
   EXPECT_EQ(wrap.charIndex, 0);
@@ -69,18 +69,19 @@ TEST_F(VerseRingTest, ScrollingStepsOneCharacterPerFrame) {
 
   // The excess goes one character per frame, never more.
   for (int frame = 1; frame <= 5; ++frame) {
-    scene->drawVerse();
+    scene->verse.draw(inputs());
     EXPECT_EQ(large.charIndex, largeStart + 1 + frame);
   }
 }
 
 TEST_F(VerseRingTest, OffsetsGrowBySpeedTimesTextspeedTimesDt) {
   scene->current[textspeed] = 2.0f;
-  scene->verseRings.previousTime = 0.0;
-  renderer->clock.setSeconds(0.01);  // the first frame's dt is the whole clock time
-  scene->drawVerse();
-  EXPECT_FLOAT_EQ(scene->verseRings.rings[5].offset, 150.0f * 2.0f * 0.01f);
-  EXPECT_EQ(scene->verseRings.previousTime, 0.01);
+  scene->verse.rings.previousTime = 0.0;
+  clock.advance(10);  // the first frame's dt is the whole clock time, 0.01 s
+  renderer->tick();
+  scene->verse.draw(inputs());
+  EXPECT_FLOAT_EQ(scene->verse.rings.rings[5].offset, 150.0f * 2.0f * 0.01f);
+  EXPECT_EQ(scene->verse.rings.previousTime, 0.01);
 }
 
 // Ring positions of the glyphs drawn for ring 0, recovered from their sphere translations.
@@ -101,13 +102,13 @@ std::vector<float> ringZeroPositions(const std::vector<testing::GlCall>& calls) 
 }
 
 TEST_F(VerseRingTest, SpacesAdvanceButDrawNothing) {
-  scene->setVerse("                                          ");
+  scene->verse.setVerse("                                          ");
   auto calls = recordVerse();
   for (const auto& call : calls) EXPECT_NE(call.name, "glBegin");
 
   static const char pairs[] = "W W W W W W W W W W W W W W W W W W W W W W ";
-  scene->setVerse(pairs);
-  scene->verseRings.rings[0].charIndex = 0;
+  scene->verse.setVerse(pairs);
+  scene->verse.rings.rings[0].charIndex = 0;
   calls = recordVerse();
   const std::vector<float> positions = ringZeroPositions(calls);
   ASSERT_GT(positions.size(), 10u);
@@ -145,7 +146,7 @@ TEST_F(VerseRingTest, ColourFollowsTextcolorAndTheDepthFade) {
 }
 
 TEST_F(VerseRingTest, LeavesTheStateTheLogosExpect) {
-  scene->drawVerse();
+  scene->verse.draw(inputs());
   EXPECT_TRUE(glIsEnabled(GL_NORMALIZE));
   EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
   EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST));
@@ -165,7 +166,7 @@ TEST_F(VerseRingTest, LeavesTheStateTheLogosExpect) {
 
   // The frame-rate text ends the stage and turns blending and texturing off.
   scene->showFrameRate = true;
-  scene->drawVerse();
+  scene->verse.draw(inputs());
   EXPECT_FALSE(glIsEnabled(GL_BLEND));
   EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
 }

@@ -7,7 +7,13 @@
 #include "gl_recorder.h"
 #include "headless_context.h"
 #include "platform/clock.h"
+// compare-with-commit.sh builds this file against older trees too, whose renderer lived in
+// render/.
+#if __has_include("scene/renderer.h")
+#include "scene/renderer.h"
+#else
 #include "render/renderer.h"
+#endif
 
 namespace {
 

@@ -2,7 +2,7 @@
 #include "saver_test.h"
 
 #include "platform/clock.h"
-#include "render/renderer.h"
+#include "scene/renderer.h"
 #include "scene/scene.h"
 
 namespace marvolet::testing {

@@ -9,7 +9,8 @@
 #include <vector>
 
 #include "headless_context.h"
-#include "render/renderer.h"
+#include "scene/renderer.h"
+#include "scene/scene.h"
 #include "test_clock.h"
 
 namespace marvolet::testing {
@@ -54,6 +55,8 @@ class RendererFixture : public SaverTest {
   void TearDown() override;
   // Replaces the renderer with a fresh one, as a new process would build it.
   void build(RenderFlags flags);
+  // What the scene's stages draw with now, for drawing one of them alone.
+  StageInputs inputs() { return scene->stageInputs(renderer->width, renderer->height); }
 
   // The reference path by default: most scene tests check the calls it makes one by one.
   DrawPath drawPath = DrawPath::Literal;

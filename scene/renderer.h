@@ -26,13 +26,22 @@ class Renderer {
   // Composes one frame into the back buffer, ready to present. Never fails.
   void renderFrame();
   void keyCommand(KeyCommand command);
-  // Follows a new drawing-area size: viewport and projection as at construction. originX and
-  // originY place the drawing area inside a larger window (pixels from its bottom-left corner,
-  // as glViewport takes them), for a window that spans several monitors.
+  // Follows a new drawing-area size: viewport and projection as at construction, and the glow's
+  // method for the new size. originX and originY place the drawing area inside a larger window
+  // (pixels from its bottom-left corner, as glViewport takes them), for a window that spans
+  // several monitors.
   void resize(int32_t width, int32_t height, int32_t originX = 0, int32_t originY = 0);
 
+  // Milliseconds the host sleeps after each frame, 1 to 1000, steered towards the target rate.
+  int32_t frameDelay() const { return frameDelay_; }
+  // The rate the delay aims at from the next measuring window on, frames per second (the host
+  // lowers it on battery); clamped to 1..1000.
+  void setTargetFps(int32_t fps) { clock_.setTargetFps(fps); }
+  const FrameClock& clock() const { return clock_; }
+
   // The frame's stages, in the order renderFrame runs them; public for tests and benchmarks.
-  void update();        // clock tick (and frame delay), then the scene's parameter step
+  void update();        // tick(), then the scene's parameter step
+  void tick();          // the clock's tick and the frame delay it steers; nothing drawn or moved
   void captureFrame();  // the scene once more into the capture viewport, copied for the glow
   void drawScene();     // star field, verse rings, logos and title
   void drawGlow(int32_t layers, float insetStep);  // layers at most GlowLayerCount
@@ -44,16 +53,24 @@ class Renderer {
   void followDrift();
   void blackenDriftEdges();
 
-  int32_t frameDelay = 60;  // milliseconds the host sleeps after each frame, 1 to 1000
-  int32_t width;            // pixels
-  int32_t height;           // pixels
-  int32_t originX = 0;      // drawing area's left edge in the window, pixels
-  int32_t originY = 0;      // drawing area's bottom edge in the window, pixels
-  int32_t driftX = 0;       // the burn-in guard's offset of the picture in it, pixels right
-  int32_t driftY = 0;       // and up; 0 without the BurnInGuard flag
+  int32_t width;        // pixels
+  int32_t height;       // pixels
+  int32_t originX = 0;  // drawing area's left edge in the window, pixels
+  int32_t originY = 0;  // drawing area's bottom edge in the window, pixels
+  int32_t driftX = 0;   // the burn-in guard's offset of the picture in it, pixels right
+  int32_t driftY = 0;   // and up; 0 without the BurnInGuard flag
   const RenderFlags flags;
-  FrameClock clock;
-  const std::unique_ptr<DrawingPath> drawing;  // chosen from the DrawPath, once
+  const DrawPath path;
+
+ private:
+  // The glow's method for the drawing area's size, from the path and what the GL offers.
+  void chooseGlow();
+
+  FrameClock clock_;
+  int32_t frameDelay_ = 60;
+
+ public:
+  const std::unique_ptr<DrawingPath> drawing;  // made from `path`, once
   std::unique_ptr<Scene> scene;                // reads the clock and draws through `drawing`
   GlowPass glow;  // last, so that it goes first: its program is deleted before the scene's textures
 };

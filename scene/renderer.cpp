@@ -1,18 +1,19 @@
 // Renderer construction and the frame sequence.
-#include "render/renderer.h"
+#include "scene/renderer.h"
 
 #include "platform/clock.h"
 #include "render/burn_in_drift.h"
 #include "render/drawing_path.h"
 #include "render/gl.h"
+#include "render/glow_method.h"
 #include "render/projections.h"
 #include "scene/random.h"
 #include "scene/scene.h"
 
 namespace marvolet {
 
-Renderer::Renderer(int32_t width_, int32_t height_, RenderFlags flags_, DrawPath path)
-    : width(width_), height(height_), flags(flags_), drawing(makeDrawingPath(path)) {
+Renderer::Renderer(int32_t width_, int32_t height_, RenderFlags flags_, DrawPath path_)
+    : width(width_), height(height_), flags(flags_), path(path_), drawing(makeDrawingPath(path_)) {
   // One of 256 seeds: the picture need not differ more than that from run to run. The first
   // draw is thrown away, as the saver always has.
   Random random(static_cast<uint32_t>(platform::calendarSeconds() % 256));
@@ -21,12 +22,12 @@ Renderer::Renderer(int32_t width_, int32_t height_, RenderFlags flags_, DrawPath
   setPerspective(originX, originY, width, height);
 
   // The scene's constructor reads the clock, so the clock starts first (fps 10 becomes 50).
-  clock.start();
-  scene = std::make_unique<Scene>(random, clock, *drawing, (flags & Stars) != 0);
+  clock_.start();
+  scene = std::make_unique<Scene>(random, clock_, *drawing, (flags & Stars) != 0);
   scene->loadAssets(width, height);
   // The rate the star field's warm-up assumed stands as the clock's until its first measure,
   // and so steers the first adaptation of the frame delay.
-  if ((flags & Stars) != 0) clock.setFps(StarField::WarmUpFps);
+  if ((flags & Stars) != 0) clock_.setFps(StarField::WarmUpFps);
 
   glClearDepth(1.0);
   glEnable(GL_DEPTH_TEST);
@@ -36,10 +37,12 @@ Renderer::Renderer(int32_t width_, int32_t height_, RenderFlags flags_, DrawPath
   glow.testCapability();
   // Without the LightEffects flag the pass never runs, so its program and small sum would only
   // cost start-up.
-  if (drawing->sumsGlowInOnePass() && (flags & LightEffects) != 0) {
-    glow.prepareOnePass();
-    glow.prepareMagnified();
-  }
+  if (glowMayGoBeyondLayers(path) && (flags & LightEffects) != 0) glow.prepareBeyondLayers();
+  chooseGlow();
+}
+
+void Renderer::chooseGlow() {
+  glow.setMethod(chooseGlowMethod(path, glow.capabilities(), width, height));
 }
 
 Renderer::~Renderer() = default;
@@ -50,6 +53,7 @@ void Renderer::resize(int32_t newWidth, int32_t newHeight, int32_t newOriginX, i
   originX = newOriginX;
   originY = newOriginY;
   setPerspective(originX + driftX, originY + driftY, width, height);
+  chooseGlow();
 }
 
 bool Renderer::lightEffectsActive() const {
@@ -76,15 +80,17 @@ void Renderer::keyCommand(KeyCommand command) {
 }
 
 void Renderer::update() {
-  frameDelay = clock.tick(frameDelay);
-  scene->update();
+  tick();
+  scene->update(clock_.seconds());
+}
+
+void Renderer::tick() {
+  frameDelay_ = clock_.tick(frameDelay_);
 }
 
 void Renderer::drawScene() {
   glPushMatrix();
-  scene->drawStarStage(width, height);
-  scene->drawVerse();
-  scene->drawLogoAndTitle();
+  scene->drawStages(width, height);
   glPopMatrix();
 }
 
@@ -102,7 +108,7 @@ void Renderer::drawGlow(int32_t layers, float insetStep) {
 }
 
 void Renderer::followDrift() {
-  const DriftOffset drift = burnInDrift(clock.seconds(), height);
+  const DriftOffset drift = burnInDrift(clock_.seconds(), height);
   if (drift.x == driftX && drift.y == driftY) return;
   driftX = drift.x;
   driftY = drift.y;
