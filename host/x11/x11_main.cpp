@@ -76,11 +76,11 @@ int main(int argc, char** argv) {
       withScreensaverWindow(parseHackArguments(argc, const_cast<const char* const*>(argv)),
                             std::getenv("XSCREENSAVER_WINDOW"));
   if (options.help) {
-    std::fputs(hackUsage(), stdout);
+    std::fputs(hackUsage().c_str(), stdout);
     return 0;
   }
   if (!options.error.empty()) {
-    std::fprintf(stderr, "marvolet: %s\n%s", options.error.c_str(), hackUsage());
+    std::fprintf(stderr, "marvolet: %s\n%s", options.error.c_str(), hackUsage().c_str());
     return 1;
   }
   if (options.xscreensaverList != 0) {

@@ -1,11 +1,14 @@
 // libFuzzer target: any settings file must load without a fault, and the dialog's save into it
-// must read back as saved while keeping the values it did not set.
+// must read back as saved while keeping the values it did not set, or be refused and leave the
+// file exactly as it was.
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <sstream>
 #include <string>
 
 #include "host/linux/linux_settings_file.h"
@@ -33,6 +36,13 @@ bool writeFile(const uint8_t* data, size_t size) {
   return std::fclose(file) == 0 && ok;
 }
 
+bool fileHolds(const uint8_t* data, size_t size) {
+  std::ifstream file(path, std::ios::binary);
+  std::ostringstream text;
+  text << file.rdbuf();
+  return text.str() == std::string(reinterpret_cast<const char*>(data), size);
+}
+
 marvolet::SaverSettings load(marvolet::FileSettingsStore& store) {
   marvolet::SaverSettings settings;
   settings.loadSharedValues(store);
@@ -55,28 +65,34 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   store.calls.fsync = noFsync;
   const marvolet::SaverSettings before = load(store);
   const bool tooLarge = size > marvolet::kMaxSettingsFileBytes;
-  if (tooLarge && (before.stars != 1 || before.lightEffects != 1 || before.trails != 0 ||
-                   before.mouseThreshold != 50 || before.passwordDelay != 15)) {
+  if (tooLarge &&
+      (before.options.numberOf("UseStars") != 1 || before.options.numberOf("UseBlur") != 1 ||
+       before.options.numberOf("UseTrails") != 0 || before.mouseThreshold != 50 ||
+       before.passwordDelay != 15)) {
     std::abort();
   }
 
   marvolet::SaverSettings changed = before;
-  changed.stars = before.stars == 0 ? -3 : 0;
-  changed.lightEffects = before.lightEffects == 0 ? 7 : 0;
-  changed.trails = before.trails == 0 ? INT32_MIN : 0;
-  changed.saveOptions(store);
-
-  struct stat info {};
-  if (stat(path.c_str(), &info) != 0) std::abort();
-  if (tooLarge) {
-    if (static_cast<size_t>(info.st_size) != size) std::abort();  // left as it was
+  changed.options.numberOf("UseStars") = before.options.numberOf("UseStars") == 0 ? -3 : 0;
+  changed.options.numberOf("UseBlur") = before.options.numberOf("UseBlur") == 0 ? 7 : 0;
+  changed.options.numberOf("UseTrails") = before.options.numberOf("UseTrails") == 0 ? INT32_MIN : 0;
+  std::string reason;
+  const bool saved = changed.saveOptions(store, &reason);
+  if (saved != reason.empty() || (tooLarge && saved)) std::abort();
+  // A refused save (the file too large already, or a save that would push it past the limit)
+  // leaves every byte as it was.
+  if (!saved) {
+    if (!fileHolds(data, size)) std::abort();
     return 0;
   }
-  // A save can push a file near the limit past it; then it rightly reads as absent.
-  if (static_cast<size_t>(info.st_size) > marvolet::kMaxSettingsFileBytes) return 0;
+  struct stat info {};
+  if (stat(path.c_str(), &info) != 0) std::abort();
+  if (static_cast<size_t>(info.st_size) > marvolet::kMaxSettingsFileBytes) std::abort();
   const marvolet::SaverSettings after = load(store);
-  if (after.stars != changed.stars || after.lightEffects != changed.lightEffects ||
-      after.trails != changed.trails || after.mouseThreshold != before.mouseThreshold ||
+  if (after.options.numberOf("UseStars") != changed.options.numberOf("UseStars") ||
+      after.options.numberOf("UseBlur") != changed.options.numberOf("UseBlur") ||
+      after.options.numberOf("UseTrails") != changed.options.numberOf("UseTrails") ||
+      after.mouseThreshold != before.mouseThreshold ||
       after.passwordDelay != before.passwordDelay) {
     std::abort();
   }

@@ -80,9 +80,9 @@ SaverSettings loadedFromText(const std::string& text) {
 void expectDefaults(const SaverSettings& settings) {
   EXPECT_EQ(settings.passwordDelay, 15);
   EXPECT_EQ(settings.mouseThreshold, 50);
-  EXPECT_EQ(settings.stars, 1);
-  EXPECT_EQ(settings.lightEffects, 1);
-  EXPECT_EQ(settings.trails, 0);
+  EXPECT_EQ(settings.options.numberOf("UseStars"), 1);
+  EXPECT_EQ(settings.options.numberOf("UseBlur"), 1);
+  EXPECT_EQ(settings.options.numberOf("UseTrails"), 0);
   EXPECT_EQ(renderFlagsFor(settings), 6u);
 }
 
@@ -108,14 +108,14 @@ TEST(FileSettingsRead, ReadsEveryValueWithBlanksCaseAndLineEnds) {
       "MainMonitorOnly = 1\n"
       "BatteryPace=0\n"
       "mouse threshold = -7");  // no final newline
-  EXPECT_EQ(settings.burnInGuard, 0);
-  EXPECT_EQ(settings.mainMonitorOnly, 1);
-  EXPECT_EQ(settings.batteryPace, 0);
+  EXPECT_EQ(settings.options.numberOf("BurnInGuard"), 0);
+  EXPECT_EQ(settings.options.numberOf("MainMonitorOnly"), 1);
+  EXPECT_EQ(settings.options.numberOf("BatteryPace"), 0);
   EXPECT_EQ(settings.passwordDelay, 3);
   EXPECT_EQ(settings.mouseThreshold, -7);
-  EXPECT_EQ(settings.stars, 0);
-  EXPECT_EQ(settings.lightEffects, 0);
-  EXPECT_EQ(settings.trails, 1);
+  EXPECT_EQ(settings.options.numberOf("UseStars"), 0);
+  EXPECT_EQ(settings.options.numberOf("UseBlur"), 0);
+  EXPECT_EQ(settings.options.numberOf("UseTrails"), 1);
   EXPECT_EQ(renderFlagsFor(settings), Trails);
 }
 
@@ -142,16 +142,16 @@ TEST(FileSettingsRead, GarbledLinesAreIgnoredAndDefaultsKept) {
 TEST(FileSettingsRead, AGarbledLaterLineDoesNotUndoAGoodOne) {
   const SaverSettings settings =
       loadedFromText("UseTrails=1\nUseTrails=yes\nUseBlur=0\nUseBlur=1\n");
-  EXPECT_EQ(settings.trails, 1);
-  EXPECT_EQ(settings.lightEffects, 1);  // the last well-formed line counts
+  EXPECT_EQ(settings.options.numberOf("UseTrails"), 1);
+  EXPECT_EQ(settings.options.numberOf("UseBlur"), 1);  // the last well-formed line counts
 }
 
 TEST(FileSettingsRead, AnyNonZeroCountsAsOnAndThe32BitRangeIsKept) {
   const SaverSettings settings = loadedFromText(
       "UseStars=5\nUseBlur=4294967295\nUseTrails=-2147483648\nMouse Threshold=+2147483647\n");
-  EXPECT_EQ(settings.stars, 5);
-  EXPECT_EQ(settings.lightEffects, -1);
-  EXPECT_EQ(settings.trails, INT32_MIN);
+  EXPECT_EQ(settings.options.numberOf("UseStars"), 5);
+  EXPECT_EQ(settings.options.numberOf("UseBlur"), -1);
+  EXPECT_EQ(settings.options.numberOf("UseTrails"), INT32_MIN);
   EXPECT_EQ(settings.mouseThreshold, INT32_MAX);
   EXPECT_EQ(renderFlagsFor(settings), 7u);
 }
@@ -169,12 +169,12 @@ TEST(FileSettingsRead, OversizedOrNonRegularFilesCountAsAbsentAndAreLeftAlone) {
   const auto saveFromDialog = [&] {
     FileSettingsStore store(path);
     SaverSettings settings = loadedFrom(store);
-    settings.lightEffects = 0;
+    settings.options.numberOf("UseBlur") = 0;
     settings.saveOptions(store);
   };
 
   writeText(path, padded(kMaxSettingsFileBytes));  // at the limit: still a settings file
-  EXPECT_EQ(loadedFromText(readText(path)).trails, 1);
+  EXPECT_EQ(loadedFromText(readText(path)).options.numberOf("UseTrails"), 1);
 
   const std::string oversized = padded(kMaxSettingsFileBytes + 1);
   writeText(path, oversized);
@@ -216,34 +216,45 @@ TEST(FileSettingsRead, OversizedOrNonRegularFilesCountAsAbsentAndAreLeftAlone) {
   EXPECT_TRUE(folderEntries(folder.path()).empty());  // no temporary file left behind
 }
 
+constexpr int32_t kStarsBox = 1001;
+constexpr int32_t kLightEffectsBox = 1002;
+constexpr int32_t kTrailsBox = 1003;
+constexpr int32_t kBurnInGuardBox = 1004;
+constexpr int32_t kMainMonitorOnlyBox = 1005;
+constexpr int32_t kBatteryPaceBox = 1006;
+
 // Check boxes as the dialog would report them.
-std::map<int32_t, uint32_t> boxes;
-uint32_t readBox(void*, int32_t id) {
-  return boxes[id];
-}
+struct Boxes : DialogControls {
+  std::map<int32_t, uint32_t> states;
+  void setState(int32_t id, uint32_t state) override { states[id] = state; }
+  uint32_t state(int32_t id) override { return states[id]; }
+  void setText(int32_t, const std::string&) override {}
+  std::string text(int32_t) override { return std::string(); }
+};
+Boxes boxes;
 
 TEST(FileSettingsDialog, CancelWritesNothingAndOkWritesEveryBox) {
   TemporaryFolder folder;
   const std::string path = folder.path() + "/config/marvolet/marvolet.conf";
   FileSettingsStore store(path);
   SaverSettings settings = loadedFrom(store);
-  boxes = {{kStarsBox, 0},       {kLightEffectsBox, 1},    {kTrailsBox, 1},
-           {kBurnInGuardBox, 0}, {kMainMonitorOnlyBox, 1}, {kBatteryPaceBox, 0}};
+  boxes.states = {{kStarsBox, 0},       {kLightEffectsBox, 1},    {kTrailsBox, 1},
+                  {kBurnInGuardBox, 0}, {kMainMonitorOnlyBox, 1}, {kBatteryPaceBox, 0}};
 
-  EXPECT_EQ(configDialogCommand(settings, store, kDialogCancel, readBox, nullptr), kDialogCancel);
+  EXPECT_EQ(configDialogCommand(settings, store, kDialogCancel, boxes).endWith, kDialogCancel);
   EXPECT_FALSE(exists(path));
   EXPECT_FALSE(exists(folder.path() + "/config"));
-  EXPECT_EQ(settings.stars, 1);
+  EXPECT_EQ(settings.options.numberOf("UseStars"), 1);
 
-  EXPECT_EQ(configDialogCommand(settings, store, kDialogOk, readBox, nullptr), kDialogOk);
+  EXPECT_EQ(configDialogCommand(settings, store, kDialogOk, boxes).endWith, kDialogOk);
   ASSERT_TRUE(exists(path));
   const SaverSettings reloaded = loadedFrom(store);
-  EXPECT_EQ(reloaded.stars, 0);
-  EXPECT_EQ(reloaded.lightEffects, 1);
-  EXPECT_EQ(reloaded.trails, 1);
-  EXPECT_EQ(reloaded.burnInGuard, 0);
-  EXPECT_EQ(reloaded.mainMonitorOnly, 1);
-  EXPECT_EQ(reloaded.batteryPace, 0);
+  EXPECT_EQ(reloaded.options.numberOf("UseStars"), 0);
+  EXPECT_EQ(reloaded.options.numberOf("UseBlur"), 1);
+  EXPECT_EQ(reloaded.options.numberOf("UseTrails"), 1);
+  EXPECT_EQ(reloaded.options.numberOf("BurnInGuard"), 0);
+  EXPECT_EQ(reloaded.options.numberOf("MainMonitorOnly"), 1);
+  EXPECT_EQ(reloaded.options.numberOf("BatteryPace"), 0);
   struct stat info {};
   stat((folder.path() + "/config/marvolet").c_str(), &info);
   EXPECT_EQ(info.st_mode & 0777, 0700u);
@@ -255,8 +266,9 @@ TEST(FileSettingsDialog, OkAfterAStoredFiveWritesOneOrZero) {
   writeText(path, "UseStars=5\nUseBlur=5\n");
   FileSettingsStore store(path);
   SaverSettings settings = loadedFrom(store);
-  boxes = {{kStarsBox, 1}, {kLightEffectsBox, 0}, {kTrailsBox, 2}};  // 2: not exactly checked
-  configDialogCommand(settings, store, kDialogOk, readBox, nullptr);
+  boxes.states = {
+      {kStarsBox, 1}, {kLightEffectsBox, 0}, {kTrailsBox, 2}};  // 2: not exactly checked
+  configDialogCommand(settings, store, kDialogOk, boxes).endWith;
   const std::string text = readText(path);
   EXPECT_NE(text.find("UseStars=1\n"), std::string::npos) << text;
   EXPECT_NE(text.find("UseBlur=0\n"), std::string::npos) << text;
@@ -274,7 +286,7 @@ TEST(FileSettingsSave, KeepsOtherLinesAndDropsStaleDuplicates) {
             "UseStars=1\n");
   FileSettingsStore store(path);
   SaverSettings settings = loadedFrom(store);
-  settings.stars = 0;
+  settings.options.numberOf("UseStars") = 0;
   settings.saveOptions(store);
   EXPECT_EQ(readText(path),
             "# my settings\n"
@@ -286,7 +298,7 @@ TEST(FileSettingsSave, KeepsOtherLinesAndDropsStaleDuplicates) {
             "BurnInGuard=1\n"
             "MainMonitorOnly=0\n"
             "BatteryPace=1\n");
-  EXPECT_EQ(loadedFrom(store).stars, 0);
+  EXPECT_EQ(loadedFrom(store).options.numberOf("UseStars"), 0);
   EXPECT_EQ(loadedFrom(store).mouseThreshold, 10);
 }
 
@@ -324,12 +336,12 @@ TEST(FileSettingsSave, ReplacesTheTargetOfASymbolicLink) {
   ASSERT_EQ(symlink(target.c_str(), link.c_str()), 0);
   FileSettingsStore store(link);
   SaverSettings settings = loadedFrom(store);
-  settings.trails = 1;
+  settings.options.numberOf("UseTrails") = 1;
   settings.saveOptions(store);
   struct stat info {};
   ASSERT_EQ(lstat(link.c_str(), &info), 0);
   EXPECT_TRUE(S_ISLNK(info.st_mode));
-  EXPECT_EQ(loadedFrom(store).trails, 1);
+  EXPECT_EQ(loadedFrom(store).options.numberOf("UseTrails"), 1);
 }
 
 // Write-call doubles. A plain function pointer carries no state, so the budget is global.
@@ -370,10 +382,10 @@ TEST(FileSettingsSave, ShortWritesAreContinuedToTheEnd) {
   FileSettingsStore store(path);
   store.calls.write = writeOneByte;
   SaverSettings settings = loadedFrom(store);
-  settings.trails = 1;
+  settings.options.numberOf("UseTrails") = 1;
   settings.saveOptions(store);
   const SaverSettings reloaded = loadedFrom(store);
-  EXPECT_EQ(reloaded.trails, 1);
+  EXPECT_EQ(reloaded.options.numberOf("UseTrails"), 1);
   EXPECT_NE(readText(path).find("UseTrails=1\n"), std::string::npos);
 }
 
@@ -387,8 +399,8 @@ class InterruptedSave : public ::testing::Test {
   // Saves changed options through `store` and checks that the old file is still whole.
   void expectOriginalKept(FileSettingsStore& store) {
     SaverSettings settings = loadedFrom(store);
-    settings.stars = 0;
-    settings.trails = 1;
+    settings.options.numberOf("UseStars") = 0;
+    settings.options.numberOf("UseTrails") = 1;
     settings.saveOptions(store);
     EXPECT_EQ(readText(path), original);
     EXPECT_EQ(folderEntries(folder.path()), std::set<std::string>{"marvolet.conf"});
@@ -427,7 +439,7 @@ TEST_F(InterruptedSave, AProcessKilledMidWriteLeavesTheOldFileWhole) {
     store.calls.write = writeThenDie;
     writeBudget = 25;
     SaverSettings settings = loadedFrom(store);
-    settings.trails = 1;
+    settings.options.numberOf("UseTrails") = 1;
     settings.saveOptions(store);
     _exit(0);  // not reached: the write dies first
   }
