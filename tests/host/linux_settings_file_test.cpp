@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <map>
@@ -273,6 +274,80 @@ TEST(FileSettingsDialog, OkAfterAStoredFiveWritesOneOrZero) {
   EXPECT_NE(text.find("UseStars=1\n"), std::string::npos) << text;
   EXPECT_NE(text.find("UseBlur=0\n"), std::string::npos) << text;
   EXPECT_NE(text.find("UseTrails=0\n"), std::string::npos) << text;
+}
+
+// Where OK cannot save, the save says why in words a user can act on and leaves every file as
+// it was. Permissions bind only other users than root, so as root those cases run in a child
+// process that has become "nobody".
+std::string failuresOfUnwritableSaves(const std::string& folder) {
+  std::string failures;
+  const auto expectRefused = [&](const std::string& path, const std::string& words) {
+    FileSettingsStore store(path);
+    SaverSettings settings;
+    settings.options.numberOf("UseTrails") = 1;
+    std::string reason;
+    if (settings.saveOptions(store, &reason)) {
+      failures += path + ": saved\n";
+    } else if (reason.find(words) == std::string::npos) {
+      failures += path + ": the reason \"" + reason + "\" lacks \"" + words + "\"\n";
+    }
+  };
+  const std::string readOnlyFolder = folder + "/read-only";
+  mkdir(readOnlyFolder.c_str(), 0700);
+  writeText(readOnlyFolder + "/marvolet.conf", "UseStars=0\n");
+  chmod(readOnlyFolder.c_str(), 0500);
+  expectRefused(readOnlyFolder + "/marvolet.conf", "Permission denied");
+  expectRefused(readOnlyFolder + "/new/marvolet.conf", "cannot be made: Permission denied");
+  if (readText(readOnlyFolder + "/marvolet.conf") != "UseStars=0\n") failures += "changed\n";
+  if (folderEntries(readOnlyFolder).size() != 1) failures += "left a file behind\n";
+  chmod(readOnlyFolder.c_str(), 0700);
+
+  const std::string readOnlyFile = folder + "/marvolet.conf";
+  writeText(readOnlyFile, "UseStars=0\n");
+  chmod(readOnlyFile.c_str(), 0444);
+  expectRefused(readOnlyFile, "is read-only");
+  if (readText(readOnlyFile) != "UseStars=0\n") failures += "read-only file changed\n";
+  return failures;
+}
+
+TEST(FileSettingsSave, ASaveThatCannotBeMadeSaysWhyAndChangesNothing) {
+  TemporaryFolder folder;
+  // XDG_CONFIG_HOME naming a file: its settings folder cannot be made.
+  const std::string file = folder.path() + "/not-a-folder";
+  writeText(file, "mine\n");
+  FileSettingsStore underAFile(file + "/marvolet/marvolet.conf");
+  SaverSettings settings;
+  std::string reason;
+  EXPECT_FALSE(settings.saveOptions(underAFile, &reason));
+  EXPECT_EQ(reason, file + " is not a folder, so the settings file cannot be made in it");
+  EXPECT_EQ(readText(file), "mine\n");
+
+  // The settings path a folder.
+  const std::string folderPath = folder.path() + "/marvolet.conf";
+  ASSERT_EQ(mkdir(folderPath.c_str(), 0700), 0);
+  FileSettingsStore atAFolder(folderPath);
+  EXPECT_FALSE(settings.saveOptions(atAFolder, &reason));
+  EXPECT_EQ(reason, folderPath + " is a folder, not a settings file");
+  EXPECT_TRUE(folderEntries(folderPath).empty());
+  ASSERT_EQ(rmdir(folderPath.c_str()), 0);
+
+  if (geteuid() != 0) {
+    EXPECT_EQ(failuresOfUnwritableSaves(folder.path()), "");
+    return;
+  }
+  ASSERT_EQ(chmod(folder.path().c_str(), 0777), 0);
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    if (setgid(65534) != 0 || setuid(65534) != 0) _exit(2);
+    const std::string failures = failuresOfUnwritableSaves(folder.path());
+    std::fputs(failures.c_str(), stderr);
+    _exit(failures.empty() ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "see the child's messages above";
+  std::system(("chmod -R u+rwx '" + folder.path() + "'").c_str());
 }
 
 TEST(FileSettingsSave, KeepsOtherLinesAndDropsStaleDuplicates) {

@@ -77,6 +77,20 @@ TEST(SaverSettingsLoad, ShortValueIsZeroExtended) {
   EXPECT_EQ(settings.options.numberOf("UseTrails"), 0);
 }
 
+// Only a REG_DWORD holds a number: a REG_SZ "0" used to read as 48, so on.
+TEST(SaverSettingsLoad, AValueOfTheWrongTypeKeepsTheDefault) {
+  MemorySettingsStore store;
+  store.setText(kOptionsKey, "UseStars", "0");
+  store.setRaw(kOptionsKey, "UseTrails", {1, 0, 0, 0}, kRegistryBinary);
+  store.setText(kSharedSettingsKey, "Mouse Threshold", "5");
+  store.setDword(kOptionsKey, "UseBlur", 0);
+  const SaverSettings settings = loaded(store);
+  EXPECT_EQ(settings.options.numberOf("UseStars"), 1);
+  EXPECT_EQ(settings.options.numberOf("UseTrails"), 0);
+  EXPECT_EQ(settings.mouseThreshold, 50);
+  EXPECT_EQ(renderFlagsFor(settings), Stars);
+}
+
 TEST(SaverSettingsLoad, ValueTooLongOrFailingKeepsTheDefault) {
   MemorySettingsStore store;
   store.setRaw(kSharedSettingsKey, "Password Delay", {1, 0, 0, 0, 0});
