@@ -633,6 +633,38 @@ TEST_F(X11SaverTest, ConfigDialogWritesTheBoxesOnOkAndNothingOnCancel) {
             "MainMonitorOnly=1\nBatteryPace=1\n");
 }
 
+// OK that cannot save keeps the dialog open, grows it to show why, and writes nothing; the
+// settings path here is a folder, which no user may lose to a save.
+TEST_F(X11SaverTest, ConfigDialogThatCannotSaveStaysOpenAndSaysWhy) {
+  ASSERT_EQ(std::system(("mkdir -p '" + settingsPath() + "'").c_str()), 0);
+  start({"-config"});
+  Window dialog = None;
+  ASSERT_TRUE(waitUntil(
+      [&] {
+        return (dialog = findNamedWindow(display_, server_->root(), "Config dialog")) != None;
+      },
+      kStartMs, 50));
+  XWindowAttributes before{};
+  XGetWindowAttributes(display_, dialog, &before);
+  XSetInputFocus(display_, dialog, RevertToParent, CurrentTime);
+  XSync(display_, False);
+  pressKey(XK_Return);  // OK
+  XWindowAttributes after{};
+  EXPECT_TRUE(waitUntil(
+      [&] {
+        XGetWindowAttributes(display_, dialog, &after);
+        return after.height > before.height;
+      },
+      kExitMs, 50))
+      << "the dialog did not grow to show the reason";
+  EXPECT_TRUE(saver_->running()) << "OK closed the dialog although nothing was saved";
+  struct stat info {};
+  ASSERT_EQ(stat(settingsPath().c_str(), &info), 0);
+  EXPECT_TRUE(S_ISDIR(info.st_mode));
+  pressKey(XK_Escape);
+  EXPECT_EQ(saver_->waitForExit(kExitMs), std::optional<int>(0));
+}
+
 // --- Servers without an alpha visual ------------------------------------------------------
 
 // Runs the saver on servers whose GL visuals keep no alpha, where a glow that needs the frame's
