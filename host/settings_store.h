@@ -15,8 +15,8 @@ class SettingsKey {
   virtual ~SettingsKey() = default;
 
   // Reads value `name` as a 32-bit integer. False, leaving *value untouched, when the value is
-  // missing, cannot be read or holds no integer in the store's format (in the registry: is not
-  // a REG_DWORD); the caller keeps its default then.
+  // missing, cannot be read or holds no integer in the store's format (in the registry: is
+  // neither a REG_DWORD nor REG_BINARY bytes); the caller keeps its default then.
   virtual bool readInteger(const char* name, int32_t* value) = 0;
 
   // Stores `value` under `name` (a REG_DWORD in the registry). False on failure.

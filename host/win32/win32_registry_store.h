@@ -25,24 +25,27 @@ class Win32RegistryStore : public SettingsStore {
 };
 
 // Registry value types, as winnt.h numbers them.
-constexpr uint32_t kRegistryText = 1;     // REG_SZ
-constexpr uint32_t kRegistryBinary = 3;   // REG_BINARY
-constexpr uint32_t kRegistryInteger = 4;  // REG_DWORD
+constexpr uint32_t kRegistryText = 1;              // REG_SZ
+constexpr uint32_t kRegistryBinary = 3;            // REG_BINARY
+constexpr uint32_t kRegistryInteger = 4;           // REG_DWORD
+constexpr uint32_t kRegistryBigEndianInteger = 5;  // REG_DWORD_BIG_ENDIAN
 
 // How a registry value's data becomes an integer. `query(data, size, type)` stands for
 // RegQueryValueEx on one value: on entry *size is the capacity of `data` in bytes; it returns
 // true with the data copied, *size and *type set, or false (leaving `data` undefined) when the
-// value is missing, unreadable or longer than the capacity. Only a REG_DWORD counts: any other
-// type (a REG_SZ "0" would otherwise read as 48) leaves *value untouched, as do longer data and
-// failed queries. The data go into a zeroed 4-byte buffer, so shorter REG_DWORD data read as
-// their zero-extended little-endian number and empty data as 0. Portable, so that the tests'
-// in-memory registry reads by the same rules.
+// value is missing, unreadable or longer than the capacity. Only data that are a little-endian
+// number count: a REG_DWORD, or REG_BINARY bytes (as a hand-made .reg file's "hex:01" gives).
+// Any other type leaves *value untouched (a REG_SZ "0" would read as 48, so on), as do longer
+// data and failed queries. The data go into a zeroed 4-byte buffer, so shorter data (REG_BINARY
+// 01, say) read as their zero-extended little-endian number and empty data as 0. Portable, so
+// that the tests' in-memory registry reads by the same rules.
 template <typename Query>
 bool registryInteger(Query&& query, int32_t* value) {
   uint8_t data[4] = {0, 0, 0, 0};
   uint32_t size = sizeof data;
   uint32_t type = 0;
-  if (!query(data, &size, &type) || type != kRegistryInteger) return false;
+  if (!query(data, &size, &type)) return false;
+  if (type != kRegistryInteger && type != kRegistryBinary) return false;
   *value = static_cast<int32_t>(uint32_t{data[0]} | uint32_t{data[1]} << 8 |
                                 uint32_t{data[2]} << 16 | uint32_t{data[3]} << 24);
   return true;

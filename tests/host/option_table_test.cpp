@@ -153,7 +153,8 @@ TEST(OptionTableKinds, RoundTripThroughTheRegistryAndBadValuesGiveTheDefault) {
   std::vector<uint8_t> text;
   registryTextData("0", &text);
   expectOnlyDefaulted(withOneBad("Glow", text, kRegistryText), kGlow, "a REG_SZ \"0\" switch");
-  expectOnlyDefaulted(withOneBad("Glow", {0, 0, 0, 0}, kRegistryBinary), kGlow, "REG_BINARY");
+  expectOnlyDefaulted(withOneBad("Glow", {0, 0, 0, 0}, kRegistryBigEndianInteger), kGlow,
+                      "big-endian");
   expectOnlyDefaulted(withOneBad("Count", {101, 0, 0, 0}, kRegistryInteger), kCount, "101");
   expectOnlyDefaulted(withOneBad("Count", {0, 0, 0, 0}, kRegistryInteger), kCount, "0");
   registryTextData(std::string(17, 'x'), &text);

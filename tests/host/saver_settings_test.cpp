@@ -77,11 +77,11 @@ TEST(SaverSettingsLoad, ShortValueIsZeroExtended) {
   EXPECT_EQ(settings.options.numberOf("UseTrails"), 0);
 }
 
-// Only a REG_DWORD holds a number: a REG_SZ "0" used to read as 48, so on.
+// Only a REG_DWORD or bytes hold a number: a REG_SZ "0" used to read as 48, so on.
 TEST(SaverSettingsLoad, AValueOfTheWrongTypeKeepsTheDefault) {
   MemorySettingsStore store;
   store.setText(kOptionsKey, "UseStars", "0");
-  store.setRaw(kOptionsKey, "UseTrails", {1, 0, 0, 0}, kRegistryBinary);
+  store.setRaw(kOptionsKey, "UseTrails", {0, 0, 0, 1}, kRegistryBigEndianInteger);
   store.setText(kSharedSettingsKey, "Mouse Threshold", "5");
   store.setDword(kOptionsKey, "UseBlur", 0);
   const SaverSettings settings = loaded(store);
