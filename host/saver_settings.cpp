@@ -27,8 +27,8 @@ bool SaverSettings::saveOptions(SettingsStore& store, std::string* reason) const
   } else if (!saveOptionValues(options, *key)) {
     why = "the settings could not be written";
     key->discard();
-  } else {
-    key->commit(&why);
+  } else if (!key->commit(&why) && why.empty()) {
+    why = "the settings could not be saved";
   }
   if (reason != nullptr) *reason = why;
   return why.empty();

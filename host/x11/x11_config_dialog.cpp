@@ -5,6 +5,7 @@
 #include <X11/keysym.h>
 #include <poll.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -59,6 +60,7 @@ std::vector<Control> dialogControls() {
 
 // Under the controls, when OK could not save: the reason, wrapped to the dialog's width.
 constexpr int kProblemMargin = px(7);
+constexpr int kProblemTop = py(76);  // under the version line
 constexpr int kProblemLineHeight = 15;
 
 class ConfigDialog {
@@ -176,7 +178,8 @@ class ConfigDialog {
     std::fprintf(stderr, "marvolet: the settings were not saved: %s\n", problem.c_str());
     problemLines_ = wrapped("The settings were not saved: " + problem);
     const int height =
-        kDialogHeight + static_cast<int>(problemLines_.size()) * kProblemLineHeight + 6;
+        std::max(kDialogHeight,
+                 kProblemTop + static_cast<int>(problemLines_.size()) * kProblemLineHeight + 6);
     fixSize(height);
     XResizeWindow(display_, window_, kDialogWidth, static_cast<unsigned>(height));
     draw();
@@ -342,7 +345,7 @@ class ConfigDialog {
     }
     for (size_t i = 0; i < problemLines_.size(); ++i) {
       const int middle =
-          kDialogHeight + static_cast<int>(i) * kProblemLineHeight + kProblemLineHeight / 2;
+          kProblemTop + static_cast<int>(i) * kProblemLineHeight + kProblemLineHeight / 2;
       text(kProblemMargin, middle, problemLines_[i].c_str());
     }
     XFlush(display_);
