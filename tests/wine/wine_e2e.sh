@@ -456,6 +456,30 @@ case_config_cancel_writes_nothing() {
   log "ok: the key stays missing"
 }
 
+# OK that cannot write the key says why in a message box over the dialog, which stays open;
+# nothing is written, and Cancel then ends it as usual.
+case_config_ok_cannot_save() {
+  [ "$(helper lock-key 'Software\Orvane\Quenby')" = locked ] || fail "could not lock the key"
+  start_saver /c
+  wait_for_window 'Config dialog' 30
+  helper click 1003 >/dev/null
+  press_in_dialog Return
+  wait_for_window Marvolet 15
+  saver_running || fail "OK ended the dialog although nothing was saved"
+  xdotool search --name '^Config dialog$' >/dev/null || fail "the dialog closed"
+  if [ -n "${SHOTS_TO:-}" ]; then
+    mkdir -p "$SHOTS_TO"
+    sleep 1
+    import -window root "$SHOTS_TO/config-cannot-save.png"
+  fi
+  xdotool key --window "$(xdotool search --name '^Marvolet$' | head -n 1)" Return
+  sleep 1
+  press_in_dialog Escape
+  expect_exit_zero 15 "Cancel after a failed OK"
+  [ -z "$(reg_value "$OWN_KEY" UseTrails)" ] || fail "UseTrails was written"
+  log "ok: the message box told why, the dialog stayed open and nothing was written"
+}
+
 # A stored 5 shows as checked, a one-byte value reads zero-extended, text is no number (a
 # REG_SZ "1" once read as 49, so on), OK stores 1 or 0.
 case_config_reads_stored_values() {
