@@ -78,6 +78,16 @@ SaverSettings loadedFromText(const std::string& text) {
   return loadedFrom(store);
 }
 
+// What a save appends for the rows a later change adds after the first six switches.
+std::string defaultLinesAfterTheFirstSix() {
+  const OptionValues defaults(saverOptionTable());
+  std::string lines;
+  for (size_t i = 6; i < saverOptionTable().count; ++i) {
+    lines += std::string(saverOptionTable().rows[i].storedName) + "=" + defaults.words(i) + "\n";
+  }
+  return lines;
+}
+
 void expectDefaults(const SaverSettings& settings) {
   EXPECT_EQ(settings.passwordDelay, 15);
   EXPECT_EQ(settings.mouseThreshold, 50);
@@ -372,7 +382,8 @@ TEST(FileSettingsSave, KeepsOtherLinesAndDropsStaleDuplicates) {
             "UseTrails=0\n"
             "BurnInGuard=1\n"
             "MainMonitorOnly=0\n"
-            "BatteryPace=1\n");
+            "BatteryPace=1\n" +
+                defaultLinesAfterTheFirstSix());
   EXPECT_EQ(loadedFrom(store).options.numberOf("UseStars"), 0);
   EXPECT_EQ(loadedFrom(store).mouseThreshold, 10);
 }

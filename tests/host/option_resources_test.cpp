@@ -121,18 +121,20 @@ TEST(OptionResources, TheManualPageListsEachRowsFlagsAndStoredLine) {
     const std::string on = manFlag(row.flag);
     if (row.kind == OptionKind::Switch) {
       const std::string off = manFlag(offFlag(row));
-      EXPECT_TRUE(holds(page, ".RB [ " + on + " | " + off + " ]")) << row.storedName;
-      EXPECT_TRUE(holds(page, ".BR " + on + " \", \" " + off + "\n")) << row.storedName;
+      const std::string synopsis = ".RB [ " + on + " | " + off + " ]";
+      const std::string item = ".BR " + on + " \", \" " + off + "\n";
+      EXPECT_TRUE(holds(page, synopsis)) << row.storedName << " lacks " << synopsis;
+      EXPECT_TRUE(holds(page, item)) << row.storedName << " lacks " << item;
     } else {
-      EXPECT_TRUE(holds(page, ".BI " + on + " \"")) << row.storedName;
+      EXPECT_TRUE(holds(page, ".BI " + on + " \"")) << row.storedName << " lacks .BI " << on;
     }
     const std::string stored = row.kind == OptionKind::Switch || row.kind == OptionKind::Number
                                    ? std::to_string(row.defaultNumber)
                                : row.kind == OptionKind::Choice
                                    ? std::string(row.choices[row.defaultNumber])
                                    : std::string(row.defaultText);
-    EXPECT_TRUE(holds(page, ".B " + std::string(row.storedName) + "=" + stored + "\n"))
-        << row.storedName;
+    const std::string line = ".B " + std::string(row.storedName) + "=" + stored + "\n";
+    EXPECT_TRUE(holds(page, line)) << row.storedName << " lacks " << line;
   }
 }
 

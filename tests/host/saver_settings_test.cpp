@@ -128,6 +128,7 @@ TEST(SaverSettingsLoad, LoadingAgainStartsFromTheDefaults) {
   EXPECT_EQ(settings.options.numberOf("UseTrails"), 0);
 }
 
+// The first six names are what users have stored for years; rows added later follow them.
 TEST(SaverSettingsSave, WritesEveryOptionInOrder) {
   MemorySettingsStore store;
   SaverSettings settings;
@@ -135,13 +136,12 @@ TEST(SaverSettingsSave, WritesEveryOptionInOrder) {
   settings.options.numberOf("UseBlur") = 1;
   settings.options.numberOf("UseTrails") = 1;
   settings.saveOptions(store);
-  ASSERT_EQ(store.writes().size(), 6u);
-  EXPECT_EQ(store.writes()[0].name, "UseStars");
-  EXPECT_EQ(store.writes()[1].name, "UseBlur");
-  EXPECT_EQ(store.writes()[2].name, "UseTrails");
-  EXPECT_EQ(store.writes()[3].name, "BurnInGuard");
-  EXPECT_EQ(store.writes()[4].name, "MainMonitorOnly");
-  EXPECT_EQ(store.writes()[5].name, "BatteryPace");
+  ASSERT_EQ(store.writes().size(), saverOptionTable().count);
+  const char* const firstSix[] = {"UseStars",    "UseBlur",         "UseTrails",
+                                  "BurnInGuard", "MainMonitorOnly", "BatteryPace"};
+  for (size_t i = 0; i < saverOptionTable().count; ++i) {
+    EXPECT_EQ(store.writes()[i].name, i < 6 ? firstSix[i] : saverOptionTable().rows[i].storedName);
+  }
   EXPECT_EQ(store.writes()[0].key, kOptionsKey);
   EXPECT_EQ(store.raw(kOptionsKey, "UseTrails"), (std::vector<uint8_t>{1, 0, 0, 0}));
   EXPECT_FALSE(store.hasKey(kSharedSettingsKey));  // the shared key is never written
@@ -162,7 +162,7 @@ TEST(SaverSettingsSave, FailuresAreReportedWithAReason) {
   store.failWrites = {"UseBlur"};
   EXPECT_FALSE(settings.saveOptions(store, &reason));
   EXPECT_FALSE(reason.empty());
-  ASSERT_EQ(store.writes().size(), 5u);
+  ASSERT_EQ(store.writes().size(), saverOptionTable().count - 1);
   EXPECT_EQ(store.writes()[1].name, "UseTrails");
 
   store.failWrites.clear();
@@ -255,10 +255,11 @@ TEST(ConfigDialog, OkReadsBoxesInOrderAndWritesAllEvenUnchanged) {
   boxes.states[kMainMonitorOnlyBox] = 1;
   boxes.states[kBatteryPaceBox] = 0;
   EXPECT_EQ(command(settings, store, kDialogOk, boxes), 1u);
-  EXPECT_EQ(boxes.reads,
-            (std::vector<int32_t>{kStarsBox, kLightEffectsBox, kTrailsBox, kBurnInGuardBox,
-                                  kMainMonitorOnlyBox, kBatteryPaceBox}));
-  ASSERT_EQ(store.writes().size(), 6u);
+  const std::vector<int32_t> firstSix = {kStarsBox,       kLightEffectsBox,    kTrailsBox,
+                                         kBurnInGuardBox, kMainMonitorOnlyBox, kBatteryPaceBox};
+  ASSERT_EQ(boxes.reads.size(), saverOptionTable().count);
+  EXPECT_EQ(std::vector<int32_t>(boxes.reads.begin(), boxes.reads.begin() + 6), firstSix);
+  ASSERT_EQ(store.writes().size(), saverOptionTable().count);
   EXPECT_EQ(store.raw(kOptionsKey, "BurnInGuard"), (std::vector<uint8_t>{1, 0, 0, 0}));
   EXPECT_EQ(store.raw(kOptionsKey, "MainMonitorOnly"), (std::vector<uint8_t>{1, 0, 0, 0}));
   EXPECT_EQ(store.raw(kOptionsKey, "BatteryPace"), (std::vector<uint8_t>{0, 0, 0, 0}));
