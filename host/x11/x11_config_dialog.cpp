@@ -98,8 +98,13 @@ class ConfigDialog {
   class Values : public DialogControls {
    public:
     void setState(int32_t id, uint32_t state) override {
-      // A two-state box shows any non-zero state as checked, as the Windows control does.
-      states[id] = state != 0 ? 1 : 0;
+      // A two-state box shows any non-zero state as checked, as the Windows control does; a
+      // list's selection is kept as it is.
+      bool checkBox = false;
+      for (const OptionRow& row : saverOptionTable()) {
+        if (row.controlId == id) checkBox = row.kind == OptionKind::Switch;
+      }
+      states[id] = checkBox ? (state != 0 ? 1 : 0) : state;
     }
     uint32_t state(int32_t id) override { return states[id]; }
     void setText(int32_t id, const std::string& text) override { texts[id] = text; }
