@@ -1,6 +1,7 @@
-// libFuzzer target: any settings file must load without a fault, and the dialog's save into it
-// must read back as saved while keeping the values it did not set, or be refused and leave the
-// file exactly as it was.
+// libFuzzer target: any settings file must load without a fault, into rows of every kind only
+// values those rows accept, and the dialog's save into it must read back as saved while keeping
+// the values it did not set, or be refused and leave the file exactly as it was. The same bytes
+// as a registry REG_SZ must decode to text that encodes back to itself.
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,9 +11,12 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "host/linux/linux_settings_file.h"
+#include "host/option_table.h"
 #include "host/saver_settings.h"
+#include "host/win32/win32_registry_store.h"
 
 namespace {
 
@@ -43,6 +47,115 @@ bool fileHolds(const uint8_t* data, size_t size) {
   return text.str() == std::string(reinterpret_cast<const char*>(data), size);
 }
 
+// A row of each kind, named as the lines a fuzzed file is likely to hold.
+const char* const kChoices[] = {"slow", "normal", "fast", nullptr};
+const marvolet::OptionRow kRows[] = {
+    {"UseStars",
+     marvolet::OptionKind::Switch,
+     1,
+     nullptr,
+     0,
+     1,
+     0,
+     nullptr,
+     "-a",
+     "A",
+     "",
+     1,
+     {0, 0, 0, 0},
+     0,
+     false,
+     nullptr},
+    {"UseBlur",
+     marvolet::OptionKind::Number,
+     5,
+     nullptr,
+     -3,
+     9,
+     0,
+     nullptr,
+     "-b",
+     "B",
+     "",
+     2,
+     {0, 0, 0, 0},
+     0,
+     false,
+     nullptr},
+    {"UseTrails",
+     marvolet::OptionKind::Text,
+     0,
+     "x",
+     0,
+     0,
+     12,
+     nullptr,
+     "-c",
+     "C",
+     "",
+     3,
+     {0, 0, 0, 0},
+     0,
+     false,
+     nullptr},
+    {"Mouse Threshold",
+     marvolet::OptionKind::Path,
+     0,
+     "",
+     0,
+     0,
+     40,
+     nullptr,
+     "-d",
+     "D",
+     "",
+     4,
+     {0, 0, 0, 0},
+     0,
+     false,
+     nullptr},
+    {"Password Delay",
+     marvolet::OptionKind::Choice,
+     1,
+     nullptr,
+     0,
+     0,
+     0,
+     kChoices,
+     "-e",
+     "E",
+     "",
+     5,
+     {0, 0, 0, 0},
+     0,
+     false,
+     nullptr},
+};
+const marvolet::OptionTable kTable{kRows, 5};
+
+void checkEveryKind(marvolet::FileSettingsStore& store) {
+  marvolet::OptionValues values(kTable);
+  marvolet::loadOptionValues(values, store.openKey("").get());
+  const int32_t number = values.number(1);
+  if (number < -3 || number > 9) std::abort();
+  if (!marvolet::acceptsText(kRows[2], values.text(2))) std::abort();
+  if (!marvolet::acceptsText(kRows[3], values.text(3))) std::abort();
+  if (values.number(4) < 0 || values.number(4) > 2) std::abort();
+}
+
+void checkRegistryText(const uint8_t* data, size_t size) {
+  std::string text;
+  if (!marvolet::registryTextFromData(data, static_cast<uint32_t>(size), &text, 64)) return;
+  std::vector<uint8_t> encoded;
+  std::string again;
+  if (text.size() > 64 || !marvolet::registryTextData(text, &encoded) ||
+      !marvolet::registryTextFromData(encoded.data(), static_cast<uint32_t>(encoded.size()), &again,
+                                      64) ||
+      again != text) {
+    std::abort();
+  }
+}
+
 marvolet::SaverSettings load(marvolet::FileSettingsStore& store) {
   marvolet::SaverSettings settings;
   settings.loadSharedValues(store);
@@ -64,6 +177,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   marvolet::FileSettingsStore store(path);
   store.calls.fsync = noFsync;
   const marvolet::SaverSettings before = load(store);
+  checkEveryKind(store);
+  checkRegistryText(data, size);
   const bool tooLarge = size > marvolet::kMaxSettingsFileBytes;
   if (tooLarge &&
       (before.options.numberOf("UseStars") != 1 || before.options.numberOf("UseBlur") != 1 ||
