@@ -344,8 +344,33 @@ int matchOptionFlag(const OptionTable& table, const char* name, int i, int argc,
   return 0;
 }
 
-void applyOptionOverrides(const std::vector<OptionOverride>& overrides, OptionValues& values) {
-  for (const OptionOverride& given : overrides) values.setFromWords(given.row, given.words);
+std::vector<std::string> applyOptionOverrides(const std::vector<OptionOverride>& overrides,
+                                              OptionValues& values) {
+  std::vector<std::string> notes;
+  for (const OptionOverride& given : overrides) {
+    if (values.setFromWords(given.row, given.words)) continue;
+    const OptionRow& row = values.table().rows[given.row];
+    std::string wanted;
+    switch (row.kind) {
+      case OptionKind::Number:
+        wanted = "a whole number from " + std::to_string(row.minimum) + " to " +
+                 std::to_string(row.maximum);
+        break;
+      case OptionKind::Text:
+      case OptionKind::Path:
+        wanted = "one line of at most " + std::to_string(row.maxBytes) + " bytes";
+        break;
+      case OptionKind::Choice:
+        wanted = "one of " + valueWords(row);
+        break;
+      case OptionKind::Switch:
+        wanted = "a number";
+        break;
+    }
+    notes.push_back(std::string(row.flag) + " takes " + wanted + ", not \"" + given.words +
+                    "\"; the default " + values.words(given.row) + " is used");
+  }
+  return notes;
 }
 
 std::string optionUsage(const OptionTable& table) {

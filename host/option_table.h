@@ -129,8 +129,10 @@ struct OptionOverride {
 int matchOptionFlag(const OptionTable& table, const char* name, int i, int argc,
                     const char* const argv[], std::vector<OptionOverride>* overrides,
                     std::string* error);
-// The overrides written into `values`: words that do not fit give the row its default.
-void applyOptionOverrides(const std::vector<OptionOverride>& overrides, OptionValues& values);
+// The overrides written into `values`: words that do not fit give the row its default, and a
+// sentence for the user saying so is returned for each.
+std::vector<std::string> applyOptionOverrides(const std::vector<OptionOverride>& overrides,
+                                              OptionValues& values);
 // One line per row, flags then help, aligned as -help prints them.
 std::string optionUsage(const OptionTable& table);
 

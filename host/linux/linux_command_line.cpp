@@ -125,9 +125,10 @@ bool fillsScreen(const HackOptions& options) {
          (options.mode == HackMode::WindowId && options.screensaverWindow);
 }
 
-void applyOverrides(const HackOptions& options, SaverSettings& settings) {
-  applyOptionOverrides(options.overrides, settings.options);
+std::vector<std::string> applyOverrides(const HackOptions& options, SaverSettings& settings) {
+  std::vector<std::string> notes = applyOptionOverrides(options.overrides, settings.options);
   settings.feedHostFields();
+  return notes;
 }
 
 std::string hackUsage() {

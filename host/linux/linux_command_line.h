@@ -46,8 +46,9 @@ bool parseWindowId(const char* text, uint32_t* id);
 HackOptions withScreensaverWindow(HackOptions options, const char* environmentValue);
 
 // The overrides written into the options for this run only (nothing is saved); words that do
-// not fit a row (a number out of range, say) give that row its default.
-void applyOverrides(const HackOptions& options, SaverSettings& settings);
+// not fit a row (a number out of range, say) give that row its default, and a sentence saying
+// so is returned for each, for standard error.
+std::vector<std::string> applyOverrides(const HackOptions& options, SaverSettings& settings);
 
 // Whether the picture fills a screen, where the burn-in guard belongs: full screen, the root
 // window and the screen saver daemon's window; not -window nor someone else's -window-id.

@@ -114,7 +114,9 @@ int main(int argc, char** argv) {
   if (options.mode == HackMode::Unset || options.mode == HackMode::Config) {
     runX11ConfigDialog(display, settings, store);
   } else {
-    applyOverrides(options, settings);
+    for (const std::string& note : applyOverrides(options, settings)) {
+      std::fprintf(stderr, "marvolet: %s\n", note.c_str());
+    }
     exitCode = runX11Saver(display, options, settings);
   }
   XCloseDisplay(display);

@@ -248,6 +248,11 @@ TEST(OptionTableKinds, RoundTripThroughTheCommandLineAndBadWordsGiveTheDefault) 
   expectOnlyDefaulted(fromArguments({"-caption", std::string(17, 'x').c_str()}), kCaption,
                       "17 bytes");
   expectOnlyDefaulted(fromArguments({"-pace", "warp"}), kPace, "an unknown name");
+  OptionValues values(kTable);
+  EXPECT_EQ(applyOptionOverrides({{kCount, "0"}, {kPace, "warp"}, {kGlow, "0"}}, values),
+            (std::vector<std::string>{
+                "-count takes a whole number from 1 to 100, not \"0\"; the default 10 is used",
+                "-pace takes one of slow|normal|fast, not \"warp\"; the default normal is used"}));
 
   std::string error;
   fromArguments({"-count"}, &error);
