@@ -356,18 +356,18 @@ void becomeDpiAware() {
 // An empty DACL (not a null one, which would grant everything) denies every access right.
 int lockKey(const char* path) {
   HKEY key = nullptr;
-  if (RegCreateKeyExA(HKEY_CURRENT_USER, path, 0, nullptr, REG_OPTION_NON_VOLATILE,
-                      KEY_ALL_ACCESS, nullptr, &key, nullptr) != ERROR_SUCCESS) {
+  if (RegCreateKeyExA(HKEY_CURRENT_USER, path, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
+                      nullptr, &key, nullptr) != ERROR_SUCCESS) {
     std::printf("failed\n");
     return 1;
   }
   ACL acl;
   SECURITY_DESCRIPTOR descriptor;
-  const bool locked = InitializeAcl(&acl, sizeof acl, ACL_REVISION) &&
-                      InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION) &&
-                      SetSecurityDescriptorDacl(&descriptor, TRUE, &acl, FALSE) &&
-                      RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, &descriptor) ==
-                          ERROR_SUCCESS;
+  const bool locked =
+      InitializeAcl(&acl, sizeof acl, ACL_REVISION) &&
+      InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION) &&
+      SetSecurityDescriptorDacl(&descriptor, TRUE, &acl, FALSE) &&
+      RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, &descriptor) == ERROR_SUCCESS;
   RegCloseKey(key);
   std::printf(locked ? "locked\n" : "failed\n");
   return locked ? 0 : 1;
