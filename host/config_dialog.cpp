@@ -1,43 +1,63 @@
-// Configuration dialog logic: which box shows which option and what OK and Cancel do.
+// Configuration dialog logic: which control shows which option and what OK and Cancel do.
 #include "host/config_dialog.h"
 
 namespace marvolet {
-namespace {
 
-struct OptionBox {
-  int32_t controlId;
-  int32_t SaverSettings::*option;
-};
-
-// In the order the boxes are read on OK.
-constexpr OptionBox kOptionBoxes[] = {
-    {kStarsBox, &SaverSettings::stars},
-    {kLightEffectsBox, &SaverSettings::lightEffects},
-    {kTrailsBox, &SaverSettings::trails},
-    {kBurnInGuardBox, &SaverSettings::burnInGuard},
-    {kMainMonitorOnlyBox, &SaverSettings::mainMonitorOnly},
-    {kBatteryPaceBox, &SaverSettings::batteryPace},
-};
-
-}  // namespace
-
-void initConfigDialog(const SaverSettings& settings, CheckBoxWriter write, void* context) {
-  for (const OptionBox& box : kOptionBoxes) {
-    write(context, box.controlId, static_cast<uint32_t>(settings.*box.option));
+void showOptions(const OptionValues& values, DialogControls& controls) {
+  const OptionTable& table = values.table();
+  for (size_t i = 0; i < table.count; ++i) {
+    const OptionRow& row = table.rows[i];
+    switch (row.kind) {
+      case OptionKind::Switch:
+      case OptionKind::Choice:
+        controls.setState(row.controlId, static_cast<uint32_t>(values.number(i)));
+        break;
+      case OptionKind::Number:
+      case OptionKind::Text:
+      case OptionKind::Path:
+        controls.setText(row.controlId, values.words(i));
+        break;
+    }
   }
 }
 
-uint32_t configDialogCommand(SaverSettings& settings, SettingsStore& store, uint32_t commandId,
-                             CheckBoxReader read, void* context) {
-  if (commandId == kDialogOk) {
-    for (const OptionBox& box : kOptionBoxes) {
-      settings.*box.option = read(context, box.controlId) == 1 ? 1 : 0;
+OptionValues readOptions(const OptionTable& table, DialogControls& controls) {
+  OptionValues values(table);
+  for (size_t i = 0; i < table.count; ++i) {
+    const OptionRow& row = table.rows[i];
+    switch (row.kind) {
+      case OptionKind::Switch:
+        values.setNumber(i, controls.state(row.controlId) == 1 ? 1 : 0);
+        break;
+      case OptionKind::Choice: {
+        const uint32_t selected = controls.state(row.controlId);
+        values.setNumber(i, selected > INT32_MAX ? -1 : static_cast<int32_t>(selected));
+        break;
+      }
+      case OptionKind::Number:
+      case OptionKind::Text:
+      case OptionKind::Path:
+        values.setFromWords(i, controls.text(row.controlId));
+        break;
     }
-    settings.saveOptions(store);
-    return kDialogOk;
   }
-  if (commandId == kDialogCancel) return kDialogCancel;
-  return 0;
+  return values;
+}
+
+DialogOutcome configDialogCommand(SaverSettings& settings, SettingsStore& store, uint32_t commandId,
+                                  DialogControls& controls) {
+  DialogOutcome outcome;
+  if (commandId == kDialogOk) {
+    SaverSettings chosen = settings;
+    chosen.options = readOptions(settings.options.table(), controls);
+    if (!chosen.saveOptions(store, &outcome.problem)) return outcome;
+    settings.options = chosen.options;
+    settings.feedHostFields();
+    outcome.endWith = kDialogOk;
+  } else if (commandId == kDialogCancel) {
+    outcome.endWith = kDialogCancel;
+  }
+  return outcome;
 }
 
 }  // namespace marvolet

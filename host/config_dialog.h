@@ -2,35 +2,49 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
+#include "host/option_table.h"
 #include "host/saver_settings.h"
 #include "host/settings_store.h"
 
 namespace marvolet {
 
 constexpr int32_t kConfigDialogId = 104;
-constexpr int32_t kStarsBox = 1001;
-constexpr int32_t kLightEffectsBox = 1002;
-constexpr int32_t kTrailsBox = 1003;
-constexpr int32_t kBurnInGuardBox = 1004;
-constexpr int32_t kMainMonitorOnlyBox = 1005;
-constexpr int32_t kBatteryPaceBox = 1006;
 constexpr uint32_t kDialogOk = 1;      // IDOK, and the dialog's result after it
 constexpr uint32_t kDialogCancel = 2;  // IDCANCEL (also Escape and the close box)
 
-// Check-box access supplied by the window system; `context` is passed through untouched.
-// States are the platform's: 0 unchecked, 1 checked, 2 indeterminate, or whatever was set.
-using CheckBoxWriter = void (*)(void* context, int32_t controlId, uint32_t state);
-using CheckBoxReader = uint32_t (*)(void* context, int32_t controlId);
+// The controls of a shown dialog, by control id, as the window system keeps them.
+class DialogControls {
+ public:
+  virtual ~DialogControls() = default;
+  // A check box's state (the platform's: 0 unchecked, 1 checked, 2 indeterminate, or whatever
+  // was set) or a drop-down list's selected index.
+  virtual void setState(int32_t controlId, uint32_t state) = 0;
+  virtual uint32_t state(int32_t controlId) = 0;
+  // An edit box's text, UTF-8.
+  virtual void setText(int32_t controlId, const std::string& text) = 0;
+  virtual std::string text(int32_t controlId) = 0;
+};
 
-// Sets the boxes from the options, each stored number handed over unchanged.
-void initConfigDialog(const SaverSettings& settings, CheckBoxWriter write, void* context);
+// Sets each row's control from `values`: a switch's stored number handed over unchanged, a
+// number or text as text, a choice's index as the selection.
+void showOptions(const OptionValues& values, DialogControls& controls);
+// The values the controls show: a switch is 1 when its box is exactly checked and 0
+// otherwise; a number outside its range, text the row cannot hold or a selection past the
+// names gives the row's default.
+OptionValues readOptions(const OptionTable& table, DialogControls& controls);
 
-// Handles a command whose control id is `commandId`. OK reads the boxes in the order Stars,
-// Light Effects, Trails, Burn-in guard, Main monitor only, Slower on battery, takes each option
-// as 1 when its box is exactly checked and 0 otherwise, and saves them all. Cancel touches nothing.
-// Returns the result to end the dialog with (1 or 2), or 0 when the dialog stays open.
-uint32_t configDialogCommand(SaverSettings& settings, SettingsStore& store, uint32_t commandId,
-                             CheckBoxReader read, void* context);
+// What a command does to the dialog.
+struct DialogOutcome {
+  uint32_t endWith = 0;  // the result to end the dialog with (1 or 2), or 0 to keep it open
+  std::string problem;   // after an OK that could not save: why, for the user; else empty
+};
+
+// Handles a command whose control id is `commandId`. OK reads the controls in table order and
+// saves every option; when the save fails the dialog stays open with the reason, and neither
+// `settings` nor the store (as far as it can take a save back) changes. Cancel touches nothing.
+DialogOutcome configDialogCommand(SaverSettings& settings, SettingsStore& store, uint32_t commandId,
+                                  DialogControls& controls);
 
 }  // namespace marvolet

@@ -13,41 +13,35 @@ void SaverSettings::loadSharedValues(SettingsStore& store) {
 }
 
 void SaverSettings::loadOptions(SettingsStore& store) {
-  stars = 1;
-  lightEffects = 1;
-  trails = 0;
-  burnInGuard = 1;
-  mainMonitorOnly = 0;
-  batteryPace = 1;
   std::unique_ptr<SettingsKey> key = store.openKey(kOptionsKey);
-  if (!key) return;
-  key->readInteger("UseStars", &stars);
-  key->readInteger("UseBlur", &lightEffects);
-  key->readInteger("UseTrails", &trails);
-  key->readInteger("BurnInGuard", &burnInGuard);
-  key->readInteger("MainMonitorOnly", &mainMonitorOnly);
-  key->readInteger("BatteryPace", &batteryPace);
+  loadOptionValues(options, key.get());
+  feedHostFields();
 }
 
-void SaverSettings::saveOptions(SettingsStore& store) const {
+bool SaverSettings::saveOptions(SettingsStore& store, std::string* reason) const {
+  std::string why;
   std::unique_ptr<SettingsKey> key = store.createKey(kOptionsKey);
-  if (!key) return;
-  // Each write is tried even after one fails.
-  key->writeInteger("UseStars", stars);
-  key->writeInteger("UseBlur", lightEffects);
-  key->writeInteger("UseTrails", trails);
-  key->writeInteger("BurnInGuard", burnInGuard);
-  key->writeInteger("MainMonitorOnly", mainMonitorOnly);
-  key->writeInteger("BatteryPace", batteryPace);
+  if (!key) {
+    why = store.createFailure();
+  } else if (!saveOptionValues(options, *key)) {
+    why = "the settings could not be written";
+    key->discard();
+  } else if (!key->commit(&why) && why.empty()) {
+    why = "the settings could not be saved";
+  }
+  if (reason != nullptr) *reason = why;
+  return why.empty();
+}
+
+void SaverSettings::feedHostFields() {
+  const OptionTable& table = options.table();
+  for (size_t i = 0; i < table.count; ++i) {
+    if (table.rows[i].hostField != nullptr) this->*table.rows[i].hostField = options.number(i);
+  }
 }
 
 RenderFlags renderFlagsFor(const SaverSettings& settings, bool fillsScreen) {
-  RenderFlags flags = 0;
-  if (settings.burnInGuard != 0 && fillsScreen) flags |= BurnInGuard;
-  if (settings.trails != 0) flags |= Trails;
-  if (settings.lightEffects != 0) flags |= LightEffects;
-  if (settings.stars != 0) flags |= Stars;
-  return flags;
+  return renderFlagsOf(settings.options, fillsScreen);
 }
 
 }  // namespace marvolet

@@ -28,21 +28,6 @@ bool isWindowsSwitch(const char* arg) {
   return arg[0] == '/' || arg[2] == '\0' || arg[2] == ':';
 }
 
-struct FlagOption {
-  const char* on;
-  const char* off;
-  std::optional<bool> HackOptions::*field;
-};
-
-constexpr FlagOption kFlagOptions[] = {
-    {"-stars", "-no-stars", &HackOptions::stars},
-    {"-light-effects", "-no-light-effects", &HackOptions::lightEffects},
-    {"-trails", "-no-trails", &HackOptions::trails},
-    {"-burn-in-guard", "-no-burn-in-guard", &HackOptions::burnInGuard},
-    {"-main-monitor-only", "-no-main-monitor-only", &HackOptions::mainMonitorOnly},
-    {"-battery-pace", "-no-battery-pace", &HackOptions::batteryPace},
-};
-
 }  // namespace
 
 bool parseWindowId(const char* text, uint32_t* id) {
@@ -71,14 +56,12 @@ HackOptions parseHackArguments(int argc, const char* const argv[]) {
     const char* arg = argv[i];
     // GNU-style doubled dashes are accepted for every long option.
     const char* name = (arg[0] == '-' && arg[1] == '-' && arg[2] != '\0') ? arg + 1 : arg;
-    bool matched = false;
-    for (const FlagOption& flag : kFlagOptions) {
-      if (std::strcmp(name, flag.on) == 0 || std::strcmp(name, flag.off) == 0) {
-        options.*flag.field = std::strcmp(name, flag.on) == 0;
-        matched = true;
-      }
+    const int taken = matchOptionFlag(saverOptionTable(), name, i, argc, argv, &options.overrides,
+                                      &options.error);
+    if (taken > 0) {
+      i += taken - 1;
+      continue;
     }
-    if (matched) continue;
     if (std::strcmp(name, "-fps") == 0) {
       options.showFps = true;
     } else if (std::strcmp(name, "-window") == 0) {
@@ -149,16 +132,13 @@ bool fillsScreen(const HackOptions& options) {
          (options.mode == HackMode::WindowId && options.screensaverWindow);
 }
 
-void applyOverrides(const HackOptions& options, SaverSettings& settings) {
-  if (options.stars) settings.stars = *options.stars ? 1 : 0;
-  if (options.lightEffects) settings.lightEffects = *options.lightEffects ? 1 : 0;
-  if (options.trails) settings.trails = *options.trails ? 1 : 0;
-  if (options.burnInGuard) settings.burnInGuard = *options.burnInGuard ? 1 : 0;
-  if (options.mainMonitorOnly) settings.mainMonitorOnly = *options.mainMonitorOnly ? 1 : 0;
-  if (options.batteryPace) settings.batteryPace = *options.batteryPace ? 1 : 0;
+std::vector<std::string> applyOverrides(const HackOptions& options, SaverSettings& settings) {
+  std::vector<std::string> notes = applyOptionOverrides(options.overrides, settings.options);
+  settings.feedHostFields();
+  return notes;
 }
 
-const char* hackUsage() {
+std::string hackUsage() {
   return "usage: marvolet [mode] [options]\n"
          "modes:\n"
          "  -s, /s             full screen; any key, click or mouse movement ends it\n"
@@ -166,14 +146,8 @@ const char* hackUsage() {
          "  -root              in the root window, or in $XSCREENSAVER_WINDOW when set\n"
          "  -window-id ID      in an existing window (decimal or 0x hex)\n"
          "  -config, /c        the settings dialog (also with no mode at all)\n"
-         "options, for this run only:\n"
-         "  -stars, -no-stars                  the star field\n"
-         "  -light-effects, -no-light-effects  light streaking outwards from the centre\n"
-         "  -trails, -no-trails                frames drawn over the previous ones\n"
-         "  -burn-in-guard, -no-burn-in-guard  the picture drifts a few pixels (full screen)\n"
-         "  -main-monitor-only, -no-main-monitor-only\n"
-         "                                     the other monitors black, or showing copies\n"
-         "  -battery-pace, -no-battery-pace    half the frame rate on battery\n"
+         "options, for this run only:\n" +
+         optionUsage(saverOptionTable()) +
          "  -fps                               show the frame rate\n"
          "xscreensaver's list of programs in ~/.xscreensaver (then exit):\n"
          "  -add-to-xscreensaver               add Marvolet to it\n"

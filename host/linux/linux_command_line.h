@@ -2,9 +2,10 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <string>
+#include <vector>
 
+#include "host/option_table.h"
 #include "host/saver_settings.h"
 
 namespace marvolet {
@@ -22,13 +23,9 @@ enum class HackMode {
 struct HackOptions {
   HackMode mode = HackMode::Unset;
   uint32_t windowId = 0;  // the X window to draw into, WindowId mode only
-  // Overrides of the stored options for this run; empty keeps the stored value.
-  std::optional<bool> stars;
-  std::optional<bool> lightEffects;
-  std::optional<bool> trails;
-  std::optional<bool> burnInGuard;
-  std::optional<bool> mainMonitorOnly;
-  std::optional<bool> batteryPace;
+  // Overrides of the stored options for this run, from the option table's flags, in the order
+  // given; a row not named keeps its stored value.
+  std::vector<OptionOverride> overrides;
   bool showFps = false;  // -fps: the frame-rate text from the first frame
   // -add-to-xscreensaver (1) or -remove-from-xscreensaver (-1): edit ~/.xscreensaver and exit.
   int xscreensaverList = 0;
@@ -48,14 +45,16 @@ bool parseWindowId(const char* text, uint32_t* id);
 // a value that is no window id sets `error`; an empty one counts as none.
 HackOptions withScreensaverWindow(HackOptions options, const char* environmentValue);
 
-// The overrides written into the options for this run only (nothing is saved).
-void applyOverrides(const HackOptions& options, SaverSettings& settings);
+// The overrides written into the options for this run only (nothing is saved); words that do
+// not fit a row (a number out of range, say) give that row its default, and a sentence saying
+// so is returned for each, for standard error.
+std::vector<std::string> applyOverrides(const HackOptions& options, SaverSettings& settings);
 
 // Whether the picture fills a screen, where the burn-in guard belongs: full screen, the root
 // window and the screen saver daemon's window; not -window nor someone else's -window-id.
 bool fillsScreen(const HackOptions& options);
 
-// One line per option, for -help and for errors.
-const char* hackUsage();
+// One line per mode and option, for -help and for errors.
+std::string hackUsage();
 
 }  // namespace marvolet

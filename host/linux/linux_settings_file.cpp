@@ -57,15 +57,36 @@ bool parseValue(const std::string& text, int32_t* value) {
   return true;
 }
 
-// A well-formed "Name=value" line; comments, blank and garbled lines give false.
-bool parseLine(const std::string& line, std::string* name, int32_t* value) {
+// A "Name=value" line, its name and value trimmed; comments, blank lines and lines without a
+// name give false.
+bool splitLine(const std::string& line, std::string* name, std::string* value) {
   size_t start = 0;
   while (start < line.size() && isBlank(line[start])) ++start;
   if (start == line.size() || line[start] == '#' || line[start] == ';') return false;
   const size_t equals = line.find('=', start);
   if (equals == std::string::npos) return false;
   *name = trimmed(line, start, equals);
-  return !name->empty() && parseValue(trimmed(line, equals + 1, line.size()), value);
+  *value = trimmed(line, equals + 1, line.size());
+  return !name->empty();
+}
+
+// A well-formed "Name=integer" line; comments, blank and garbled lines give false.
+bool parseLine(const std::string& line, std::string* name, int32_t* value) {
+  std::string text;
+  return splitLine(line, name, &text) && parseValue(text, value);
+}
+
+// Text a "Name=value" line gives back as it was: one line, no blanks at either end.
+bool fitsOnALine(const std::string& text) {
+  if (!text.empty() && (isBlank(text.front()) || isBlank(text.back()))) return false;
+  for (char c : text) {
+    if (c == '\n' || c == '\r' || c == '\0') return false;
+  }
+  return true;
+}
+
+std::string errorText() {
+  return std::strerror(errno);
 }
 
 std::vector<std::string> splitLines(const std::string& text) {
@@ -127,12 +148,20 @@ std::string folderOf(const std::string& path) {
   return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-// Creates each missing folder of `path`'s parent with mode 0700.
-bool makeParentFolders(const std::string& path) {
+// Creates each missing folder of `path`'s parent with mode 0700. False, with the folder that
+// could not be had and why in *reason, when one is missing and cannot be made or a file sits
+// where a folder should be.
+bool makeParentFolders(const std::string& path, std::string* reason) {
   for (size_t slash = path.find('/', 1); slash != std::string::npos;
        slash = path.find('/', slash + 1)) {
     const std::string folder = path.substr(0, slash);
-    if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) return false;
+    if (mkdir(folder.c_str(), 0700) == 0) continue;
+    struct stat info {};
+    if (errno == EEXIST && stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) continue;
+    *reason = errno == EEXIST || errno == ENOTDIR
+                  ? folder + " is not a folder, so the settings file cannot be made in it"
+                  : "the folder " + folder + " cannot be made: " + errorText();
+    return false;
   }
   return true;
 }
@@ -371,16 +400,12 @@ class FileSettingsStore::Key : public SettingsKey {
       : store_(store), contents_(std::move(contents)), writable_(writable) {}
 
   ~Key() override {
-    if (writable_ && !staged_.empty()) save();
+    std::string ignored;
+    if (!committed_) commit(&ignored);
   }
 
   bool readInteger(const char* name, int32_t* value) override {
-    for (const auto& [stagedName, stagedValue] : staged_) {
-      if (sameName(stagedName, name)) {
-        *value = stagedValue;
-        return true;
-      }
-    }
+    if (const Staged* staged = find(name)) return parseValue(staged->value, value);
     bool found = false;
     std::string lineName;
     int32_t lineValue = 0;
@@ -394,33 +419,102 @@ class FileSettingsStore::Key : public SettingsKey {
   }
 
   bool writeInteger(const char* name, int32_t value) override {
-    if (!writable_) return false;
-    for (auto& entry : staged_) {
-      if (sameName(entry.first, name)) {
-        entry.second = value;
-        return true;
+    return stage(name, std::to_string(value), true);
+  }
+
+  bool readText(const char* name, std::string* value, size_t maxBytes) override {
+    std::string text;
+    bool found = false;
+    if (const Staged* staged = find(name)) {
+      text = staged->value;
+      found = true;
+    } else {
+      std::string lineName, lineValue;
+      for (const std::string& line : splitLines(contents_)) {
+        if (splitLine(line, &lineName, &lineValue) && sameName(lineName, name)) {
+          text = lineValue;
+          found = true;
+        }
       }
     }
-    staged_.emplace_back(name, value);
+    if (!found || text.size() > maxBytes) return false;
+    *value = std::move(text);
     return true;
   }
 
+  bool writeText(const char* name, const std::string& value) override {
+    return fitsOnALine(value) && stage(name, value, false);
+  }
+
+  bool commit(std::string* reason) override {
+    committed_ = true;
+    if (!writable_ || staged_.empty()) return true;
+    *reason = save();
+    return reason->empty();
+  }
+
+  void discard() override { staged_.clear(); }
+
  private:
-  void save() {
+  struct Staged {
+    std::string name;
+    std::string value;
+    bool integer;  // replaces only the name's lines that hold an integer, as reads see them
+  };
+
+  const Staged* find(const char* name) const {
+    for (const Staged& entry : staged_) {
+      if (sameName(entry.name, name)) return &entry;
+    }
+    return nullptr;
+  }
+
+  bool stage(const char* name, std::string value, bool integer) {
+    if (!writable_) return false;
+    for (Staged& entry : staged_) {
+      if (sameName(entry.name, name)) {
+        entry = Staged{name, std::move(value), integer};
+        return true;
+      }
+    }
+    staged_.push_back(Staged{name, std::move(value), integer});
+    return true;
+  }
+
+  // Empty when saved; else why not, for the user.
+  std::string save() {
+    const std::string& path = store_.path_;
     // Taken afresh, so that a hand edit made while the key was open is kept.
     std::string current = kFileHeader;
     // Whatever sits at the path and is not a settings file we could read (a huge file, a
     // device, a FIFO, a folder, one we may not read) is the user's, not ours to replace.
-    if (readFile(store_.path_, &current) == ReadResult::Refused) return;
+    if (readFile(path, &current) == ReadResult::Refused) {
+      struct stat info {};
+      if (stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
+        return path + " is a folder, not a settings file";
+      }
+      if (stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+          info.st_size > static_cast<off_t>(kMaxSettingsFileBytes)) {
+        return path + " is too large to be a settings file";
+      }
+      return path + " cannot be read, so it is not replaced";
+    }
+    // Replacing the file would get round a file the user made read-only.
+    if (access(path.c_str(), F_OK) == 0 && access(path.c_str(), W_OK) != 0) {
+      return path + " is read-only: " + errorText();
+    }
     std::vector<bool> written(staged_.size(), false);
     std::string output;
-    std::string lineName;
-    int32_t lineValue = 0;
+    std::string lineName, lineText;
     for (const std::string& line : splitLines(current)) {
       size_t index = staged_.size();
-      if (parseLine(line, &lineName, &lineValue)) {
+      if (splitLine(line, &lineName, &lineText)) {
+        int32_t ignored = 0;
         for (size_t i = 0; i < staged_.size(); ++i) {
-          if (sameName(staged_[i].first, lineName)) index = i;
+          if (sameName(staged_[i].name, lineName) &&
+              (!staged_[i].integer || parseValue(lineText, &ignored))) {
+            index = i;
+          }
         }
       }
       if (index == staged_.size()) {
@@ -428,24 +522,28 @@ class FileSettingsStore::Key : public SettingsKey {
       } else if (!written[index]) {
         // The first line of a name takes the new value; later ones would override it on the
         // next read, so they go.
-        output += formatted(staged_[index]);
+        output += staged_[index].name + "=" + staged_[index].value + "\n";
         written[index] = true;
       }
     }
     for (size_t i = 0; i < staged_.size(); ++i) {
-      if (!written[i]) output += formatted(staged_[i]);
+      if (!written[i]) output += staged_[i].name + "=" + staged_[i].value + "\n";
     }
-    replaceFileAtomically(store_.calls, store_.path_, output);
-  }
-
-  static std::string formatted(const std::pair<std::string, int32_t>& entry) {
-    return entry.first + "=" + std::to_string(entry.second) + "\n";
+    // A file past the limit would be refused, whole, at the next start.
+    if (output.size() > kMaxSettingsFileBytes) {
+      return "the settings would not fit in " + std::to_string(kMaxSettingsFileBytes) +
+             " bytes, the most a settings file may hold";
+    }
+    std::string problem;
+    if (!replaceFileAtomically(store_.calls, path, output, &problem)) return problem;
+    return std::string();
   }
 
   FileSettingsStore& store_;
   std::string contents_;
   bool writable_;
-  std::vector<std::pair<std::string, int32_t>> staged_;
+  bool committed_ = false;
+  std::vector<Staged> staged_;
 };
 
 FileSettingsStore::FileSettingsStore(std::string path)
@@ -458,10 +556,12 @@ std::unique_ptr<SettingsKey> FileSettingsStore::openKey(const char*) {
 }
 
 std::unique_ptr<SettingsKey> FileSettingsStore::createKey(const char*) {
-  if (path_.empty() || !replacementProblem(calls.user(), path_).empty() ||
-      !makeParentFolders(path_)) {
+  if (path_.empty()) {
+    createFailure_ = "no home folder is known (HOME is not set), so there is nowhere to save";
     return nullptr;
   }
+  createFailure_ = replacementProblem(calls.user(), path_);
+  if (!createFailure_.empty() || !makeParentFolders(path_, &createFailure_)) return nullptr;
   std::string contents;
   readFile(path_, &contents);
   return std::make_unique<Key>(*this, std::move(contents), true);

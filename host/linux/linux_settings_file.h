@@ -47,23 +47,26 @@ bool replaceFileAtomically(const FileWriteCalls& calls, const std::string& path,
                            const std::string& data, std::string* problem = nullptr);
 
 // Every key path names the same file, so the shared values ("Password Delay", "Mouse
-// Threshold") and the program's options ("UseStars", "UseBlur", "UseTrails", "BurnInGuard",
-// "MainMonitorOnly", "BatteryPace") sit side by side.
+// Threshold") and the program's options (the option table's stored names) sit side by side.
 //
 // File format: one "Name=value" per line; blanks around name and value are ignored, names
 // compare case-insensitively (as registry value names do), '#' or ';' starts a comment line.
-// A value is a decimal 32-bit integer, -2147483648 to 4294967295, read as the signed integer
-// with the same 32-bit pattern (4294967295 is -1) as a REG_DWORD would be; saves write the
-// signed form. Any other line is ignored, so the setting keeps its default; when a name appears
-// more than once, its last well-formed line counts.
+// An integer value is decimal, -2147483648 to 4294967295, read as the signed integer with the
+// same 32-bit pattern (4294967295 is -1) as a REG_DWORD would be; saves write the signed form.
+// A text value is the rest of the line, trimmed; text that would not come back the same (a line
+// break, a NUL, blanks at either end) is refused by writeText(). Any other line is ignored, so
+// the setting keeps its default; when a name appears more than once, its last well-formed line
+// counts (for an integer, the last that holds one).
 //
-// Writing: keys from openKey() only read. A key from createKey() collects writeInteger()
-// values, which its readInteger() then returns, and saves them when it is destroyed (closing
-// the key), in one atomic replacement: a temporary file in the same folder, written in full,
-// fsync'ed, then renamed over the old file. Lines for other names, comments and ignored lines
-// are kept. Either the old file or the complete new one is there at any moment. A path that
-// holds something other than a readable regular file of at most kMaxSettingsFileBytes is left
-// alone: reads give the defaults and saves write nothing.
+// Writing: keys from openKey() only read. A key from createKey() collects written values, which
+// its reads then return, and saves them on commit() (or, unreported, when it is destroyed
+// uncommitted; discard() drops them), in one atomic replacement: a temporary file in the same
+// folder, written in full, fsync'ed, then renamed over the old file. Lines for other names,
+// comments and ignored lines are kept. Either the old file or the complete new one is there at
+// any moment. A path that holds something other than a readable regular file of at most
+// kMaxSettingsFileBytes, a file without write permission, or a save that would grow the file
+// past that size is left alone: reads give the defaults and commit() says why nothing was
+// written.
 class FileSettingsStore : public SettingsStore {
  public:
   explicit FileSettingsStore(std::string path);
@@ -74,12 +77,14 @@ class FileSettingsStore : public SettingsStore {
   // Creates the file's missing folders (mode 0700); null when replacementProblem() objects for
   // calls.user(), that fails or no path is known.
   std::unique_ptr<SettingsKey> createKey(const char* path) override;
+  std::string createFailure() const override { return createFailure_; }
 
   FileWriteCalls calls;
 
  private:
   class Key;
   std::string path_;
+  std::string createFailure_;
 };
 
 }  // namespace marvolet

@@ -6,13 +6,51 @@
 namespace marvolet {
 namespace {
 
-void writeBox(void* dialog, int32_t controlId, uint32_t state) {
-  CheckDlgButton(static_cast<HWND>(dialog), controlId, state);
+std::wstring wide(const std::string& text) {
+  std::wstring result;
+  utf16FromUtf8(text, &result);
+  return result;
 }
 
-uint32_t readBox(void* dialog, int32_t controlId) {
-  return IsDlgButtonChecked(static_cast<HWND>(dialog), controlId);
-}
+// The dialog's own controls: check boxes, edit boxes and drop-down lists.
+class Win32DialogControls : public DialogControls {
+ public:
+  explicit Win32DialogControls(HWND dialog) : dialog_(dialog) {}
+
+  void setState(int32_t id, uint32_t state) override {
+    if (isDropDown(id)) {
+      SendDlgItemMessageW(dialog_, id, CB_SETCURSEL, state, 0);
+    } else {
+      CheckDlgButton(dialog_, id, state);
+    }
+  }
+  uint32_t state(int32_t id) override {
+    if (isDropDown(id)) {
+      return static_cast<uint32_t>(SendDlgItemMessageW(dialog_, id, CB_GETCURSEL, 0, 0));
+    }
+    return IsDlgButtonChecked(dialog_, id);
+  }
+  void setText(int32_t id, const std::string& text) override {
+    SetDlgItemTextW(dialog_, id, wide(text).c_str());
+  }
+  std::string text(int32_t id) override {
+    // Longer than any row allows, so that an over-long entry is seen as such, not cut.
+    wchar_t buffer[4096] = {};
+    GetDlgItemTextW(dialog_, id, buffer, sizeof buffer / sizeof buffer[0]);
+    std::string result;
+    if (!utf8FromUtf16(buffer, &result)) result.assign(1, '\x01');  // no row accepts it
+    return result;
+  }
+
+ private:
+  bool isDropDown(int32_t id) const {
+    wchar_t className[16] = {};
+    GetClassNameW(GetDlgItem(dialog_, id), className, 16);
+    return lstrcmpiW(className, L"ComboBox") == 0;
+  }
+
+  HWND dialog_;
+};
 
 }  // namespace
 
@@ -20,17 +58,25 @@ INT_PTR CALLBACK configDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
   // The settings come with WM_INITDIALOG and stay with the dialog for its later messages.
   auto* settings = reinterpret_cast<SaverSettings*>(GetWindowLongPtrA(dialog, DWLP_USER));
   switch (message) {
-    case WM_INITDIALOG:
+    case WM_INITDIALOG: {
       settings = reinterpret_cast<SaverSettings*>(lParam);
       SetWindowLongPtrA(dialog, DWLP_USER, lParam);
-      initConfigDialog(*settings, writeBox, dialog);
+      Win32DialogControls controls(dialog);
+      showOptions(settings->options, controls);
       return TRUE;  // the platform sets the default focus
+    }
     case WM_COMMAND: {
       if (settings == nullptr) return FALSE;
       Win32RegistryStore registry;
-      const uint32_t result =
-          configDialogCommand(*settings, registry, LOWORD(wParam), readBox, dialog);
-      if (result != 0) EndDialog(dialog, result);
+      Win32DialogControls controls(dialog);
+      const DialogOutcome outcome =
+          configDialogCommand(*settings, registry, LOWORD(wParam), controls);
+      if (!outcome.problem.empty()) {
+        // The dialog stays open, so the user can try again or cancel.
+        MessageBoxW(dialog, wide("The settings were not saved: " + outcome.problem).c_str(),
+                    L"Marvolet", MB_OK | MB_ICONWARNING);
+      }
+      if (outcome.endWith != 0) EndDialog(dialog, outcome.endWith);
       return FALSE;
     }
     default:

@@ -5,8 +5,12 @@
 #include <X11/keysym.h>
 #include <poll.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <map>
+#include <string>
+#include <vector>
 
 #include "host/config_dialog.h"
 #include "host/x11/x11_host.h"
@@ -36,28 +40,41 @@ struct Control {
   int x, y, width, height;  // pixels
 };
 
-// Template (and tab) order.
-const Control kControls[] = {
-    {Kind::Button, static_cast<int32_t>(kDialogOk), "OK", px(172), py(4), px(50), py(14)},
-    {Kind::Button, static_cast<int32_t>(kDialogCancel), "Cancel", px(172), py(23), px(50), py(14)},
-    {Kind::CheckBox, kStarsBox, "Stars", px(9), py(14), px(37), py(10)},
-    {Kind::Label, 0, "Version 1.0", px(7), py(64), px(36), py(8)},
-    {Kind::CheckBox, kLightEffectsBox, "Light Effects", px(7), py(32), px(52), py(10)},
-    {Kind::CheckBox, kTrailsBox, "Trails", px(88), py(14), px(52), py(10)},
-    {Kind::CheckBox, kBurnInGuardBox, "Burn-in guard", px(88), py(32), px(78), py(10)},
-    {Kind::CheckBox, kMainMonitorOnlyBox, "Main monitor only", px(7), py(48), px(78), py(10)},
-    {Kind::CheckBox, kBatteryPaceBox, "Slower on battery", px(88), py(48), px(78), py(10)},
-};
-constexpr int kControlCount = sizeof kControls / sizeof kControls[0];
+// Tab order: the buttons, then each row's control in table order, as the Windows template
+// has them; the label takes no focus. Only switches are drawn so far: the rows of other kinds
+// keep their values through OK (held by the dialog's controls below) until their widgets come.
+std::vector<Control> dialogControls() {
+  std::vector<Control> controls = {
+      {Kind::Button, static_cast<int32_t>(kDialogOk), "OK", px(172), py(4), px(50), py(14)},
+      {Kind::Button, static_cast<int32_t>(kDialogCancel), "Cancel", px(172), py(23), px(50),
+       py(14)},
+  };
+  for (const OptionRow& row : saverOptionTable()) {
+    if (row.kind != OptionKind::Switch) continue;
+    controls.push_back({Kind::CheckBox, row.controlId, row.label, px(row.place.x), py(row.place.y),
+                        px(row.place.width), py(row.place.height)});
+  }
+  controls.push_back({Kind::Label, 0, "Version 1.0", px(7), py(64), px(36), py(8)});
+  return controls;
+}
+
+// Under the controls, when OK could not save: the reason, wrapped to the dialog's width.
+constexpr int kProblemMargin = px(7);
+constexpr int kProblemTop = py(76);  // under the version line
+constexpr int kProblemLineHeight = 15;
 
 class ConfigDialog {
  public:
   ConfigDialog(Display* display, SaverSettings& settings, SettingsStore& store)
-      : display_(display), settings_(settings), store_(store) {}
+      : display_(display),
+        settings_(settings),
+        store_(store),
+        controls_(dialogControls()),
+        controlCount_(static_cast<int>(controls_.size())) {}
 
   void run() {
     create();
-    initConfigDialog(settings_, writeBox, this);
+    showOptions(settings_.options, values_);
     XMapWindow(display_, window_);
     while (!done_) {
       if (terminationRequested) break;  // like Cancel: nothing is written
@@ -77,13 +94,25 @@ class ConfigDialog {
   }
 
  private:
-  static void writeBox(void* context, int32_t id, uint32_t state) {
-    // A two-state box shows any non-zero state as checked, as the Windows control does.
-    static_cast<ConfigDialog*>(context)->boxes_[id] = state != 0 ? 1 : 0;
-  }
-  static uint32_t readBox(void* context, int32_t id) {
-    return static_cast<ConfigDialog*>(context)->boxes_[id];
-  }
+  // What the controls hold, by id.
+  class Values : public DialogControls {
+   public:
+    void setState(int32_t id, uint32_t state) override {
+      // A two-state box shows any non-zero state as checked, as the Windows control does; a
+      // list's selection is kept as it is.
+      bool checkBox = false;
+      for (const OptionRow& row : saverOptionTable()) {
+        if (row.controlId == id) checkBox = row.kind == OptionKind::Switch;
+      }
+      states[id] = checkBox ? (state != 0 ? 1 : 0) : state;
+    }
+    uint32_t state(int32_t id) override { return states[id]; }
+    void setText(int32_t id, const std::string& text) override { texts[id] = text; }
+    std::string text(int32_t id) override { return texts[id]; }
+
+    std::map<int32_t, uint32_t> states;
+    std::map<int32_t, std::string> texts;
+  };
 
   void create() {
     const int screen = DefaultScreen(display_);
@@ -101,19 +130,64 @@ class ConfigDialog {
     XClassHint classHint{const_cast<char*>("marvolet"), const_cast<char*>("Marvolet")};
     XSetClassHint(display_, window_, &classHint);
     XSizeHints* hints = XAllocSizeHints();
-    hints->flags = PPosition | PMinSize | PMaxSize;
+    hints->flags = PPosition;
     hints->x = x;
     hints->y = y;
-    hints->min_width = hints->max_width = kDialogWidth;
-    hints->min_height = hints->max_height = kDialogHeight;
     XSetWMNormalHints(display_, window_, hints);
     XFree(hints);
+    fixSize(kDialogHeight);
     deleteWindow_ = XInternAtom(display_, "WM_DELETE_WINDOW", False);
     XSetWMProtocols(display_, window_, &deleteWindow_, 1);
     gc_ = XCreateGC(display_, window_, 0, nullptr);
     font_ = XLoadQueryFont(display_, "-misc-fixed-medium-r-semicondensed--13-*-*-*-*-*-iso8859-1");
     if (font_ == nullptr) font_ = XLoadQueryFont(display_, "fixed");
     if (font_ != nullptr) XSetFont(display_, gc_, font_->fid);
+  }
+
+  void fixSize(int height) {
+    XSizeHints* hints = XAllocSizeHints();
+    long supplied = 0;
+    XGetWMNormalHints(display_, window_, hints, &supplied);
+    hints->flags |= PMinSize | PMaxSize;
+    hints->min_width = hints->max_width = kDialogWidth;
+    hints->min_height = hints->max_height = height;
+    XSetWMNormalHints(display_, window_, hints);
+    XFree(hints);
+    height_ = height;
+  }
+
+  // The reason in words that fit the dialog's width, a line each.
+  std::vector<std::string> wrapped(const std::string& text) const {
+    const int width = kDialogWidth - 2 * kProblemMargin;
+    std::vector<std::string> lines;
+    std::string line;
+    size_t start = 0;
+    while (start < text.size()) {
+      size_t end = text.find(' ', start);
+      if (end == std::string::npos) end = text.size();
+      const std::string word = text.substr(start, end - start);
+      const std::string longer = line.empty() ? word : line + " " + word;
+      if (!line.empty() && textWidth(longer.c_str()) > width) {
+        lines.push_back(line);
+        line = word;
+      } else {
+        line = longer;
+      }
+      start = end + 1;
+    }
+    if (!line.empty()) lines.push_back(line);
+    return lines;
+  }
+
+  void showProblem(const std::string& problem) {
+    std::fprintf(stderr, "marvolet: the settings were not saved: %s\n", problem.c_str());
+    problemLines_ = wrapped("The settings were not saved: " + problem);
+    const int height =
+        std::max(kDialogHeight,
+                 kProblemTop + static_cast<int>(problemLines_.size()) * kProblemLineHeight + 6);
+    fixSize(height);
+    XResizeWindow(display_, window_, kDialogWidth, static_cast<unsigned>(height));
+    draw();
   }
 
   unsigned long color(unsigned rgb) {
@@ -167,22 +241,22 @@ class ConfigDialog {
     } else if (keysym == XK_Tab || keysym == XK_ISO_Left_Tab) {
       const int step = (key.state & ShiftMask) != 0 || keysym == XK_ISO_Left_Tab ? -1 : 1;
       do {
-        focus_ = (focus_ + step + kControlCount) % kControlCount;
-      } while (kControls[focus_].kind == Kind::Label);
+        focus_ = (focus_ + step + controlCount_) % controlCount_;
+      } while (controls_[focus_].kind == Kind::Label);
       draw();
     } else if (keysym == XK_space) {
       activate(focus_);
       if (!done_) draw();
     } else if (keysym == XK_Return || keysym == XK_KP_Enter) {
       // The focused push button, else the default one (OK).
-      activate(kControls[focus_].kind == Kind::Button ? focus_ : 0);
+      activate(controls_[focus_].kind == Kind::Button ? focus_ : 0);
     }
   }
 
   void activate(int index) {
-    const Control& control = kControls[index];
+    const Control& control = controls_[index];
     if (control.kind == Kind::CheckBox) {
-      uint32_t& state = boxes_[control.id];
+      uint32_t& state = values_.states[control.id];
       state = state == 1 ? 0 : 1;
     } else if (control.kind == Kind::Button) {
       command(static_cast<uint32_t>(control.id));
@@ -190,12 +264,14 @@ class ConfigDialog {
   }
 
   void command(uint32_t id) {
-    if (configDialogCommand(settings_, store_, id, readBox, this) != 0) done_ = true;
+    const DialogOutcome outcome = configDialogCommand(settings_, store_, id, values_);
+    if (!outcome.problem.empty()) showProblem(outcome.problem);
+    if (outcome.endWith != 0) done_ = true;
   }
 
   int controlAt(int x, int y) const {
-    for (int i = 0; i < kControlCount; ++i) {
-      const Control& c = kControls[i];
+    for (int i = 0; i < controlCount_; ++i) {
+      const Control& c = controls_[i];
       if (c.kind != Kind::Label && x >= c.x && x < c.x + c.width && y >= c.y &&
           y < c.y + c.height) {
         return i;
@@ -235,9 +311,9 @@ class ConfigDialog {
 
   void draw() {
     XSetForeground(display_, gc_, face_);
-    XFillRectangle(display_, window_, gc_, 0, 0, kDialogWidth, kDialogHeight);
-    for (int i = 0; i < kControlCount; ++i) {
-      const Control& c = kControls[i];
+    XFillRectangle(display_, window_, gc_, 0, 0, kDialogWidth, static_cast<unsigned>(height_));
+    for (int i = 0; i < controlCount_; ++i) {
+      const Control& c = controls_[i];
       const int middle = c.y + c.height / 2;
       if (c.kind == Kind::Label) {
         text(c.x, middle, c.text);
@@ -256,7 +332,7 @@ class ConfigDialog {
         XSetForeground(display_, gc_, light_);
         XFillRectangle(display_, window_, gc_, c.x, boxY, kBoxSize, kBoxSize);
         bevel(c.x, boxY, kBoxSize, kBoxSize, true);
-        if (boxes_[c.id] == 1) {
+        if (values_.states[c.id] == 1) {
           XSetForeground(display_, gc_, dark_);
           XSetLineAttributes(display_, gc_, 2, LineSolid, CapButt, JoinMiter);
           XPoint tick[] = {{short(c.x + 3), short(boxY + 6)},
@@ -272,6 +348,11 @@ class ConfigDialog {
         }
       }
     }
+    for (size_t i = 0; i < problemLines_.size(); ++i) {
+      const int middle =
+          kProblemTop + static_cast<int>(i) * kProblemLineHeight + kProblemLineHeight / 2;
+      text(kProblemMargin, middle, problemLines_[i].c_str());
+    }
     XFlush(display_);
   }
 
@@ -283,8 +364,12 @@ class ConfigDialog {
   XFontStruct* font_ = nullptr;
   Atom deleteWindow_ = None;
   unsigned long face_ = 0, light_ = 0, shadow_ = 0, dark_ = 0;
-  std::map<int32_t, uint32_t> boxes_;
-  int focus_ = 0;     // index into kControls; OK first, as the platform's default focus
+  const std::vector<Control> controls_;
+  const int controlCount_;
+  Values values_;
+  std::vector<std::string> problemLines_;  // why the last OK could not save
+  int height_ = kDialogHeight;             // pixels; grows to show problemLines_
+  int focus_ = 0;     // index into controls_; OK first, as the platform's default focus
   int pressed_ = -1;  // control under a held mouse button
   bool done_ = false;
 };

@@ -92,11 +92,11 @@ int main(int argc, char** argv) {
       withScreensaverWindow(parseHackArguments(argc, const_cast<const char* const*>(argv)),
                             std::getenv("XSCREENSAVER_WINDOW"));
   if (options.help) {
-    std::fputs(hackUsage(), stdout);
+    std::fputs(hackUsage().c_str(), stdout);
     return 0;
   }
   if (!options.error.empty()) {
-    std::fprintf(stderr, "marvolet: %s\n%s", options.error.c_str(), hackUsage());
+    std::fprintf(stderr, "marvolet: %s\n%s", options.error.c_str(), hackUsage().c_str());
     return 1;
   }
   if (options.xscreensaverList != 0) {
@@ -136,7 +136,9 @@ int main(int argc, char** argv) {
   if (dialog) {
     runX11ConfigDialog(display, settings, store);
   } else {
-    applyOverrides(options, settings);
+    for (const std::string& note : applyOverrides(options, settings)) {
+      std::fprintf(stderr, "marvolet: %s\n", note.c_str());
+    }
     exitCode = runX11Saver(display, options, settings,
                            sessionOptionsFromEnvironment(std::getenv("MARVOLET_DRAW_PATH"),
                                                          std::getenv("MARVOLET_FRAME_DELAY_MS")));

@@ -76,29 +76,30 @@ TEST(HackArguments, OptionsOverrideTheStoredSettingsForThisRunOnly) {
   EXPECT_EQ(options.mode, HackMode::FullScreen);
   EXPECT_TRUE(options.showFps);
   SaverSettings settings;  // stored: stars 1, light effects 1, trails 0
-  settings.lightEffects = 5;
+  settings.options.numberOf("UseBlur") = 5;
   applyOverrides(options, settings);
-  EXPECT_EQ(settings.stars, 0);
-  EXPECT_EQ(settings.lightEffects, 5);  // not named on the command line: left as stored
-  EXPECT_EQ(settings.trails, 1);
+  EXPECT_EQ(settings.options.numberOf("UseStars"), 0);
+  EXPECT_EQ(settings.options.numberOf("UseBlur"),
+            5);  // not named on the command line: left as stored
+  EXPECT_EQ(settings.options.numberOf("UseTrails"), 1);
   EXPECT_EQ(renderFlagsFor(settings), Trails | LightEffects);
 
   SaverSettings other;
-  other.stars = 0;
-  other.trails = 1;
+  other.options.numberOf("UseStars") = 0;
+  other.options.numberOf("UseTrails") = 1;
   applyOverrides(parse({"-stars", "-no-trails", "-no-light-effects", "-light-effects"}), other);
   EXPECT_EQ(renderFlagsFor(other), Stars | LightEffects);
   EXPECT_FALSE(parse({"-root"}).showFps);
 
   SaverSettings screens;  // stored: guard 1, main monitor only 0, battery pace 1
   applyOverrides(parse({"-no-burn-in-guard", "--main-monitor-only", "-no-battery-pace"}), screens);
-  EXPECT_EQ(screens.burnInGuard, 0);
-  EXPECT_EQ(screens.mainMonitorOnly, 1);
-  EXPECT_EQ(screens.batteryPace, 0);
+  EXPECT_EQ(screens.options.numberOf("BurnInGuard"), 0);
+  EXPECT_EQ(screens.options.numberOf("MainMonitorOnly"), 1);
+  EXPECT_EQ(screens.options.numberOf("BatteryPace"), 0);
   applyOverrides(parse({"-burn-in-guard", "-no-main-monitor-only", "-battery-pace"}), screens);
-  EXPECT_EQ(screens.burnInGuard, 1);
-  EXPECT_EQ(screens.mainMonitorOnly, 0);
-  EXPECT_EQ(screens.batteryPace, 1);
+  EXPECT_EQ(screens.options.numberOf("BurnInGuard"), 1);
+  EXPECT_EQ(screens.options.numberOf("MainMonitorOnly"), 0);
+  EXPECT_EQ(screens.options.numberOf("BatteryPace"), 1);
 }
 
 // The burn-in guard belongs where the picture covers a screen, xscreensaver's window included,

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <map>
@@ -77,12 +78,22 @@ SaverSettings loadedFromText(const std::string& text) {
   return loadedFrom(store);
 }
 
+// What a save appends for the rows a later change adds after the first six switches.
+std::string defaultLinesAfterTheFirstSix() {
+  const OptionValues defaults(saverOptionTable());
+  std::string lines;
+  for (size_t i = 6; i < saverOptionTable().count; ++i) {
+    lines += std::string(saverOptionTable().rows[i].storedName) + "=" + defaults.words(i) + "\n";
+  }
+  return lines;
+}
+
 void expectDefaults(const SaverSettings& settings) {
   EXPECT_EQ(settings.passwordDelay, 15);
   EXPECT_EQ(settings.mouseThreshold, 50);
-  EXPECT_EQ(settings.stars, 1);
-  EXPECT_EQ(settings.lightEffects, 1);
-  EXPECT_EQ(settings.trails, 0);
+  EXPECT_EQ(settings.options.numberOf("UseStars"), 1);
+  EXPECT_EQ(settings.options.numberOf("UseBlur"), 1);
+  EXPECT_EQ(settings.options.numberOf("UseTrails"), 0);
   EXPECT_EQ(renderFlagsFor(settings), 6u);
 }
 
@@ -108,14 +119,14 @@ TEST(FileSettingsRead, ReadsEveryValueWithBlanksCaseAndLineEnds) {
       "MainMonitorOnly = 1\n"
       "BatteryPace=0\n"
       "mouse threshold = -7");  // no final newline
-  EXPECT_EQ(settings.burnInGuard, 0);
-  EXPECT_EQ(settings.mainMonitorOnly, 1);
-  EXPECT_EQ(settings.batteryPace, 0);
+  EXPECT_EQ(settings.options.numberOf("BurnInGuard"), 0);
+  EXPECT_EQ(settings.options.numberOf("MainMonitorOnly"), 1);
+  EXPECT_EQ(settings.options.numberOf("BatteryPace"), 0);
   EXPECT_EQ(settings.passwordDelay, 3);
   EXPECT_EQ(settings.mouseThreshold, -7);
-  EXPECT_EQ(settings.stars, 0);
-  EXPECT_EQ(settings.lightEffects, 0);
-  EXPECT_EQ(settings.trails, 1);
+  EXPECT_EQ(settings.options.numberOf("UseStars"), 0);
+  EXPECT_EQ(settings.options.numberOf("UseBlur"), 0);
+  EXPECT_EQ(settings.options.numberOf("UseTrails"), 1);
   EXPECT_EQ(renderFlagsFor(settings), Trails);
 }
 
@@ -142,16 +153,16 @@ TEST(FileSettingsRead, GarbledLinesAreIgnoredAndDefaultsKept) {
 TEST(FileSettingsRead, AGarbledLaterLineDoesNotUndoAGoodOne) {
   const SaverSettings settings =
       loadedFromText("UseTrails=1\nUseTrails=yes\nUseBlur=0\nUseBlur=1\n");
-  EXPECT_EQ(settings.trails, 1);
-  EXPECT_EQ(settings.lightEffects, 1);  // the last well-formed line counts
+  EXPECT_EQ(settings.options.numberOf("UseTrails"), 1);
+  EXPECT_EQ(settings.options.numberOf("UseBlur"), 1);  // the last well-formed line counts
 }
 
 TEST(FileSettingsRead, AnyNonZeroCountsAsOnAndThe32BitRangeIsKept) {
   const SaverSettings settings = loadedFromText(
       "UseStars=5\nUseBlur=4294967295\nUseTrails=-2147483648\nMouse Threshold=+2147483647\n");
-  EXPECT_EQ(settings.stars, 5);
-  EXPECT_EQ(settings.lightEffects, -1);
-  EXPECT_EQ(settings.trails, INT32_MIN);
+  EXPECT_EQ(settings.options.numberOf("UseStars"), 5);
+  EXPECT_EQ(settings.options.numberOf("UseBlur"), -1);
+  EXPECT_EQ(settings.options.numberOf("UseTrails"), INT32_MIN);
   EXPECT_EQ(settings.mouseThreshold, INT32_MAX);
   EXPECT_EQ(renderFlagsFor(settings), 7u);
 }
@@ -169,12 +180,12 @@ TEST(FileSettingsRead, OversizedOrNonRegularFilesCountAsAbsentAndAreLeftAlone) {
   const auto saveFromDialog = [&] {
     FileSettingsStore store(path);
     SaverSettings settings = loadedFrom(store);
-    settings.lightEffects = 0;
+    settings.options.numberOf("UseBlur") = 0;
     settings.saveOptions(store);
   };
 
   writeText(path, padded(kMaxSettingsFileBytes));  // at the limit: still a settings file
-  EXPECT_EQ(loadedFromText(readText(path)).trails, 1);
+  EXPECT_EQ(loadedFromText(readText(path)).options.numberOf("UseTrails"), 1);
 
   const std::string oversized = padded(kMaxSettingsFileBytes + 1);
   writeText(path, oversized);
@@ -216,34 +227,45 @@ TEST(FileSettingsRead, OversizedOrNonRegularFilesCountAsAbsentAndAreLeftAlone) {
   EXPECT_TRUE(folderEntries(folder.path()).empty());  // no temporary file left behind
 }
 
+constexpr int32_t kStarsBox = 1001;
+constexpr int32_t kLightEffectsBox = 1002;
+constexpr int32_t kTrailsBox = 1003;
+constexpr int32_t kBurnInGuardBox = 1004;
+constexpr int32_t kMainMonitorOnlyBox = 1005;
+constexpr int32_t kBatteryPaceBox = 1006;
+
 // Check boxes as the dialog would report them.
-std::map<int32_t, uint32_t> boxes;
-uint32_t readBox(void*, int32_t id) {
-  return boxes[id];
-}
+struct Boxes : DialogControls {
+  std::map<int32_t, uint32_t> states;
+  void setState(int32_t id, uint32_t state) override { states[id] = state; }
+  uint32_t state(int32_t id) override { return states[id]; }
+  void setText(int32_t, const std::string&) override {}
+  std::string text(int32_t) override { return std::string(); }
+};
+Boxes boxes;
 
 TEST(FileSettingsDialog, CancelWritesNothingAndOkWritesEveryBox) {
   TemporaryFolder folder;
   const std::string path = folder.path() + "/config/marvolet/marvolet.conf";
   FileSettingsStore store(path);
   SaverSettings settings = loadedFrom(store);
-  boxes = {{kStarsBox, 0},       {kLightEffectsBox, 1},    {kTrailsBox, 1},
-           {kBurnInGuardBox, 0}, {kMainMonitorOnlyBox, 1}, {kBatteryPaceBox, 0}};
+  boxes.states = {{kStarsBox, 0},       {kLightEffectsBox, 1},    {kTrailsBox, 1},
+                  {kBurnInGuardBox, 0}, {kMainMonitorOnlyBox, 1}, {kBatteryPaceBox, 0}};
 
-  EXPECT_EQ(configDialogCommand(settings, store, kDialogCancel, readBox, nullptr), kDialogCancel);
+  EXPECT_EQ(configDialogCommand(settings, store, kDialogCancel, boxes).endWith, kDialogCancel);
   EXPECT_FALSE(exists(path));
   EXPECT_FALSE(exists(folder.path() + "/config"));
-  EXPECT_EQ(settings.stars, 1);
+  EXPECT_EQ(settings.options.numberOf("UseStars"), 1);
 
-  EXPECT_EQ(configDialogCommand(settings, store, kDialogOk, readBox, nullptr), kDialogOk);
+  EXPECT_EQ(configDialogCommand(settings, store, kDialogOk, boxes).endWith, kDialogOk);
   ASSERT_TRUE(exists(path));
   const SaverSettings reloaded = loadedFrom(store);
-  EXPECT_EQ(reloaded.stars, 0);
-  EXPECT_EQ(reloaded.lightEffects, 1);
-  EXPECT_EQ(reloaded.trails, 1);
-  EXPECT_EQ(reloaded.burnInGuard, 0);
-  EXPECT_EQ(reloaded.mainMonitorOnly, 1);
-  EXPECT_EQ(reloaded.batteryPace, 0);
+  EXPECT_EQ(reloaded.options.numberOf("UseStars"), 0);
+  EXPECT_EQ(reloaded.options.numberOf("UseBlur"), 1);
+  EXPECT_EQ(reloaded.options.numberOf("UseTrails"), 1);
+  EXPECT_EQ(reloaded.options.numberOf("BurnInGuard"), 0);
+  EXPECT_EQ(reloaded.options.numberOf("MainMonitorOnly"), 1);
+  EXPECT_EQ(reloaded.options.numberOf("BatteryPace"), 0);
   struct stat info {};
   stat((folder.path() + "/config/marvolet").c_str(), &info);
   EXPECT_EQ(info.st_mode & 0777, 0700u);
@@ -255,12 +277,87 @@ TEST(FileSettingsDialog, OkAfterAStoredFiveWritesOneOrZero) {
   writeText(path, "UseStars=5\nUseBlur=5\n");
   FileSettingsStore store(path);
   SaverSettings settings = loadedFrom(store);
-  boxes = {{kStarsBox, 1}, {kLightEffectsBox, 0}, {kTrailsBox, 2}};  // 2: not exactly checked
-  configDialogCommand(settings, store, kDialogOk, readBox, nullptr);
+  boxes.states = {
+      {kStarsBox, 1}, {kLightEffectsBox, 0}, {kTrailsBox, 2}};  // 2: not exactly checked
+  configDialogCommand(settings, store, kDialogOk, boxes).endWith;
   const std::string text = readText(path);
   EXPECT_NE(text.find("UseStars=1\n"), std::string::npos) << text;
   EXPECT_NE(text.find("UseBlur=0\n"), std::string::npos) << text;
   EXPECT_NE(text.find("UseTrails=0\n"), std::string::npos) << text;
+}
+
+// Where OK cannot save, the save says why in words a user can act on and leaves every file as
+// it was. Permissions bind only other users than root, so as root those cases run in a child
+// process that has become "nobody".
+std::string failuresOfUnwritableSaves(const std::string& folder) {
+  std::string failures;
+  const auto expectRefused = [&](const std::string& path, const std::string& words) {
+    FileSettingsStore store(path);
+    SaverSettings settings;
+    settings.options.numberOf("UseTrails") = 1;
+    std::string reason;
+    if (settings.saveOptions(store, &reason)) {
+      failures += path + ": saved\n";
+    } else if (reason.find(words) == std::string::npos) {
+      failures += path + ": the reason \"" + reason + "\" lacks \"" + words + "\"\n";
+    }
+  };
+  const std::string readOnlyFolder = folder + "/read-only";
+  mkdir(readOnlyFolder.c_str(), 0700);
+  writeText(readOnlyFolder + "/marvolet.conf", "UseStars=0\n");
+  chmod(readOnlyFolder.c_str(), 0500);
+  expectRefused(readOnlyFolder + "/marvolet.conf", "Permission denied");
+  expectRefused(readOnlyFolder + "/new/marvolet.conf", "cannot be made: Permission denied");
+  if (readText(readOnlyFolder + "/marvolet.conf") != "UseStars=0\n") failures += "changed\n";
+  if (folderEntries(readOnlyFolder).size() != 1) failures += "left a file behind\n";
+  chmod(readOnlyFolder.c_str(), 0700);
+
+  const std::string readOnlyFile = folder + "/marvolet.conf";
+  writeText(readOnlyFile, "UseStars=0\n");
+  chmod(readOnlyFile.c_str(), 0444);
+  expectRefused(readOnlyFile, "is read-only");
+  if (readText(readOnlyFile) != "UseStars=0\n") failures += "read-only file changed\n";
+  return failures;
+}
+
+TEST(FileSettingsSave, ASaveThatCannotBeMadeSaysWhyAndChangesNothing) {
+  TemporaryFolder folder;
+  // XDG_CONFIG_HOME naming a file: its settings folder cannot be made.
+  const std::string file = folder.path() + "/not-a-folder";
+  writeText(file, "mine\n");
+  FileSettingsStore underAFile(file + "/marvolet/marvolet.conf");
+  SaverSettings settings;
+  std::string reason;
+  EXPECT_FALSE(settings.saveOptions(underAFile, &reason));
+  EXPECT_NE(reason.find(file + " is not a folder"), std::string::npos) << reason;
+  EXPECT_EQ(readText(file), "mine\n");
+
+  // The settings path a folder.
+  const std::string folderPath = folder.path() + "/marvolet.conf";
+  ASSERT_EQ(mkdir(folderPath.c_str(), 0700), 0);
+  FileSettingsStore atAFolder(folderPath);
+  EXPECT_FALSE(settings.saveOptions(atAFolder, &reason));
+  EXPECT_EQ(reason, folderPath + " is a folder, not a settings file");
+  EXPECT_TRUE(folderEntries(folderPath).empty());
+  ASSERT_EQ(rmdir(folderPath.c_str()), 0);
+
+  if (geteuid() != 0) {
+    EXPECT_EQ(failuresOfUnwritableSaves(folder.path()), "");
+    return;
+  }
+  ASSERT_EQ(chmod(folder.path().c_str(), 0777), 0);
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    if (setgid(65534) != 0 || setuid(65534) != 0) _exit(2);
+    const std::string failures = failuresOfUnwritableSaves(folder.path());
+    std::fputs(failures.c_str(), stderr);
+    _exit(failures.empty() ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "see the child's messages above";
+  std::system(("chmod -R u+rwx '" + folder.path() + "'").c_str());
 }
 
 TEST(FileSettingsSave, KeepsOtherLinesAndDropsStaleDuplicates) {
@@ -274,7 +371,7 @@ TEST(FileSettingsSave, KeepsOtherLinesAndDropsStaleDuplicates) {
             "UseStars=1\n");
   FileSettingsStore store(path);
   SaverSettings settings = loadedFrom(store);
-  settings.stars = 0;
+  settings.options.numberOf("UseStars") = 0;
   settings.saveOptions(store);
   EXPECT_EQ(readText(path),
             "# my settings\n"
@@ -285,8 +382,9 @@ TEST(FileSettingsSave, KeepsOtherLinesAndDropsStaleDuplicates) {
             "UseTrails=0\n"
             "BurnInGuard=1\n"
             "MainMonitorOnly=0\n"
-            "BatteryPace=1\n");
-  EXPECT_EQ(loadedFrom(store).stars, 0);
+            "BatteryPace=1\n" +
+                defaultLinesAfterTheFirstSix());
+  EXPECT_EQ(loadedFrom(store).options.numberOf("UseStars"), 0);
   EXPECT_EQ(loadedFrom(store).mouseThreshold, 10);
 }
 
@@ -324,12 +422,12 @@ TEST(FileSettingsSave, ReplacesTheTargetOfASymbolicLink) {
   ASSERT_EQ(symlink(target.c_str(), link.c_str()), 0);
   FileSettingsStore store(link);
   SaverSettings settings = loadedFrom(store);
-  settings.trails = 1;
+  settings.options.numberOf("UseTrails") = 1;
   settings.saveOptions(store);
   struct stat info {};
   ASSERT_EQ(lstat(link.c_str(), &info), 0);
   EXPECT_TRUE(S_ISLNK(info.st_mode));
-  EXPECT_EQ(loadedFrom(store).trails, 1);
+  EXPECT_EQ(loadedFrom(store).options.numberOf("UseTrails"), 1);
 }
 
 uid_t actingAsRoot() {
@@ -363,7 +461,7 @@ TEST(FileSettingsSave, OnlyTheOwnerSavesAndTheFileKeepsItsOwnerGroupAndMode) {
   }
   const auto saveTrails = [](FileSettingsStore& store) {
     SaverSettings settings = loadedFrom(store);
-    settings.trails = 1;
+    settings.options.numberOf("UseTrails") = 1;
     settings.saveOptions(store);
   };
 
@@ -379,7 +477,7 @@ TEST(FileSettingsSave, OnlyTheOwnerSavesAndTheFileKeepsItsOwnerGroupAndMode) {
 
   FileSettingsStore owner(path);
   saveTrails(owner);
-  EXPECT_EQ(loadedFrom(owner).trails, 1);
+  EXPECT_EQ(loadedFrom(owner).options.numberOf("UseTrails"), 1);
   struct stat info {};
   ASSERT_EQ(stat(path.c_str(), &info), 0);
   EXPECT_EQ(info.st_uid, geteuid());
@@ -402,7 +500,7 @@ TEST(FileSettingsSave, OnlyTheOwnerSavesAndTheFileKeepsItsOwnerGroupAndMode) {
   }
   const std::string before = readText(path);
   SaverSettings settings = loadedFrom(throughTheirLink);
-  settings.stars = 0;
+  settings.options.numberOf("UseStars") = 0;
   settings.saveOptions(throughTheirLink);
   EXPECT_EQ(readText(path), before);
   ASSERT_EQ(stat(path.c_str(), &info), 0);
@@ -452,10 +550,10 @@ TEST(FileSettingsSave, ShortWritesAreContinuedToTheEnd) {
   FileSettingsStore store(path);
   store.calls.write = writeOneByte;
   SaverSettings settings = loadedFrom(store);
-  settings.trails = 1;
+  settings.options.numberOf("UseTrails") = 1;
   settings.saveOptions(store);
   const SaverSettings reloaded = loadedFrom(store);
-  EXPECT_EQ(reloaded.trails, 1);
+  EXPECT_EQ(reloaded.options.numberOf("UseTrails"), 1);
   EXPECT_NE(readText(path).find("UseTrails=1\n"), std::string::npos);
 }
 
@@ -469,8 +567,8 @@ class InterruptedSave : public ::testing::Test {
   // Saves changed options through `store` and checks that the old file is still whole.
   void expectOriginalKept(FileSettingsStore& store) {
     SaverSettings settings = loadedFrom(store);
-    settings.stars = 0;
-    settings.trails = 1;
+    settings.options.numberOf("UseStars") = 0;
+    settings.options.numberOf("UseTrails") = 1;
     settings.saveOptions(store);
     EXPECT_EQ(readText(path), original);
     EXPECT_EQ(folderEntries(folder.path()), std::set<std::string>{"marvolet.conf"});
@@ -509,7 +607,7 @@ TEST_F(InterruptedSave, AProcessKilledMidWriteLeavesTheOldFileWhole) {
     store.calls.write = writeThenDie;
     writeBudget = 25;
     SaverSettings settings = loadedFrom(store);
-    settings.trails = 1;
+    settings.options.numberOf("UseTrails") = 1;
     settings.saveOptions(store);
     _exit(0);  // not reached: the write dies first
   }

@@ -12,23 +12,38 @@ class MemorySettingsStore::Key : public SettingsKey {
   Key(MemorySettingsStore& store, std::string path) : store_(store), path_(std::move(path)) {}
 
   bool readInteger(const char* name, int32_t* value) override {
-    return registryInteger(
-        [&](uint8_t* buffer, uint32_t* size) { return query(name, buffer, size); }, value);
+    return registryInteger([&](uint8_t* buffer, uint32_t* size,
+                               uint32_t* type) { return query(name, buffer, size, type); },
+                           value);
   }
 
   bool writeInteger(const char* name, int32_t value) override {
     if (store_.failWrites.count(name) != 0) return false;
     store_.setDword(path_, name, static_cast<uint32_t>(value));
-    store_.writes_.push_back({path_, name, value});
+    store_.writes_.push_back({path_, name, value, std::string()});
+    return true;
+  }
+
+  bool readText(const char* name, std::string* value, size_t maxBytes) override {
+    return registryText([&](uint8_t* buffer, uint32_t* size,
+                            uint32_t* type) { return query(name, buffer, size, type); },
+                        value, maxBytes);
+  }
+
+  bool writeText(const char* name, const std::string& value) override {
+    std::vector<uint8_t> data;
+    if (store_.failWrites.count(name) != 0 || !registryTextData(value, &data)) return false;
+    store_.setRaw(path_, name, std::move(data), kRegistryText);
+    store_.writes_.push_back({path_, name, 0, value});
     return true;
   }
 
  private:
   // RegQueryValueExA's contract, as registryInteger() expects it.
-  bool query(const char* name, uint8_t* buffer, uint32_t* size) {
+  bool query(const char* name, uint8_t* buffer, uint32_t* size, uint32_t* type) {
     const Values& values = store_.keys_[path_];
     auto found = values.find(name);
-    const bool fits = found != values.end() && found->second.size() <= *size;
+    const bool fits = found != values.end() && found->second.data.size() <= *size;
     if (store_.failQueries.count(name) != 0 || !fits) {
       // The registry leaves the buffer undefined on failure; scribble over it so that a
       // reader which uses it anyway is caught.
@@ -36,8 +51,10 @@ class MemorySettingsStore::Key : public SettingsKey {
       return false;
     }
     // An empty value has no data pointer to copy from.
-    if (!found->second.empty()) std::memcpy(buffer, found->second.data(), found->second.size());
-    *size = static_cast<uint32_t>(found->second.size());
+    const std::vector<uint8_t>& data = found->second.data;
+    if (!data.empty()) std::memcpy(buffer, data.data(), data.size());
+    *size = static_cast<uint32_t>(data.size());
+    *type = found->second.type;
     return true;
   }
 
@@ -51,14 +68,31 @@ std::unique_ptr<SettingsKey> MemorySettingsStore::openKey(const char* path) {
 }
 
 std::unique_ptr<SettingsKey> MemorySettingsStore::createKey(const char* path) {
-  if (failCreate) return nullptr;
+  if (failCreate) {
+    createFailure_ = "the registry key could not be created (as the test asked)";
+    return nullptr;
+  }
   keys_[path];
   return std::make_unique<Key>(*this, path);
 }
 
 void MemorySettingsStore::setRaw(const std::string& key, const std::string& name,
-                                 std::vector<uint8_t> data) {
-  keys_[key][name] = std::move(data);
+                                 std::vector<uint8_t> data, uint32_t type) {
+  keys_[key][name] = Value{std::move(data), type};
+}
+
+void MemorySettingsStore::setText(const std::string& key, const std::string& name,
+                                  const std::string& text) {
+  std::vector<uint8_t> data;
+  registryTextData(text, &data);
+  setRaw(key, name, std::move(data), kRegistryText);
+}
+
+uint32_t MemorySettingsStore::type(const std::string& key, const std::string& name) const {
+  auto k = keys_.find(key);
+  if (k == keys_.end()) return 0;
+  auto v = k->second.find(name);
+  return v == k->second.end() ? 0 : v->second.type;
 }
 
 void MemorySettingsStore::setDword(const std::string& key, const std::string& name,
@@ -73,7 +107,7 @@ std::vector<uint8_t> MemorySettingsStore::raw(const std::string& key,
   auto k = keys_.find(key);
   if (k == keys_.end()) return {};
   auto v = k->second.find(name);
-  return v == k->second.end() ? std::vector<uint8_t>{} : v->second;
+  return v == k->second.end() ? std::vector<uint8_t>{} : v->second.data;
 }
 
 }  // namespace marvolet

@@ -457,22 +457,50 @@ case_config_cancel_writes_nothing() {
   log "ok: the key stays missing"
 }
 
-# A stored 5 shows as checked, a one-byte value reads zero-extended, OK stores 1 or 0.
+# OK that cannot write the key says why in a message box over the dialog, which stays open;
+# nothing is written, and Cancel then ends it as usual.
+case_config_ok_cannot_save() {
+  [ "$(helper lock-key 'Software\Orvane\Quenby')" = locked ] || fail "could not lock the key"
+  start_saver /c
+  wait_for_window 'Config dialog' 30
+  helper click 1003 >/dev/null
+  press_in_dialog Return
+  wait_for_window Marvolet 15
+  saver_running || fail "OK ended the dialog although nothing was saved"
+  xdotool search --name '^Config dialog$' >/dev/null || fail "the dialog closed"
+  if [ -n "${SHOTS_TO:-}" ]; then
+    mkdir -p "$SHOTS_TO"
+    sleep 1
+    import -window root "$SHOTS_TO/config-cannot-save.png"
+  fi
+  xdotool key --window "$(xdotool search --name '^Marvolet$' | head -n 1)" Return
+  sleep 1
+  press_in_dialog Escape
+  expect_exit_zero 15 "Cancel after a failed OK"
+  [ -z "$(reg_value "$OWN_KEY" UseTrails)" ] || fail "UseTrails was written"
+  log "ok: the message box told why, the dialog stayed open and nothing was written"
+}
+
+# A stored 5 shows as checked, a one-byte value reads zero-extended, text is no number (a
+# REG_SZ "1" once read as 49, so on), OK stores 1 or 0.
 case_config_reads_stored_values() {
   wine_reg add "$OWN_KEY" /v UseStars /t REG_DWORD /d 5 /f >/dev/null
   wine_reg add "$OWN_KEY" /v UseBlur /t REG_BINARY /d 00 /f >/dev/null
   wine_reg add "$OWN_KEY" /v UseTrails /t REG_BINARY /d 01 /f >/dev/null
+  wine_reg add "$OWN_KEY" /v MainMonitorOnly /t REG_SZ /d 1 /f >/dev/null
   start_saver /c
   wait_for_window 'Config dialog' 30
   [ "$(dialog_boxes)" = "boxes 1 0 1 1 0 1" ] ||
     fail "boxes are \"$(dialog_boxes)\", expected 1 0 1 1 0 1"
-  log "ok: stored 5, one-byte 0 and one-byte 1 show as checked, unchecked, checked"
+  log "ok: stored 5, one-byte 0 and one-byte 1 show as checked, unchecked, checked; REG_SZ 1 as the default"
   press_in_dialog Return
   expect_exit_zero 15 "OK"
   [ "$(reg_value "$OWN_KEY" UseStars)" = "REG_DWORD 0x1" ] || fail "UseStars not stored as 1"
   [ "$(reg_value "$OWN_KEY" UseBlur)" = "REG_DWORD 0x0" ] || fail "UseBlur not stored as 0"
   [ "$(reg_value "$OWN_KEY" UseTrails)" = "REG_DWORD 0x1" ] || fail "UseTrails not stored as 1"
-  log "ok: OK rewrote them as REG_DWORD 1, 0, 1"
+  [ "$(reg_value "$OWN_KEY" MainMonitorOnly)" = "REG_DWORD 0x0" ] ||
+    fail "MainMonitorOnly not stored as 0"
+  log "ok: OK rewrote them as REG_DWORD 1, 0, 1 and the text as 0"
 }
 
 # /p <hwnd> builds a child of the parent's size and ignores keys and the mouse. Wine does not put

@@ -13,6 +13,8 @@
 //   wine_helper saver-rect          "rect <left> <top> <width> <height>" of the saver window.
 //   wine_helper dialog              "boxes <1001> ... <1006>" check states of the dialog.
 //   wine_helper click <id>          Clicks a control of the dialog as the user would.
+//   wine_helper lock-key <path>     Creates HKCU\<path> with a DACL that grants nothing, so that
+//                                   no program may open it for writing; "locked" or "failed".
 //   wine_helper platform            "platform <id>" from GetVersionExA.
 //   wine_helper version             "version <major>.<minor>.<build>" as the system reports
 //                                   itself (RtlGetVersion: no compatibility shims).
@@ -351,6 +353,26 @@ void becomeDpiAware() {
 
 }  // namespace
 
+// An empty DACL (not a null one, which would grant everything) denies every access right.
+int lockKey(const char* path) {
+  HKEY key = nullptr;
+  if (RegCreateKeyExA(HKEY_CURRENT_USER, path, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
+                      nullptr, &key, nullptr) != ERROR_SUCCESS) {
+    std::printf("failed\n");
+    return 1;
+  }
+  ACL acl;
+  SECURITY_DESCRIPTOR descriptor;
+  const bool locked =
+      InitializeAcl(&acl, sizeof acl, ACL_REVISION) &&
+      InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION) &&
+      SetSecurityDescriptorDacl(&descriptor, TRUE, &acl, FALSE) &&
+      RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, &descriptor) == ERROR_SUCCESS;
+  RegCloseKey(key);
+  std::printf(locked ? "locked\n" : "failed\n");
+  return locked ? 0 : 1;
+}
+
 int main(int argc, char** argv) {
   becomeDpiAware();
   const std::string command = argc > 1 ? argv[1] : "";
@@ -363,6 +385,7 @@ int main(int argc, char** argv) {
   if (command == "power" && argc == 3) return power(argv[2]);
   if (command == "dialog") return dialogBoxes();
   if (command == "click" && argc == 3) return clickControl(std::atoi(argv[2]));
+  if (command == "lock-key" && argc == 3) return lockKey(argv[2]);
   if (command == "platform") return platform();
   if (command == "version") return version();
   if (command == "dpi") return dpi();

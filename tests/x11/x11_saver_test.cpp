@@ -735,9 +735,44 @@ TEST_F(X11SaverTest, ConfigDialogWritesTheBoxesOnOkAndNothingOnCancel) {
   pressKey(XK_space);                            // on
   pressKey(XK_Return);                           // OK, the default button
   EXPECT_EQ(saver_->waitForExit(kExitMs), std::optional<int>(0));
-  EXPECT_EQ(readSettings(),
-            "# mine\nUseStars=1\nMouse Threshold=9\nUseBlur=1\nUseTrails=1\nBurnInGuard=1\n"
-            "MainMonitorOnly=1\nBatteryPace=1\n");
+  // Settings added after these six append their lines.
+  const std::string saved = readSettings();
+  const std::string firstSix =
+      "# mine\nUseStars=1\nMouse Threshold=9\nUseBlur=1\nUseTrails=1\nBurnInGuard=1\n"
+      "MainMonitorOnly=1\nBatteryPace=1\n";
+  EXPECT_EQ(saved.substr(0, firstSix.size()), firstSix);
+}
+
+// OK that cannot save keeps the dialog open, grows it to show why, and writes nothing; the
+// settings path here is a folder, which no user may lose to a save.
+TEST_F(X11SaverTest, ConfigDialogThatCannotSaveStaysOpenAndSaysWhy) {
+  ASSERT_EQ(std::system(("mkdir -p '" + settingsPath() + "'").c_str()), 0);
+  start({"-config"});
+  Window dialog = None;
+  ASSERT_TRUE(waitUntil(
+      [&] {
+        return (dialog = findNamedWindow(display_, server_->root(), "Config dialog")) != None;
+      },
+      kStartMs, 50));
+  XWindowAttributes before{};
+  XGetWindowAttributes(display_, dialog, &before);
+  XSetInputFocus(display_, dialog, RevertToParent, CurrentTime);
+  XSync(display_, False);
+  pressKey(XK_Return);  // OK
+  XWindowAttributes after{};
+  EXPECT_TRUE(waitUntil(
+      [&] {
+        XGetWindowAttributes(display_, dialog, &after);
+        return after.height > before.height;
+      },
+      kExitMs, 50))
+      << "the dialog did not grow to show the reason";
+  EXPECT_TRUE(saver_->running()) << "OK closed the dialog although nothing was saved";
+  struct stat info {};
+  ASSERT_EQ(stat(settingsPath().c_str(), &info), 0);
+  EXPECT_TRUE(S_ISDIR(info.st_mode));
+  pressKey(XK_Escape);
+  EXPECT_EQ(saver_->waitForExit(kExitMs), std::optional<int>(0));
 }
 
 // --- Servers without an alpha visual ------------------------------------------------------
