@@ -15,6 +15,9 @@
 #include "host/saver_settings.h"
 #include "host/x11/x11_host.h"
 #include "host/x11/xscreensaver_programs.h"
+#ifdef MARVOLET_WITH_WAYLAND
+#include "host/wayland/wayland_host.h"
+#endif
 
 namespace marvolet {
 
@@ -101,6 +104,17 @@ int main(int argc, char** argv) {
   // Passwords belong to the screen locker on X11; like a Windows system without the
   // password service, the mode ends without showing anything.
   if (options.mode == HackMode::ChangePassword) return 0;
+  if (chooseWindowSystem(options, std::getenv("WAYLAND_DISPLAY")) == WindowSystem::Wayland) {
+#ifdef MARVOLET_WITH_WAYLAND
+    applyOverrides(options, settings);
+    return runWaylandSaver(options, settings,
+                           sessionOptionsFromEnvironment(std::getenv("MARVOLET_DRAW_PATH"),
+                                                         std::getenv("MARVOLET_FRAME_DELAY_MS")));
+#else
+    std::fputs("marvolet: this build has no Wayland saver; -x11 runs it through X11\n", stderr);
+    return 1;
+#endif
+  }
 
   installTerminationHandlers();
   Display* display = XOpenDisplay(nullptr);
