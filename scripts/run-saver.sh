@@ -16,7 +16,8 @@ shot="${MARVOLET_SHOT:-$build/marvolet-screenshot.png}"
 
 bash "$root/scripts/install-packages.sh" cmake ninja-build g++ pkgconf libgl-dev libglu1-mesa-dev \
   libgl1-mesa-dri libglx-mesa0 libjpeg62-turbo-dev libx11-dev libxext-dev libxrandr-dev \
-  libxinerama-dev xvfb x11-utils imagemagick
+  libxinerama-dev xvfb x11-utils imagemagick libegl-dev libwayland-dev wayland-protocols \
+  libxkbcommon-dev
 
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DMARVOLET_BUILD_TESTS=OFF -DMARVOLET_BUILD_TOOLS=OFF -DMARVOLET_BUILD_X11=ON >/dev/null
