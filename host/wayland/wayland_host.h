@@ -13,8 +13,10 @@ struct SessionOptions;
 // `sessionOptions` carries what main read from the environment; the frame-rate text and the
 // battery pace come from `options` and `settings`, with the overrides already applied. Returns
 // the exit code: 0 when it closed or was told to end, 1 when it could not start or lost the
-// compositor (stderr says which).
+// compositor (stderr says which). With `readbackPath` (MARVOLET_WAYLAND_READBACK, for tests on
+// compositors that take no screenshots) every 15th frame of the primary output is also written
+// there as a binary PPM, replacing the file whole.
 int runWaylandSaver(const HackOptions& options, const SaverSettings& settings,
-                    const SessionOptions& sessionOptions);
+                    const SessionOptions& sessionOptions, const char* readbackPath = nullptr);
 
 }  // namespace marvolet

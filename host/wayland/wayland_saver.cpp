@@ -50,6 +50,7 @@ constexpr int32_t kTryWindowWidth = 800;  // -window's first size, logical pixel
 constexpr int32_t kTryWindowHeight = 600;
 constexpr uint32_t kDisplayStateMilliseconds = 1000;  // a frame unanswered this long: dark
 constexpr int kConfigureRoundtrips = 8;               // enough for every first configure to arrive
+constexpr uint32_t kReadbackEvery = 15;               // frames between two read-backs for the tests
 
 // SIGTERM and SIGINT: the loop ends at once and cleanly. The pipe wakes a wait that began just
 // before the flag was set.
@@ -176,11 +177,13 @@ struct Pane {
 
 class WaylandSurface : public SaverSurface, public SaverWindowPort {
  public:
-  WaylandSurface(wl_display* display, const HackOptions& options, const SaverSettings& settings)
+  WaylandSurface(wl_display* display, const HackOptions& options, const SaverSettings& settings,
+                 const char* readbackPath)
       : display_(display),
         mode_(options.mode),
         settings_(settings),
-        mainMonitorOnly_(settings.mainMonitorOnly != 0) {}
+        mainMonitorOnly_(settings.mainMonitorOnly != 0),
+        readbackPath_(readbackPath != nullptr ? readbackPath : "") {}
 
   ~WaylandSurface() override { finish(); }
 
@@ -320,6 +323,7 @@ class WaylandSurface : public SaverSurface, public SaverWindowPort {
     if (primary == nullptr) return;
     const bool copying = !mainMonitorOnly_ && panes_.size() > 1;
     if (copying) captureFrame(*primary);
+    if (!readbackPath_.empty() && presented_++ % kReadbackEvery == 0) readBack(*primary);
     askForFrame(*primary);
     eglSwapBuffers(egl_, primary->egl);
     bool switched = false;
@@ -526,6 +530,31 @@ class WaylandSurface : public SaverSurface, public SaverWindowPort {
     glTexCoord2f(0.0f, t);
     glVertex2f(-1.0f, 1.0f);
     glEnd();
+  }
+
+  // The back buffer as a PPM, top row first, written beside the target and renamed over it.
+  void readBack(const Pane& pane) {
+    const int32_t width = pane.pixelWidth(), height = pane.pixelHeight();
+    std::vector<unsigned char> rgba(static_cast<size_t>(width) * height * 4);
+    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+    const std::string partial = readbackPath_ + ".part";
+    const int fd =
+        open(partial.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644);
+    if (fd < 0) return;
+    std::string ppm = "P6\n" + std::to_string(width) + " " + std::to_string(height) + "\n255\n";
+    ppm.reserve(ppm.size() + rgba.size() / 4 * 3);
+    for (int32_t y = height - 1; y >= 0; --y) {
+      const unsigned char* row = rgba.data() + static_cast<size_t>(y) * width * 4;
+      for (int32_t x = 0; x < width; ++x) ppm.append(reinterpret_cast<const char*>(row + 4 * x), 3);
+    }
+    bool written = true;
+    for (size_t done = 0; done < ppm.size() && written;) {
+      const ssize_t n = write(fd, ppm.data() + done, ppm.size() - done);
+      written = n > 0;
+      if (n > 0) done += static_cast<size_t>(n);
+    }
+    close(fd);
+    if (!written || rename(partial.c_str(), readbackPath_.c_str()) != 0) unlink(partial.c_str());
   }
 
   void askForFrame(Pane& pane) {
@@ -991,6 +1020,8 @@ class WaylandSurface : public SaverSurface, public SaverWindowPort {
   int32_t copyWidth_ = 0;  // the part of the texture the last frame filled
   int32_t copyHeight_ = 0;
 
+  std::string readbackPath_;  // empty: no read-back
+  uint32_t presented_ = 0;
   bool closePending_ = false;
   bool quit_ = false;
   bool lost_ = false;
@@ -1135,7 +1166,7 @@ const wl_pointer_listener WaylandSurface::kPointerListener = {
 }  // namespace
 
 int runWaylandSaver(const HackOptions& options, const SaverSettings& settings,
-                    const SessionOptions& sessionOptions) {
+                    const SessionOptions& sessionOptions, const char* readbackPath) {
   installStopHandlers();
   wl_display* display = wl_display_connect(nullptr);
   if (display == nullptr) {
@@ -1146,7 +1177,7 @@ int runWaylandSaver(const HackOptions& options, const SaverSettings& settings,
   }
   int exitCode = 0;
   {
-    WaylandSurface surface(display, options, settings);
+    WaylandSurface surface(display, options, settings, readbackPath);
     RendererPicture picture(renderFlagsFor(settings, fillsScreen(options)), false,
                             sessionOptions.drawPath);
     LinuxPowerSupply power;

@@ -109,7 +109,8 @@ int main(int argc, char** argv) {
     applyOverrides(options, settings);
     return runWaylandSaver(options, settings,
                            sessionOptionsFromEnvironment(std::getenv("MARVOLET_DRAW_PATH"),
-                                                         std::getenv("MARVOLET_FRAME_DELAY_MS")));
+                                                         std::getenv("MARVOLET_FRAME_DELAY_MS")),
+                           std::getenv("MARVOLET_WAYLAND_READBACK"));
 #else
     std::fputs("marvolet: this build has no Wayland saver; -x11 runs it through X11\n", stderr);
     return 1;

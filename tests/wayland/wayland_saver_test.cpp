@@ -152,10 +152,11 @@ Shot readPpm(const std::string& path) {
 }
 
 // A headless sway 1.7 in a private runtime folder under the build folder, with the outputs
-// `config` sets up.
+// `config` sets up; or, with `weston`, a headless weston with one 640 x 480 output and no layer
+// shell, whose screenshooter does not answer.
 class HeadlessSway {
  public:
-  explicit HeadlessSway(const std::string& config) {
+  explicit HeadlessSway(const std::string& config, bool weston = false) {
     std::string pattern = std::string(MARVOLET_WAYLAND_RUNTIME) + "/run-XXXXXX";
     if (mkdtemp(pattern.data()) == nullptr) return;
     folder_ = pattern;
@@ -163,12 +164,27 @@ class HeadlessSway {
     chmod(folder_.c_str(), 0700);
     std::ofstream(folder_ + "/config") << "xwayland disable\n" << config;
     chmod((folder_ + "/config").c_str(), 0644);
-    sway_ = std::make_unique<Child>(
-        std::vector<std::string>{"sway", "-c", folder_ + "/config"},
-        std::vector<std::string>{"PATH=/usr/local/bin:/usr/bin:/bin", "HOME=" + folder_,
-                                 "XDG_RUNTIME_DIR=" + folder_, "WLR_BACKENDS=headless",
-                                 "WLR_RENDERER=pixman", "WLR_LIBINPUT_NO_DEVICES=1"},
-        folder_ + "/sway.log");
+    const std::vector<std::string> environment = {"PATH=/usr/local/bin:/usr/bin:/bin",
+                                                  "HOME=" + folder_,
+                                                  "XDG_RUNTIME_DIR=" + folder_,
+                                                  "WLR_BACKENDS=headless",
+                                                  "WLR_RENDERER=pixman",
+                                                  "WLR_LIBINPUT_NO_DEVICES=1"};
+    if (weston) {
+      sway_ = std::make_unique<Child>(
+          std::vector<std::string>{"weston", "--backend=headless-backend.so", "--width=640",
+                                   "--height=480", "--socket=wayland-1", "--idle-time=0"},
+          environment, folder_ + "/weston.log");
+      ready_ = waitUntil(
+          [&] {
+            findSockets();
+            return !socket_.empty();
+          },
+          15000, 100);
+      return;
+    }
+    sway_ = std::make_unique<Child>(std::vector<std::string>{"sway", "-c", folder_ + "/config"},
+                                    environment, folder_ + "/sway.log");
     ready_ = waitUntil(
         [&] {
           findSockets();
@@ -187,6 +203,8 @@ class HeadlessSway {
   }
 
   bool ready() const { return ready_; }
+  // The compositor dies at once, as one that crashes.
+  void kill() { sway_.reset(); }
   const std::string& folder() const { return folder_; }
 
   std::vector<std::string> environment(const std::vector<std::string>& extra = {}) const {
@@ -347,6 +365,42 @@ TEST_F(WaylandSaverTest, TryWindowTakesKeysAndEndsOnEscape) {
   std::this_thread::sleep_for(std::chrono::milliseconds(500));
   EXPECT_TRUE(saver_->running()) << "a key other than Escape closed the window";
   ASSERT_EQ(sway_->run({"wtype", "-s", "700", "-k", "Escape"}), 0);
+  EXPECT_EQ(saver_->waitForExit(kExitMs), std::optional<int>(0));
+}
+
+TEST_F(WaylandSaverTest, TheCompositorGoingAwayEndsItWithOneAndSaysSo) {
+  startCompositor();
+  startSaver({"-s"});
+  ASSERT_TRUE(waitForPicture(0, 0, kWidth, kHeight));
+  sway_->kill();
+  EXPECT_EQ(saver_->waitForExit(kExitMs), std::optional<int>(1));
+  EXPECT_NE(sway_->saverLog().find("lost the connection to the Wayland compositor"),
+            std::string::npos);
+}
+
+// weston has no layer shell: a full-screen xdg_toplevel instead, read back by the saver itself.
+TEST_F(WaylandSaverTest, WithoutLayerShellAFullScreenWindowCoversTheOutput) {
+  sway_ = std::make_unique<HeadlessSway>("", true);
+  ASSERT_TRUE(sway_->ready()) << "headless weston did not start; see " << sway_->folder();
+  const std::string frame = sway_->folder() + "/frame.ppm";
+  startSaver({"-s"}, {"MARVOLET_WAYLAND_READBACK=" + frame});
+  Shot shot;
+  ASSERT_TRUE(waitUntil(
+      [&] {
+        shot = readPpm(frame);
+        return !saver_->running() ||
+               (shot.width > 0 && shot.lit(0, 0, shot.width, shot.height) > 0.05);
+      },
+      kStartMs, 200));
+  ASSERT_TRUE(saver_->running());
+  EXPECT_EQ(shot.width, kWidth);  // the output's size: full screen, not a window's
+  EXPECT_EQ(shot.height, kHeight);
+  for (int q = 0; q < 4; ++q) {
+    SCOPED_TRACE(q);
+    const int x = (q % 2) * kWidth / 2, y = (q / 2) * kHeight / 2;
+    EXPECT_GT(shot.lit(x, y, x + kWidth / 2, y + kHeight / 2), 0.02);
+  }
+  saver_->signal(SIGTERM);
   EXPECT_EQ(saver_->waitForExit(kExitMs), std::optional<int>(0));
 }
 
