@@ -257,6 +257,7 @@ class WaylandSurface : public SaverSurface, public SaverWindowPort {
     if (eglMakeCurrent(egl_, primary_->egl, primary_->egl, context_) != EGL_TRUE) {
       return SetupFailure::ContextNotCurrent;
     }
+    rules().windowCreated(reinterpret_cast<uintptr_t>(primary_->surface));
     // Frames are paced by the renderer's own delay; a surface nobody sees must not block it.
     eglSwapInterval(egl_, 0);
     platform::setGlProcAddressSource(
@@ -637,7 +638,6 @@ class WaylandSurface : public SaverSurface, public SaverWindowPort {
     if (pane->xdgSurface != nullptr) xdg_surface_destroy(pane->xdgSurface);
     if (pane->layer != nullptr) zwlr_layer_surface_v1_destroy(pane->layer);
     if (pane->surface != nullptr) wl_surface_destroy(pane->surface);
-    if (focusSurface_ == pane->surface) focusSurface_ = nullptr;
     panes_.erase(std::find_if(panes_.begin(), panes_.end(),
                               [pane](const std::unique_ptr<Pane>& p) { return p.get() == pane; }));
   }
@@ -995,7 +995,6 @@ class WaylandSurface : public SaverSurface, public SaverWindowPort {
   xkb_context* xkb_ = nullptr;
   xkb_keymap* keymap_ = nullptr;
   xkb_state* xkbState_ = nullptr;
-  wl_surface* focusSurface_ = nullptr;
   wl_surface* pointerSurface_ = nullptr;
   uint32_t pointerSerial_ = 0;
   CursorPoint cursor_;
@@ -1124,12 +1123,10 @@ const wl_keyboard_listener WaylandSurface::kKeyboardListener = {
     [](void* data, wl_keyboard*, uint32_t format, int32_t fd, uint32_t size) {
       self(data).keymap(format, fd, size);
     },
-    [](void* data, wl_keyboard*, uint32_t, wl_surface* surface, wl_array*) {
-      self(data).focusSurface_ = surface;
-    },
-    [](void* data, wl_keyboard*, uint32_t, wl_surface* surface) {
-      if (self(data).focusSurface_ == surface) self(data).focusSurface_ = nullptr;
-    },
+    // Focus moving away is not taken as the end: only an exclusive overlay above the saver, a
+    // screen locker, can take it from the layer surface, and it then covers the saver anyway.
+    [](void*, wl_keyboard*, uint32_t, wl_surface*, wl_array*) {},
+    [](void*, wl_keyboard*, uint32_t, wl_surface*) {},
     [](void* data, wl_keyboard*, uint32_t, uint32_t, uint32_t key, uint32_t state) {
       if (state == WL_KEYBOARD_KEY_STATE_PRESSED) self(data).keyPressed(key);
     },
