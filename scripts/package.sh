@@ -61,6 +61,10 @@ dpkg-deb -f "$dist/$deb" Depends | grep -q libjpeg62-turbo || {
   echo "$deb does not depend on the JPEG library it links" >&2
   exit 1
 }
+dpkg-deb -f "$dist/$deb" Depends | grep -q libwayland-client0 || {
+  echo "$deb does not depend on the Wayland library it links" >&2
+  exit 1
+}
 log "lintian $deb"
 lintian --fail-on error --info "$dist/$deb"
 outputs=("$deb")

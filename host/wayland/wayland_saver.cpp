@@ -1169,7 +1169,7 @@ int runWaylandSaver(const HackOptions& options, const SaverSettings& settings,
   if (display == nullptr) {
     const char* name = std::getenv("WAYLAND_DISPLAY");
     std::fprintf(stderr, "marvolet: cannot connect to the Wayland compositor \"%s\"\n",
-                 name != nullptr ? name : "wayland-0");
+                 name != nullptr && *name != '\0' ? name : "wayland-0");
     return 1;
   }
   int exitCode = 0;

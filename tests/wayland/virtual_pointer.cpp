@@ -15,6 +15,7 @@
 namespace {
 
 constexpr uint32_t kLeftButton = 0x110;  // BTN_LEFT
+constexpr int kSettleMs = 700;
 
 struct Globals {
   wl_seat* seat = nullptr;
@@ -60,6 +61,9 @@ int main(int argc, char** argv) {
   zwlr_virtual_pointer_v1* pointer =
       zwlr_virtual_pointer_manager_v1_create_virtual_pointer(globals.manager, globals.seat);
   wl_display_roundtrip(display);
+  // The new device gives the seat a pointer; clients need a moment to take theirs, or they miss
+  // the first steps.
+  std::this_thread::sleep_for(std::chrono::milliseconds(kSettleMs));
   int status = 0;
   for (int i = 1; i < argc && status == 0; ++i) {
     const std::string step = argv[i];
