@@ -425,11 +425,12 @@ class TwoOutputsTest : public WaylandSaverTest {
 
   // Pixels of the copy on the second output that differ from the primary's by more than the
   // texture filter's rounding (a level or two).
-  static double copyDifference(const Shot& shot) {
-    const int left = kWidth + (kSecondWidth - kWidth) / 2;
+  // `width` x kHeight: the primary's size, its copy centred on the second output.
+  static double copyDifference(const Shot& shot, int width = kWidth) {
+    const int left = width + (kSecondWidth - width) / 2;
     size_t different = 0;
     for (int y = 0; y < kHeight; ++y) {
-      for (int x = 0; x < kWidth; ++x) {
+      for (int x = 0; x < width; ++x) {
         const uint32_t a = shot.at(x, y), b = shot.at(left + x, y);
         for (int shift : {0, 8, 16}) {
           const int d = static_cast<int>((a >> shift) & 255) - static_cast<int>((b >> shift) & 255);
@@ -440,7 +441,7 @@ class TwoOutputsTest : public WaylandSaverTest {
         }
       }
     }
-    return static_cast<double>(different) / (kWidth * kHeight);
+    return static_cast<double>(different) / (width * kHeight);
   }
 };
 
@@ -484,19 +485,37 @@ TEST_F(TwoOutputsTest, MainMonitorOnlyKeepsTheOtherBlackAndItsPointerStillEndsIt
   EXPECT_EQ(saver_->waitForExit(kExitMs), std::optional<int>(0));
 }
 
-// Only an output added: sway 1.7's headless outputs refuse to be disabled ("Failed to commit
-// output"), so one going away cannot be shown here.
-TEST_F(TwoOutputsTest, AnOutputAddedWhileItRunsGetsTheCopy) {
+// An output added, then the primary resized. Not one taken away: sway 1.7's headless outputs
+// refuse to be disabled ("Failed to commit output").
+TEST_F(TwoOutputsTest, AnOutputAddedOrResizedWhileItRunsIsFollowed) {
   startCompositor();
   startSaver({"-s"});
   ASSERT_TRUE(waitForPicture(0, 0, kWidth, kHeight));
   addSecondOutput();
   ASSERT_TRUE(waitForPicture(kWidth, 0, kWidth + kSecondWidth, kSecondHeight))
       << "the added output got no copy";
-  const Shot shot = sway_->shoot();
+  Shot shot = sway_->shoot();
   ASSERT_EQ(shot.width, kWidth + kSecondWidth);
   EXPECT_GT(shot.dark(kWidth, 0, kWidth + 150, kSecondHeight), 0.999) << "left bar";
   EXPECT_LT(copyDifference(shot), 0.05);
+
+  // 800 x 480: the picture follows to the new size, the copy to its new aspect.
+  constexpr int kWider = 800;
+  ASSERT_EQ(sway_->run({"swaymsg", "output", "HEADLESS-1", "resolution", "800x480"}), 0);
+  ASSERT_EQ(sway_->run({"swaymsg", "output", "HEADLESS-2", "position", "800", "0"}), 0);
+  double best = 1.0;
+  ASSERT_TRUE(waitUntil(
+      [&] {
+        shot = sway_->shoot();
+        if (shot.width != kWider + kSecondWidth) return false;
+        best = std::min(best, copyDifference(shot, kWider));
+        return best < 0.05;
+      },
+      10000, 300))
+      << "the copy does not show the resized picture; best " << best;
+  EXPECT_GT(shot.lit(kWider - 160, 0, kWider, kHeight), 0.02) << "the right of the primary";
+  EXPECT_GT(shot.dark(kWider, 0, kWider + 70, kSecondHeight), 0.999) << "narrower left bar";
+  sway_->keep("wayland-output-added-and-resized");
   saver_->signal(SIGTERM);
   EXPECT_EQ(saver_->waitForExit(kExitMs), std::optional<int>(0));
 }
