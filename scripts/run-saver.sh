@@ -27,7 +27,7 @@ saver="$build/marvolet"
 if [[ -n "${DISPLAY:-}" ]] && xdpyinfo >/dev/null 2>&1; then
   echo "Running in a window on $DISPLAY: Escape or closing the window ends it; B and S toggle"
   echo "the light effects and the frame rate."
-  exec "$saver" -window "$@"
+  exec "$saver" -window -x11 "$@"
 fi
 
 work="$(mktemp -d)"
@@ -56,7 +56,7 @@ done
 export DISPLAY=":$(head -n1 "$work/display")"
 
 echo "No display: running the saver full screen on Xvfb $DISPLAY ($screen) for $seconds s"
-"$saver" -s "$@" &
+"$saver" -s -x11 "$@" &
 saver_pid=$!
 sleep "$seconds"
 kill -0 "$saver_pid" 2>/dev/null || {
