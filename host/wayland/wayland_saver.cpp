@@ -404,7 +404,7 @@ class WaylandSurface : public SaverSurface, public SaverWindowPort {
     if (egl_ == EGL_NO_DISPLAY || eglInitialize(egl_, nullptr, nullptr) != EGL_TRUE) {
       egl_ = EGL_NO_DISPLAY;
       std::fprintf(stderr, "marvolet: EGL cannot use the Wayland display\n");
-      return SetupFailure::NoPixelFormat;
+      return SetupFailure::Window;  // said why; no second message
     }
     if (eglBindAPI(EGL_OPENGL_API) != EGL_TRUE) return SetupFailure::NoPixelFormat;
     const char* extensions = eglQueryString(egl_, EGL_EXTENSIONS);
