@@ -20,7 +20,7 @@ log() { printf '[package] %s\n' "$*"; }
 # dpkg-shlibdeps computes the dependencies and needs `file` to find the binaries.
 bash scripts/install-packages.sh cmake ninja-build g++ pkgconf dpkg-dev file lintian zip \
   libgl-dev libglu1-mesa-dev libjpeg62-turbo-dev libpng-dev libx11-dev libxext-dev libxrandr-dev \
-  libxinerama-dev
+  libxinerama-dev libegl-dev libwayland-dev wayland-protocols libxkbcommon-dev
 
 log "building the X11 saver in $build"
 rm -rf "$build"
@@ -59,6 +59,10 @@ dpkg-deb -I "$dist/$deb" postinst | grep -q -- -add-to-xscreensaver || {
 }
 dpkg-deb -f "$dist/$deb" Depends | grep -q libjpeg62-turbo || {
   echo "$deb does not depend on the JPEG library it links" >&2
+  exit 1
+}
+dpkg-deb -f "$dist/$deb" Depends | grep -q libwayland-client0 || {
+  echo "$deb does not depend on the Wayland library it links" >&2
   exit 1
 }
 log "lintian $deb"

@@ -16,7 +16,8 @@ shot="${MARVOLET_SHOT:-$build/marvolet-screenshot.png}"
 
 bash "$root/scripts/install-packages.sh" cmake ninja-build g++ pkgconf libgl-dev libglu1-mesa-dev \
   libgl1-mesa-dri libglx-mesa0 libjpeg62-turbo-dev libpng-dev libx11-dev libxext-dev libxrandr-dev \
-  libxinerama-dev xvfb x11-utils imagemagick
+  libxinerama-dev xvfb x11-utils imagemagick libegl-dev libwayland-dev wayland-protocols \
+  libxkbcommon-dev
 
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DMARVOLET_BUILD_TESTS=OFF -DMARVOLET_BUILD_TOOLS=OFF -DMARVOLET_BUILD_X11=ON >/dev/null
@@ -26,7 +27,7 @@ saver="$build/marvolet"
 if [[ -n "${DISPLAY:-}" ]] && xdpyinfo >/dev/null 2>&1; then
   echo "Running in a window on $DISPLAY: Escape or closing the window ends it; B and S toggle"
   echo "the light effects and the frame rate."
-  exec "$saver" -window "$@"
+  exec "$saver" -window -x11 "$@"
 fi
 
 work="$(mktemp -d)"
@@ -55,7 +56,7 @@ done
 export DISPLAY=":$(head -n1 "$work/display")"
 
 echo "No display: running the saver full screen on Xvfb $DISPLAY ($screen) for $seconds s"
-"$saver" -s "$@" &
+"$saver" -s -x11 "$@" &
 saver_pid=$!
 sleep "$seconds"
 kill -0 "$saver_pid" 2>/dev/null || {

@@ -12,7 +12,8 @@ bash scripts/install-packages.sh cmake ninja-build g++ clang pkgconf libgtest-de
   libjpeg62-turbo-dev libfreetype-dev zlib1g-dev libx11-dev libxext-dev libxi-dev libxtst-dev \
   libxrandr-dev libxinerama-dev xvfb xserver-xephyr xdotool x11-utils x11-xserver-utils \
   imagemagick xscreensaver xscreensaver-gl libxml2-utils groff-base libglx-mesa0 \
-  libclang-rt-14-dev openssl osslsigncode
+  libclang-rt-14-dev openssl osslsigncode libwayland-dev wayland-protocols libxkbcommon-dev \
+  sway grim wtype weston
 
 wine_args=()
 if [[ "${MARVOLET_SKIP_WINE:-0}" != 1 ]]; then

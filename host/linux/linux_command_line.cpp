@@ -66,6 +66,10 @@ HackOptions parseHackArguments(int argc, const char* const argv[]) {
       options.showFps = true;
     } else if (std::strcmp(name, "-window") == 0) {
       options.mode = HackMode::Window;
+    } else if (std::strcmp(name, "-x11") == 0) {
+      options.windowSystem = WindowSystem::X11;
+    } else if (std::strcmp(name, "-wayland") == 0) {
+      options.windowSystem = WindowSystem::Wayland;
     } else if (std::strcmp(name, "-root") == 0) {
       options.mode = HackMode::Root;
     } else if (std::strcmp(name, "-config") == 0) {
@@ -132,6 +136,15 @@ bool fillsScreen(const HackOptions& options) {
          (options.mode == HackMode::WindowId && options.screensaverWindow);
 }
 
+WindowSystem chooseWindowSystem(const HackOptions& options, const char* waylandDisplay) {
+  if (options.mode != HackMode::FullScreen && options.mode != HackMode::Window) {
+    return WindowSystem::X11;
+  }
+  if (options.windowSystem != WindowSystem::Automatic) return options.windowSystem;
+  return waylandDisplay != nullptr && *waylandDisplay != '\0' ? WindowSystem::Wayland
+                                                              : WindowSystem::X11;
+}
+
 std::vector<std::string> applyOverrides(const HackOptions& options, SaverSettings& settings) {
   std::vector<std::string> notes = applyOptionOverrides(options.overrides, settings.options);
   settings.feedHostFields();
@@ -149,6 +162,9 @@ std::string hackUsage() {
          "options, for this run only:\n" +
          optionUsage(saverOptionTable()) +
          "  -fps                               show the frame rate\n"
+         "window system (full screen and -window; otherwise X11):\n"
+         "  -wayland, -x11                     Wayland or X11 (default: Wayland when\n"
+         "                                     WAYLAND_DISPLAY is set)\n"
          "xscreensaver's list of programs in ~/.xscreensaver (then exit):\n"
          "  -add-to-xscreensaver               add Marvolet to it\n"
          "  -remove-from-xscreensaver          take Marvolet out of it\n";

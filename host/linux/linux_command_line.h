@@ -20,6 +20,9 @@ enum class HackMode {
   ChangePassword,  // /a: the screen locker's job on X11, so nothing runs
 };
 
+// Which window system shows the saver; Automatic decides by the environment.
+enum class WindowSystem { Automatic, X11, Wayland };
+
 struct HackOptions {
   HackMode mode = HackMode::Unset;
   uint32_t windowId = 0;  // the X window to draw into, WindowId mode only
@@ -27,6 +30,7 @@ struct HackOptions {
   // given; a row not named keeps its stored value.
   std::vector<OptionOverride> overrides;
   bool showFps = false;  // -fps: the frame-rate text from the first frame
+  WindowSystem windowSystem = WindowSystem::Automatic;  // -x11, -wayland
   // -add-to-xscreensaver (1) or -remove-from-xscreensaver (-1): edit ~/.xscreensaver and exit.
   int xscreensaverList = 0;
   bool help = false;
@@ -53,6 +57,11 @@ std::vector<std::string> applyOverrides(const HackOptions& options, SaverSetting
 // Whether the picture fills a screen, where the burn-in guard belongs: full screen, the root
 // window and the screen saver daemon's window; not -window nor someone else's -window-id.
 bool fillsScreen(const HackOptions& options);
+
+// X11 or Wayland for this run. The dialog and the modes that name an X window (-root,
+// -window-id, XSCREENSAVER_WINDOW) are X11's; otherwise -x11 or -wayland decides, else Wayland
+// when `waylandDisplay` (WAYLAND_DISPLAY, may be null) is set and not empty, else X11.
+WindowSystem chooseWindowSystem(const HackOptions& options, const char* waylandDisplay);
 
 // One line per mode and option, for -help and for errors.
 std::string hackUsage();

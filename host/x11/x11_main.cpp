@@ -15,6 +15,9 @@
 #include "host/saver_settings.h"
 #include "host/x11/x11_host.h"
 #include "host/x11/xscreensaver_programs.h"
+#ifdef MARVOLET_WITH_WAYLAND
+#include "host/wayland/wayland_host.h"
+#endif
 
 namespace marvolet {
 
@@ -123,6 +126,27 @@ int main(int argc, char** argv) {
   // Passwords belong to the screen locker on X11; like a Windows system without the
   // password service, the mode ends without showing anything.
   if (options.mode == HackMode::ChangePassword) return 0;
+  // Read once, for whichever window system draws: the stored options stay as the dialog
+  // shows them, the saver runs with this run's flags over them.
+  const SessionOptions sessionOptions = sessionOptionsFromEnvironment(
+      std::getenv("MARVOLET_DRAW_PATH"), std::getenv("MARVOLET_FRAME_DELAY_MS"));
+  if (!dialog) {
+    for (const std::string& note : applyOverrides(options, settings)) {
+      std::fprintf(stderr, "marvolet: %s\n", note.c_str());
+    }
+  }
+  if (chooseWindowSystem(options, std::getenv("WAYLAND_DISPLAY")) == WindowSystem::Wayland) {
+#ifdef MARVOLET_WITH_WAYLAND
+    return runWaylandSaver(options, settings, sessionOptions,
+                           std::getenv("MARVOLET_WAYLAND_READBACK"));
+#else
+    // Asked for by name it is missing; chosen by the environment, XWayland serves instead.
+    if (options.windowSystem == WindowSystem::Wayland) {
+      std::fputs("marvolet: this build has no Wayland saver; -x11 runs it through X11\n", stderr);
+      return 1;
+    }
+#endif
+  }
 
   Display* display = XOpenDisplay(nullptr);
   if (display == nullptr) {
@@ -136,12 +160,7 @@ int main(int argc, char** argv) {
   if (dialog) {
     runX11ConfigDialog(display, settings, store);
   } else {
-    for (const std::string& note : applyOverrides(options, settings)) {
-      std::fprintf(stderr, "marvolet: %s\n", note.c_str());
-    }
-    exitCode = runX11Saver(display, options, settings,
-                           sessionOptionsFromEnvironment(std::getenv("MARVOLET_DRAW_PATH"),
-                                                         std::getenv("MARVOLET_FRAME_DELAY_MS")));
+    exitCode = runX11Saver(display, options, settings, sessionOptions);
   }
   XCloseDisplay(display);
   return exitCode;

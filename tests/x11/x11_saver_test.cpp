@@ -81,7 +81,9 @@ class X11SaverTest : public ::testing::Test {
                                                       {"DISPLAY", server_->name().c_str()},
                                                       {"XDG_CONFIG_HOME", configHome_.c_str()},
                                                       {"XSCREENSAVER_WINDOW", screensaverWindow},
-                                                      {"MARVOLET_FRAME_DELAY_MS", frameDelayMs}});
+                                                      {"MARVOLET_FRAME_DELAY_MS", frameDelayMs},
+                                                      // run from a Wayland desktop, still X11
+                                                      {"WAYLAND_DISPLAY", nullptr}});
   }
 
   Window createWindow(int x, int y, int width, int height, unsigned long background,
@@ -790,7 +792,8 @@ class NoAlphaVisualTest : public X11SaverTest {
                                                       {"DISPLAY", server_->name().c_str()},
                                                       {"XDG_CONFIG_HOME", configHome_.c_str()},
                                                       {"XSCREENSAVER_WINDOW", nullptr},
-                                                      {"MARVOLET_DRAW_PATH", path}});
+                                                      {"MARVOLET_DRAW_PATH", path},
+                                                      {"WAYLAND_DISPLAY", nullptr}});
     if (!drawsInto(server_->root(), 0.02)) return -1.0;
     std::this_thread::sleep_for(std::chrono::milliseconds(1500));
     const Capture shot = capture(display_, server_->root());
