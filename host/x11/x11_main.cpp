@@ -157,9 +157,13 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "marvolet: %s\n", note.c_str());
     }
   }
-  if (chooseWindowSystem(options, std::getenv("WAYLAND_DISPLAY")) == WindowSystem::Wayland) {
+  if (chooseWindowSystem(options, std::getenv("WAYLAND_DISPLAY"), std::getenv("WAYLAND_SOCKET")) ==
+      WindowSystem::Wayland) {
 #ifdef MARVOLET_WITH_WAYLAND
-    return runWaylandSaver(options, settings, sessionOptions,
+    // Read before connecting, which takes WAYLAND_SOCKET out of the environment.
+    const WaylandHosting hosting = waylandHostingFrom(std::getenv("WAYLAND_SOCKET"),
+                                                      std::getenv("SWAYLOCK_PLUGIN_OUTPUT_NAME"));
+    return runWaylandSaver(options, settings, sessionOptions, hosting,
                            std::getenv("MARVOLET_WAYLAND_READBACK"));
 #else
     // Asked for by name it is missing; chosen by the environment, XWayland serves instead.
