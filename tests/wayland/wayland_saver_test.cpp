@@ -401,6 +401,30 @@ TEST_F(WaylandSaverTest, TheCompositorGoingAwayEndsItWithOneAndSaysSo) {
             std::string::npos);
 }
 
+// As the README tells sway users: swayidle runs the saver from its timeout (sway 1.7 serves
+// swayidle through its older idle protocol), a key ends the saver and tells swayidle of the
+// activity.
+TEST_F(WaylandSaverTest, SwayidleStartsItAfterItsTimeoutAndAKeyEndsIt) {
+  if (std::system("command -v swayidle > /dev/null") != 0) {
+    GTEST_SKIP() << "swayidle is not installed (Debian: swayidle)";
+  }
+  startCompositor();
+  const std::string resumed = sway_->folder() + "/resumed";
+  saver_ = sway_->start({"swayidle", "-w", "timeout", "3", std::string(MARVOLET_BINARY) + " -s",
+                         "resume", "echo resumed >> " + resumed});
+  ASSERT_TRUE(waitForPicture(0, 0, kWidth, kHeight)) << "swayidle did not start the saver";
+  sway_->keep("wayland-started-by-swayidle");
+  ASSERT_EQ(sway_->run({"wtype", "-s", "300", "a"}), 0);
+  // Gone before swayidle's next timeout could bring it back.
+  EXPECT_TRUE(
+      waitUntil([&] { return sway_->shoot().lit(0, 0, kWidth, kHeight) < 0.001; }, 2500, 100))
+      << "the saver stayed after a key";
+  EXPECT_TRUE(waitUntil([&] { return access(resumed.c_str(), F_OK) == 0; }, 2000))
+      << "swayidle saw no activity";
+  saver_->signal(SIGTERM);
+  saver_->waitForExit(kExitMs);
+}
+
 // weston has no layer shell: a full-screen xdg_toplevel instead, read back by the saver itself.
 TEST_F(WaylandSaverTest, WithoutLayerShellAFullScreenWindowCoversTheOutput) {
   sway_ = std::make_unique<HeadlessSway>("", true);
