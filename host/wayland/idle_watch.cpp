@@ -74,7 +74,7 @@ class IdleWatch {
         arguments_(std::move(arguments)) {}
 
   ~IdleWatch() {
-    stopSaver(true);
+    stopSaver();
     if (notification_ != nullptr) ext_idle_notification_v1_destroy(notification_);
     if (notifier_ != nullptr) ext_idle_notifier_v1_destroy(notifier_);
     if (seat_ != nullptr) wl_seat_destroy(seat_);
@@ -111,7 +111,7 @@ class IdleWatch {
         kill(child_, SIGKILL);
       }
     }
-    stopSaver(true);
+    stopSaver();
     return 0;
   }
 
@@ -141,12 +141,17 @@ class IdleWatch {
     lost_ = true;
     std::fputs("marvolet: lost the connection to the Wayland compositor; the idle watch ends\n",
                stderr);
-    stopSaver(true);
+    stopSaver();
     return 1;
   }
 
   void idled() {
-    if (child_ > 0) return;  // still ending after the last activity: it ends, nothing new
+    idle_ = true;
+    // One still ending after the last activity is replaced once it is gone (see reap()).
+    if (child_ <= 0) startSaver();
+  }
+
+  void startSaver() {
     std::vector<char*> argv;
     const std::string path = program_.empty() ? "/proc/self/exe" : program_;
     argv.push_back(const_cast<char*>(path.c_str()));
@@ -173,6 +178,11 @@ class IdleWatch {
   }
 
   void resumed() {
+    idle_ = false;
+    endSaver();
+  }
+
+  void endSaver() {
     if (child_ <= 0 || terminatedAt_ != 0) return;
     kill(child_, SIGTERM);
     terminatedAt_ = std::max<uint32_t>(1, platform::milliseconds());
@@ -189,13 +199,18 @@ class IdleWatch {
     terminatedAt_ = 0;
     if (!asked && WIFEXITED(status) && WEXITSTATUS(status) != 0) {
       std::fprintf(stderr, "marvolet: the saver ended with exit code %d\n", WEXITSTATUS(status));
+    } else if (!asked && WIFSIGNALED(status)) {
+      std::fprintf(stderr, "marvolet: the saver was ended by signal %d\n", WTERMSIG(status));
     }
+    // Told to end, but idle came back meanwhile. One that ended by itself (a key) waits for
+    // the next idle, which follows that key's activity.
+    if (asked && idle_ && !stopRequested) startSaver();
   }
 
-  // Ends the saver: with `wait`, until it is gone (SIGKILL after the grace time).
-  void stopSaver(bool wait) {
-    resumed();
-    if (!wait) return;
+  // Ends the saver and waits until it is gone (SIGKILL after the grace time).
+  void stopSaver() {
+    idle_ = false;
+    endSaver();
     while (child_ > 0) {
       reap();
       if (child_ <= 0) break;
@@ -232,6 +247,7 @@ class IdleWatch {
   ext_idle_notification_v1* notification_ = nullptr;
   pid_t child_ = -1;
   uint32_t terminatedAt_ = 0;  // when SIGTERM went to the child; 0 while it was not sent
+  bool idle_ = false;          // between idled and resumed
   bool lost_ = false;
 };
 

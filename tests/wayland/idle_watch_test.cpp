@@ -115,11 +115,13 @@ class IdleWatchTest : public ::testing::Test {
     folder_ = pattern;
     chmod(folder_.c_str(), 0700);
     // The stand-in saver: a line when it starts (with its arguments) and one when SIGTERM
-    // ends it; it ends by itself, with 0, when the file "quit" appears.
+    // ends it, a little later, as a saver finishing its frame; it ends by itself, with 0, when
+    // the file "quit" appears.
     saver_ = folder_ + "/saver.sh";
     std::ofstream(saver_) << "#!/bin/sh\n"
                           << "echo \"started $*\" >> '" << folder_ << "/saver.log'\n"
-                          << "trap 'echo ended >> \"" << folder_ << "/saver.log\"; exit 0' TERM\n"
+                          << "trap 'sleep 0.3; echo ended >> \"" << folder_
+                          << "/saver.log\"; exit 0' TERM\n"
                           << "while [ ! -e '" << folder_ << "/quit' ]; do sleep 0.05; done\n"
                           << "rm -f '" << folder_ << "/quit'; echo quit >> '" << folder_
                           << "/saver.log'\n";
@@ -146,6 +148,7 @@ class IdleWatchTest : public ::testing::Test {
   void startCompositor(bool notifier = true) {
     std::vector<std::string> argv = {MARVOLET_FAKE_IDLE_COMPOSITOR, "wayland-idle"};
     if (!notifier) argv.push_back("--no-notifier");
+    std::remove((folder_ + "/compositor.out").c_str());  // a second one says "ready" anew
     compositor_ = std::make_unique<Process>(argv, environment(), folder_ + "/compositor.out",
                                             folder_ + "/compositor.err", true);
     ASSERT_TRUE(waitUntil([&] { return compositorSaid("ready") > 0; }, 5000));
@@ -188,23 +191,33 @@ TEST_F(IdleWatchTest, StartsTheSaverOnIdleEndsItOnActivityAndWithItself) {
   ASSERT_TRUE(saverSays("ended", 1));
   EXPECT_TRUE(watch_->running());
 
-  // A saver that ends by itself (a key) is not started again until the next idle.
+  // Idle again while the last saver is still ending: a new one once it is gone.
   compositor_->say("idle");
   ASSERT_TRUE(saverSays("started", 2));
+  compositor_->say("resume");
+  compositor_->say("idle");
+  ASSERT_TRUE(saverSays("ended", 2));
+  ASSERT_TRUE(saverSays("started", 3)) << "idle while the saver was ending left none";
+  compositor_->say("resume");
+  ASSERT_TRUE(saverSays("ended", 3));
+
+  // A saver that ends by itself (a key) is not started again until the next idle.
+  compositor_->say("idle");
+  ASSERT_TRUE(saverSays("started", 4));
   std::ofstream(folder_ + "/quit") << "";
   ASSERT_TRUE(saverSays("quit", 1));
   compositor_->say("resume");
-  std::this_thread::sleep_for(std::chrono::milliseconds(500));
-  EXPECT_EQ(saverSaid("started"), 2u);
-  EXPECT_EQ(saverSaid("ended"), 1u) << "SIGTERM went to a saver that had ended";
+  std::this_thread::sleep_for(std::chrono::milliseconds(800));
+  EXPECT_EQ(saverSaid("started"), 4u);
+  EXPECT_EQ(saverSaid("ended"), 3u) << "SIGTERM went to a saver that had ended";
   EXPECT_TRUE(watch_->running());
 
   // SIGTERM to the watcher ends its saver with it, and the watcher with 0.
   compositor_->say("idle");
-  ASSERT_TRUE(saverSays("started", 3));
+  ASSERT_TRUE(saverSays("started", 5));
   watch_->signal(SIGTERM);
   EXPECT_EQ(watch_->waitForExit(5000), std::optional<int>(0));
-  EXPECT_EQ(saverSaid("ended"), 2u) << "the watcher ended before its saver";
+  EXPECT_EQ(saverSaid("ended"), 4u) << "the watcher ended before its saver";
 }
 
 TEST_F(IdleWatchTest, WithoutIdleNotificationsOrWhenTheCompositorGoesItSaysSoAndEndsWithOne) {
