@@ -3,6 +3,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <wayland-client.h>
@@ -13,6 +14,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
+#ifdef MARVOLET_WITH_DBUS
+#include <dbus/dbus.h>
+#endif
 
 #include "ext-idle-notify-v1-client-protocol.h"
 #include "platform/clock.h"
@@ -64,6 +69,93 @@ void drainSignalPipe() {
   }
 }
 
+#ifdef MARVOLET_WITH_DBUS
+// GNOME's idle monitor on the session bus, for a compositor without ext_idle_notifier_v1: an
+// idle watch that fires each time the session has been idle that long, and a one-shot watch
+// for the next activity, added once idle came.
+class GnomeIdleMonitor {
+ public:
+  ~GnomeIdleMonitor() {
+    if (bus_ != nullptr) {
+      dbus_connection_close(bus_);
+      dbus_connection_unref(bus_);
+    }
+  }
+
+  // True when the session bus has the idle monitor and the watch for `milliseconds` of idle
+  // was added.
+  bool start(uint32_t milliseconds) {
+    DBusError error;
+    dbus_error_init(&error);
+    bus_ = dbus_bus_get_private(DBUS_BUS_SESSION, &error);
+    dbus_error_free(&error);
+    if (bus_ == nullptr) return false;
+    dbus_connection_set_exit_on_disconnect(bus_, FALSE);
+    if (!dbus_bus_name_has_owner(bus_, kService, nullptr)) return false;
+    dbus_bus_add_match(bus_,
+                       "type='signal',interface='org.gnome.Mutter.IdleMonitor',"
+                       "member='WatchFired',path='/org/gnome/Mutter/IdleMonitor/Core'",
+                       nullptr);
+    const dbus_uint64_t interval = milliseconds;
+    return call("AddIdleWatch", DBUS_TYPE_UINT64, &interval, &idleWatch_);
+  }
+
+  int fd() const {
+    int fd = -1;
+    if (bus_ == nullptr || !dbus_connection_get_unix_fd(bus_, &fd)) return -1;
+    return fd;
+  }
+
+  // Reads what came and reports idle (true) or activity (false); false when the bus is gone.
+  bool dispatch(const std::function<void(bool)>& report) {
+    dbus_connection_read_write(bus_, 0);
+    while (DBusMessage* message = dbus_connection_pop_message(bus_)) {
+      dbus_uint32_t id = 0;
+      if (dbus_message_is_signal(message, "org.gnome.Mutter.IdleMonitor", "WatchFired") &&
+          dbus_message_get_args(message, nullptr, DBUS_TYPE_UINT32, &id, DBUS_TYPE_INVALID)) {
+        if (id == idleWatch_ && activeWatch_ == 0) {
+          call("AddUserActiveWatch", DBUS_TYPE_INVALID, nullptr, &activeWatch_);
+          report(true);
+        } else if (id == activeWatch_ && id != 0) {
+          activeWatch_ = 0;  // it fires once
+          report(false);
+        }
+      }
+      dbus_message_unref(message);
+    }
+    return dbus_connection_get_is_connected(bus_);
+  }
+
+ private:
+  static constexpr const char* kService = "org.gnome.Mutter.IdleMonitor";
+
+  // A method of the core monitor with at most one argument, returning a watch id.
+  bool call(const char* method, int argumentType, const void* argument, dbus_uint32_t* id) {
+    DBusMessage* message = dbus_message_new_method_call(
+        kService, "/org/gnome/Mutter/IdleMonitor/Core", "org.gnome.Mutter.IdleMonitor", method);
+    if (message == nullptr) return false;
+    if (argumentType != DBUS_TYPE_INVALID) {
+      dbus_message_append_args(message, argumentType, argument, DBUS_TYPE_INVALID);
+    }
+    DBusError error;
+    dbus_error_init(&error);
+    DBusMessage* reply = dbus_connection_send_with_reply_and_block(bus_, message, 5000, &error);
+    dbus_message_unref(message);
+    bool done = false;
+    if (reply != nullptr) {
+      done = dbus_message_get_args(reply, nullptr, DBUS_TYPE_UINT32, id, DBUS_TYPE_INVALID);
+      dbus_message_unref(reply);
+    }
+    dbus_error_free(&error);
+    return done;
+  }
+
+  DBusConnection* bus_ = nullptr;
+  dbus_uint32_t idleWatch_ = 0;
+  dbus_uint32_t activeWatch_ = 0;  // 0 while none is pending
+};
+#endif
+
 class IdleWatch {
  public:
   IdleWatch(wl_display* display, uint32_t seconds, std::string program,
@@ -86,11 +178,15 @@ class IdleWatch {
     registry_ = wl_display_get_registry(display_);
     wl_registry_add_listener(registry_, &kRegistryListener, this);
     if (wl_display_roundtrip(display_) < 0) return lostCompositor();
+#ifdef MARVOLET_WITH_DBUS
+    if (notifier_ == nullptr && gnome_.start(seconds_ * 1000)) return runOnGnome();
+#endif
     if (notifier_ == nullptr) {
       std::fputs(
-          "marvolet: this Wayland compositor has no idle notifications (ext-idle-notify-v1), so "
-          "-watch-idle cannot tell when it is idle; start \"marvolet -s\" from the desktop's own "
-          "idle tool instead (swayidle, hypridle)\n",
+          "marvolet: this Wayland compositor has no idle notifications (ext-idle-notify-v1) "
+          "and there is no GNOME idle monitor on the session bus, so -watch-idle cannot tell "
+          "when it is idle; start \"marvolet -s\" from the desktop's own idle tool instead "
+          "(swayidle, hypridle)\n",
           stderr);
       return 1;
     }
@@ -105,20 +201,44 @@ class IdleWatch {
 
     while (!stopRequested) {
       if (!dispatch()) return lostCompositor();
-      reap();
-      if (child_ > 0 && terminatedAt_ != 0 &&
-          platform::milliseconds() - terminatedAt_ >= kChildGraceMilliseconds) {
-        kill(child_, SIGKILL);
-      }
+      tend();
     }
     stopSaver();
     return 0;
   }
 
  private:
-  // Reads and dispatches what the compositor sent, waiting at most a second; false when the
-  // connection is gone.
-  bool dispatch() {
+  // After each wait: a saver that ended collected, one that outlived its grace time killed.
+  void tend() {
+    reap();
+    if (child_ > 0 && terminatedAt_ != 0 &&
+        platform::milliseconds() - terminatedAt_ >= kChildGraceMilliseconds) {
+      kill(child_, SIGKILL);
+    }
+  }
+
+#ifdef MARVOLET_WITH_DBUS
+  // The same loop over the session bus; the compositor's connection still tells when the
+  // session ends.
+  int runOnGnome() {
+    const auto report = [this](bool idle) { idle ? idled() : resumed(); };
+    while (!stopRequested) {
+      if (!dispatch(gnome_.fd())) return lostCompositor();
+      if (!gnome_.dispatch(report)) {
+        std::fputs("marvolet: lost the session bus; the idle watch ends\n", stderr);
+        stopSaver();
+        return 1;
+      }
+      tend();
+    }
+    stopSaver();
+    return 0;
+  }
+#endif
+
+  // Reads and dispatches what the compositor sent, waiting at most a second (or until `other`,
+  // when >= 0, is readable); false when the connection is gone.
+  bool dispatch(int other = -1) {
     while (wl_display_prepare_read(display_) != 0) {
       if (wl_display_dispatch_pending(display_) < 0) return false;
     }
@@ -126,8 +246,9 @@ class IdleWatch {
       wl_display_cancel_read(display_);
       return false;
     }
-    pollfd fds[2] = {{wl_display_get_fd(display_), POLLIN, 0}, {signalReadFd, POLLIN, 0}};
-    const int ready = poll(fds, 2, 1000);
+    pollfd fds[3] = {
+        {wl_display_get_fd(display_), POLLIN, 0}, {signalReadFd, POLLIN, 0}, {other, POLLIN, 0}};
+    const int ready = poll(fds, other >= 0 ? 3 : 2, 1000);
     if (ready > 0 && (fds[0].revents & (POLLIN | POLLHUP | POLLERR)) != 0) {
       if (wl_display_read_events(display_) < 0) return false;
     } else {
@@ -158,6 +279,7 @@ class IdleWatch {
     for (const std::string& argument : arguments_)
       argv.push_back(const_cast<char*>(argument.c_str()));
     argv.push_back(nullptr);
+    const pid_t watcher = getpid();
     const pid_t pid = fork();
     if (pid < 0) {
       std::fprintf(stderr, "marvolet: cannot start the saver: %s\n", std::strerror(errno));
@@ -168,6 +290,9 @@ class IdleWatch {
       signal(SIGCHLD, SIG_DFL);
       signal(SIGTERM, SIG_DFL);
       signal(SIGINT, SIG_DFL);
+      // A watcher killed outright (SIGKILL at the session's end) leaves no saver behind.
+      prctl(PR_SET_PDEATHSIG, SIGTERM);
+      if (getppid() != watcher) _exit(0);
       execv(path.c_str(), argv.data());
       std::fprintf(stderr, "marvolet: cannot start the saver %s: %s\n", path.c_str(),
                    std::strerror(errno));
@@ -233,7 +358,9 @@ class IdleWatch {
     }
   }
 
-  static IdleWatch& self(void* data) { return *static_cast<IdleWatch*>(data); }
+  static IdleWatch& self(void* data) {
+    return *static_cast<IdleWatch*>(data);
+  }
   static const wl_registry_listener kRegistryListener;
   static const ext_idle_notification_v1_listener kNotificationListener;
 
@@ -247,7 +374,10 @@ class IdleWatch {
   ext_idle_notification_v1* notification_ = nullptr;
   pid_t child_ = -1;
   uint32_t terminatedAt_ = 0;  // when SIGTERM went to the child; 0 while it was not sent
-  bool idle_ = false;          // between idled and resumed
+#ifdef MARVOLET_WITH_DBUS
+  GnomeIdleMonitor gnome_;
+#endif
+  bool idle_ = false;  // between idled and resumed
   bool lost_ = false;
 };
 

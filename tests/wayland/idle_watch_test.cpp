@@ -141,8 +141,11 @@ class IdleWatchTest : public ::testing::Test {
   }
 
   std::vector<std::string> environment() const {
-    return {"PATH=/usr/bin:/bin", "XDG_RUNTIME_DIR=" + folder_, "WAYLAND_DISPLAY=wayland-idle",
-            "MARVOLET_IDLE_SAVER=" + saver_};
+    std::vector<std::string> environment = {"PATH=/usr/bin:/bin", "XDG_RUNTIME_DIR=" + folder_,
+                                            "WAYLAND_DISPLAY=wayland-idle",
+                                            "MARVOLET_IDLE_SAVER=" + saver_};
+    if (!bus_.empty()) environment.push_back("DBUS_SESSION_BUS_ADDRESS=" + bus_);
+    return environment;
   }
 
   void startCompositor(bool notifier = true) {
@@ -171,6 +174,7 @@ class IdleWatchTest : public ::testing::Test {
 
   std::string folder_;
   std::string saver_;
+  std::string bus_;  // a private session bus's address, once started
   std::unique_ptr<Process> compositor_;
   std::unique_ptr<Process> watch_;
 };
@@ -220,7 +224,7 @@ TEST_F(IdleWatchTest, StartsTheSaverOnIdleEndsItOnActivityAndWithItself) {
   EXPECT_EQ(saverSaid("ended"), 4u) << "the watcher ended before its saver";
 }
 
-TEST_F(IdleWatchTest, WithoutIdleNotificationsOrWhenTheCompositorGoesItSaysSoAndEndsWithOne) {
+TEST_F(IdleWatchTest, WithoutIdleNotificationsOrACompositorItSaysSoAndLeavesNoSaverBehind) {
   startCompositor(false);
   startWatch({"-watch-idle", "60"});
   EXPECT_EQ(watch_->waitForExit(5000), std::optional<int>(1));
@@ -239,6 +243,51 @@ TEST_F(IdleWatchTest, WithoutIdleNotificationsOrWhenTheCompositorGoesItSaysSoAnd
   EXPECT_EQ(watch_->waitForExit(5000), std::optional<int>(1));
   EXPECT_EQ(saverSaid("ended"), 1u);
   EXPECT_NE(readAll(folder_ + "/watch.err").find("lost the connection"), std::string::npos);
+
+  // The watcher killed outright (SIGKILL at the session's end): its saver does not outlive it.
+  startCompositor();
+  startWatch({"-watch-idle", "60"});
+  ASSERT_TRUE(waitUntil([&] { return compositorSaid("notification 60000") > 0; }, 5000));
+  compositor_->say("idle");
+  ASSERT_TRUE(saverSays("started", 2));
+  watch_->signal(SIGKILL);
+  EXPECT_TRUE(saverSays("ended", 2)) << "the saver outlived its watcher";
 }
+
+#ifdef MARVOLET_FAKE_GNOME_IDLE
+// GNOME: no idle notifications from the compositor, the idle monitor on the session bus
+// instead, with a one-shot watch for the activity after each idle.
+TEST_F(IdleWatchTest, OnGnomeTheSessionBusIdleMonitorStartsAndEndsTheSaver) {
+  Process daemon({"/usr/bin/dbus-daemon", "--session", "--nofork", "--print-address=1"},
+                 environment(), folder_ + "/bus.out", folder_ + "/bus.err");
+  ASSERT_TRUE(waitUntil(
+      [&] { return readAll(folder_ + "/bus.out").find('\n') != std::string::npos; }, 5000));
+  const std::string address = readAll(folder_ + "/bus.out");
+  bus_ = address.substr(0, address.find('\n'));
+  Process monitor({MARVOLET_FAKE_GNOME_IDLE}, environment(), folder_ + "/gnome.out",
+                  folder_ + "/gnome.err", true);
+  const auto gnomeSaid = [&](const std::string& word) {
+    return count(readAll(folder_ + "/gnome.out"), word);
+  };
+  ASSERT_TRUE(waitUntil([&] { return gnomeSaid("ready") > 0; }, 5000));
+  startCompositor(false);
+  startWatch({"-watch-idle", "9"});
+  ASSERT_TRUE(waitUntil([&] { return gnomeSaid("idle-watch 9000") > 0; }, 5000))
+      << readAll(folder_ + "/watch.err");
+
+  for (size_t round = 1; round <= 2; ++round) {
+    monitor.say("idle");
+    ASSERT_TRUE(saverSays("started -s -wayland", round));
+    ASSERT_TRUE(waitUntil([&] { return gnomeSaid("active-watch") >= round; }, 5000));
+    monitor.say("active");
+    ASSERT_TRUE(saverSays("ended", round));
+  }
+  monitor.say("idle");
+  ASSERT_TRUE(saverSays("started", 3));
+  watch_->signal(SIGTERM);
+  EXPECT_EQ(watch_->waitForExit(5000), std::optional<int>(0));
+  EXPECT_EQ(saverSaid("ended"), 3u);
+}
+#endif
 
 }  // namespace
