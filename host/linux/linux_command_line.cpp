@@ -195,7 +195,7 @@ std::string hackUsage() {
          "window system (full screen and -window; otherwise X11):\n"
          "  -wayland, -x11                     Wayland or X11 (default: Wayland when\n"
          "                                     WAYLAND_DISPLAY is set)\n"
-         "started by idle on Wayland (KDE Plasma 6, sway 1.8 and later, Hyprland, labwc):\n"
+         "started by idle on Wayland (KDE Plasma 6, GNOME, sway 1.8 and later, Hyprland):\n"
          "  -watch-idle SECONDS                stay running; start the saver (-s, with this\n"
          "                                     run's options) after SECONDS of idle, end it\n"
          "                                     on activity\n"
