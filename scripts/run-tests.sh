@@ -13,7 +13,7 @@ bash scripts/install-packages.sh cmake ninja-build g++ clang pkgconf libgtest-de
   libxrandr-dev libxinerama-dev xvfb xserver-xephyr xdotool x11-utils x11-xserver-utils \
   imagemagick xscreensaver xscreensaver-gl libxml2-utils groff-base libglx-mesa0 \
   libclang-rt-14-dev openssl osslsigncode libwayland-dev wayland-protocols libxkbcommon-dev \
-  sway grim wtype weston
+  sway grim wtype weston swayidle libdbus-1-dev dbus-daemon
 
 wine_args=()
 if [[ "${MARVOLET_SKIP_WINE:-0}" != 1 ]]; then

@@ -1,6 +1,7 @@
 // Parsing of the X11 saver's arguments; the Windows switches go through the Windows parser.
 #include "host/linux/linux_command_line.h"
 
+#include <cstdlib>
 #include <cstring>
 
 #include "host/command_line.h"
@@ -13,6 +14,15 @@ bool isDecimal(const char* text) {
   for (; *text != '\0'; ++text) {
     if (*text < '0' || *text > '9') return false;
   }
+  return true;
+}
+
+// Whole seconds from 1 to kMaxIdleSeconds, decimal.
+bool parseIdleSeconds(const char* text, uint32_t* seconds) {
+  if (text == nullptr || !isDecimal(text) || std::strlen(text) > 6) return false;
+  const unsigned long value = std::strtoul(text, nullptr, 10);
+  if (value < 1 || value > kMaxIdleSeconds) return false;
+  *seconds = static_cast<uint32_t>(value);
   return true;
 }
 
@@ -59,11 +69,13 @@ HackOptions parseHackArguments(int argc, const char* const argv[]) {
     const int taken = matchOptionFlag(saverOptionTable(), name, i, argc, argv, &options.overrides,
                                       &options.error);
     if (taken > 0) {
+      options.runFlags.insert(options.runFlags.end(), argv + i, argv + i + taken);
       i += taken - 1;
       continue;
     }
     if (std::strcmp(name, "-fps") == 0) {
       options.showFps = true;
+      options.runFlags.push_back(arg);
     } else if (std::strcmp(name, "-window") == 0) {
       options.mode = HackMode::Window;
     } else if (std::strcmp(name, "-x11") == 0) {
@@ -85,6 +97,23 @@ HackOptions parseHackArguments(int argc, const char* const argv[]) {
       options.xscreensaverList = 1;
     } else if (std::strcmp(name, "-remove-from-xscreensaver") == 0) {
       options.xscreensaverList = -1;
+    } else if (std::strcmp(name, "-watch-idle") == 0) {
+      const char* value = i + 1 < argc ? argv[++i] : nullptr;
+      if (!parseIdleSeconds(value, &options.watchIdleSeconds)) {
+        options.error = "-watch-idle needs the idle time in seconds, 1 to " +
+                        std::to_string(kMaxIdleSeconds) + ", not \"" +
+                        (value != nullptr ? value : "") + "\"";
+      }
+    } else if (std::strcmp(name, "-enable-idle-watch") == 0) {
+      options.idleWatchEntry = 1;
+      // The seconds are optional: a number right after it is theirs.
+      if (i + 1 < argc && isDecimal(argv[i + 1]) &&
+          !parseIdleSeconds(argv[++i], &options.idleWatchEntrySeconds)) {
+        options.error = "-enable-idle-watch takes the idle time in seconds, 1 to " +
+                        std::to_string(kMaxIdleSeconds) + ", not \"" + argv[i] + "\"";
+      }
+    } else if (std::strcmp(name, "-disable-idle-watch") == 0) {
+      options.idleWatchEntry = -1;
     } else if (std::strcmp(name, "-help") == 0 || std::strcmp(name, "-h") == 0) {
       options.help = true;
     } else if (isWindowsSwitch(arg)) {
@@ -136,13 +165,14 @@ bool fillsScreen(const HackOptions& options) {
          (options.mode == HackMode::WindowId && options.screensaverWindow);
 }
 
-WindowSystem chooseWindowSystem(const HackOptions& options, const char* waylandDisplay) {
+WindowSystem chooseWindowSystem(const HackOptions& options, const char* waylandDisplay,
+                                const char* waylandSocket) {
   if (options.mode != HackMode::FullScreen && options.mode != HackMode::Window) {
     return WindowSystem::X11;
   }
   if (options.windowSystem != WindowSystem::Automatic) return options.windowSystem;
-  return waylandDisplay != nullptr && *waylandDisplay != '\0' ? WindowSystem::Wayland
-                                                              : WindowSystem::X11;
+  const auto set = [](const char* value) { return value != nullptr && *value != '\0'; };
+  return set(waylandDisplay) || set(waylandSocket) ? WindowSystem::Wayland : WindowSystem::X11;
 }
 
 std::vector<std::string> applyOverrides(const HackOptions& options, SaverSettings& settings) {
@@ -165,6 +195,13 @@ std::string hackUsage() {
          "window system (full screen and -window; otherwise X11):\n"
          "  -wayland, -x11                     Wayland or X11 (default: Wayland when\n"
          "                                     WAYLAND_DISPLAY is set)\n"
+         "started by idle on Wayland (KDE Plasma 6, GNOME, sway 1.8 and later, Hyprland):\n"
+         "  -watch-idle SECONDS                stay running; start the saver (-s, with this\n"
+         "                                     run's options) after SECONDS of idle, end it\n"
+         "                                     on activity\n"
+         "  -enable-idle-watch [SECONDS]       start -watch-idle (default 300) at each login,\n"
+         "                                     from ~/.config/autostart\n"
+         "  -disable-idle-watch                remove that autostart entry\n"
          "xscreensaver's list of programs in ~/.xscreensaver (then exit):\n"
          "  -add-to-xscreensaver               add Marvolet to it\n"
          "  -remove-from-xscreensaver          take Marvolet out of it\n";

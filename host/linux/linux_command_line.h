@@ -33,10 +33,22 @@ struct HackOptions {
   WindowSystem windowSystem = WindowSystem::Automatic;  // -x11, -wayland
   // -add-to-xscreensaver (1) or -remove-from-xscreensaver (-1): edit ~/.xscreensaver and exit.
   int xscreensaverList = 0;
+  // -watch-idle SECONDS: stay resident and start the saver after that much idle; 0 for none.
+  uint32_t watchIdleSeconds = 0;
+  // -enable-idle-watch [SECONDS] (1) or -disable-idle-watch (-1): write or remove the user's
+  // autostart entry for the watcher, then exit. The entry's idle time, seconds.
+  int idleWatchEntry = 0;
+  uint32_t idleWatchEntrySeconds = 300;
+  // This run's option flags as given (the option table's and -fps), for the saver the watcher
+  // starts.
+  std::vector<std::string> runFlags;
   bool help = false;
   bool screensaverWindow = false;  // the window came from XSCREENSAVER_WINDOW
   std::string error;  // set when an argument was not understood; nothing should run then
 };
+
+// The longest idle time -watch-idle and -enable-idle-watch take, seconds (a day).
+constexpr uint32_t kMaxIdleSeconds = 86400;
 
 // Parses argv[1..argc-1]. A later mode option replaces an earlier one.
 HackOptions parseHackArguments(int argc, const char* const argv[]);
@@ -60,8 +72,10 @@ bool fillsScreen(const HackOptions& options);
 
 // X11 or Wayland for this run. The dialog and the modes that name an X window (-root,
 // -window-id, XSCREENSAVER_WINDOW) are X11's; otherwise -x11 or -wayland decides, else Wayland
-// when `waylandDisplay` (WAYLAND_DISPLAY, may be null) is set and not empty, else X11.
-WindowSystem chooseWindowSystem(const HackOptions& options, const char* waylandDisplay);
+// when `waylandDisplay` (WAYLAND_DISPLAY) or `waylandSocket` (WAYLAND_SOCKET, a connection a
+// screen locker hands over) is set and not empty, else X11. Either may be null.
+WindowSystem chooseWindowSystem(const HackOptions& options, const char* waylandDisplay,
+                                const char* waylandSocket = nullptr);
 
 // One line per mode and option, for -help and for errors.
 std::string hackUsage();

@@ -34,6 +34,7 @@
 #include "platform/gl_proc_address.h"
 #include "wlr-layer-shell-unstable-v1-client-protocol.h"
 #include "xdg-decoration-unstable-v1-client-protocol.h"
+#include "xdg-output-unstable-v1-client-protocol.h"
 #include "xdg-shell-client-protocol.h"
 
 #ifndef EGL_PRESENT_OPAQUE_EXT
@@ -138,7 +139,8 @@ struct Output {
   WaylandSurface* owner = nullptr;
   uint32_t globalName = 0;
   wl_output* output = nullptr;
-  int32_t x = 0;  // compositor space, logical pixels
+  zxdg_output_v1* xdgOutput = nullptr;  // only to learn the name where wl_output is older than 4
+  int32_t x = 0;                        // compositor space, logical pixels
   int32_t y = 0;
   int32_t modeWidth = 0;  // the current mode, real pixels
   int32_t modeHeight = 0;
@@ -178,9 +180,10 @@ struct Pane {
 class WaylandSurface : public SaverSurface, public SaverWindowPort {
  public:
   WaylandSurface(wl_display* display, const HackOptions& options, const SaverSettings& settings,
-                 const char* readbackPath)
+                 const WaylandHosting& hosting, const char* readbackPath)
       : display_(display),
         mode_(options.mode),
+        hosting_(hosting),
         settings_(settings),
         mainMonitorOnly_(settings.mainMonitorOnly != 0),
         readbackPath_(readbackPath != nullptr ? readbackPath : "") {}
@@ -201,6 +204,8 @@ class WaylandSurface : public SaverSurface, public SaverWindowPort {
     if (seat_ != nullptr) wl_seat_destroy(seat_);
     if (idleInhibit_ != nullptr) zwp_idle_inhibit_manager_v1_destroy(idleInhibit_);
     if (decorations_ != nullptr) zxdg_decoration_manager_v1_destroy(decorations_);
+    if (xdgOutputs_ != nullptr) zxdg_output_manager_v1_destroy(xdgOutputs_);
+    xdgOutputs_ = nullptr;
     if (layerShell_ != nullptr) zwlr_layer_shell_v1_destroy(layerShell_);
     if (wmBase_ != nullptr) xdg_wm_base_destroy(wmBase_);
     if (compositor_ != nullptr) wl_compositor_destroy(compositor_);
@@ -236,13 +241,22 @@ class WaylandSurface : public SaverSurface, public SaverWindowPort {
       std::fprintf(stderr, "marvolet: the Wayland compositor has no outputs to cover\n");
       return SetupFailure::Window;
     }
+    if (mode_ == HackMode::FullScreen &&
+        std::none_of(outputs_.begin(), outputs_.end(),
+                     [this](const std::unique_ptr<Output>& output) { return wanted(*output); })) {
+      std::fprintf(stderr, "marvolet: the Wayland compositor has no output named \"%s\"\n",
+                   hosting_.outputName.c_str());
+      return SetupFailure::Window;
+    }
     const SetupFailure eglFailure = createEgl();
     if (eglFailure != SetupFailure::NoFailure) return eglFailure;
 
     if (mode_ == HackMode::Window) {
       addPane(nullptr);
     } else {
-      for (auto& output : outputs_) addPane(output.get());
+      for (auto& output : outputs_) {
+        if (wanted(*output)) addPane(output.get());
+      }
     }
     for (int i = 0; i < kConfigureRoundtrips && !everyPaneConfigured(); ++i) {
       if (wl_display_roundtrip(display_) < 0) return lostCompositor();
@@ -593,15 +607,19 @@ class WaylandSurface : public SaverSurface, public SaverWindowPort {
                                              ZXDG_TOPLEVEL_DECORATION_V1_MODE_SERVER_SIDE);
       }
     } else if (layerShell_ != nullptr) {
-      pane->layer =
-          zwlr_layer_shell_v1_get_layer_surface(layerShell_, pane->surface, output->output,
-                                                ZWLR_LAYER_SHELL_V1_LAYER_OVERLAY, "marvolet");
+      // A screen locker shows its background layer behind its own surfaces and takes the keys
+      // itself; otherwise the saver covers everything and takes them.
+      pane->layer = zwlr_layer_shell_v1_get_layer_surface(
+          layerShell_, pane->surface, output->output,
+          hosting_.underLocker ? ZWLR_LAYER_SHELL_V1_LAYER_BACKGROUND
+                               : ZWLR_LAYER_SHELL_V1_LAYER_OVERLAY,
+          "marvolet");
       zwlr_layer_surface_v1_add_listener(pane->layer, &kLayerListener, pane.get());
       zwlr_layer_surface_v1_set_anchor(
           pane->layer, ZWLR_LAYER_SURFACE_V1_ANCHOR_TOP | ZWLR_LAYER_SURFACE_V1_ANCHOR_BOTTOM |
                            ZWLR_LAYER_SURFACE_V1_ANCHOR_LEFT | ZWLR_LAYER_SURFACE_V1_ANCHOR_RIGHT);
       zwlr_layer_surface_v1_set_exclusive_zone(pane->layer, -1);
-      zwlr_layer_surface_v1_set_keyboard_interactivity(pane->layer, 1);
+      zwlr_layer_surface_v1_set_keyboard_interactivity(pane->layer, hosting_.underLocker ? 0 : 1);
     } else {
       makeToplevel(*pane);
       xdg_toplevel_set_fullscreen(pane->toplevel, output->output);
@@ -720,12 +738,18 @@ class WaylandSurface : public SaverSurface, public SaverWindowPort {
       }
     }
     for (auto& output : outputs_) {
-      if (output->announced && !hasPane(*output) && mode_ == HackMode::FullScreen) {
+      if (output->announced && !hasPane(*output) && mode_ == HackMode::FullScreen &&
+          wanted(*output)) {
         addPane(output.get());
       }
     }
     choosePrimary();
     return PumpResult::Dispatched;
+  }
+
+  // Every output, or only the one a locker that runs a saver per output named.
+  bool wanted(const Output& output) const {
+    return hosting_.outputName.empty() || output.name == hosting_.outputName;
   }
 
   bool hasPane(const Output& output) const {
@@ -761,6 +785,11 @@ class WaylandSurface : public SaverSurface, public SaverWindowPort {
     } else if (std::strcmp(interface, zxdg_decoration_manager_v1_interface.name) == 0) {
       decorations_ = static_cast<zxdg_decoration_manager_v1*>(
           wl_registry_bind(registry_, name, &zxdg_decoration_manager_v1_interface, 1));
+    } else if (std::strcmp(interface, zxdg_output_manager_v1_interface.name) == 0 &&
+               !hosting_.outputName.empty() && version >= 2) {
+      xdgOutputs_ = static_cast<zxdg_output_manager_v1*>(wl_registry_bind(
+          registry_, name, &zxdg_output_manager_v1_interface, std::min<uint32_t>(version, 3)));
+      for (auto& output : outputs_) askForName(*output);
     } else if (std::strcmp(interface, wl_seat_interface.name) == 0 && seat_ == nullptr) {
       seat_ = static_cast<wl_seat*>(
           wl_registry_bind(registry_, name, &wl_seat_interface, std::min<uint32_t>(version, 5)));
@@ -772,6 +801,7 @@ class WaylandSurface : public SaverSurface, public SaverWindowPort {
       output->output = static_cast<wl_output*>(
           wl_registry_bind(registry_, name, &wl_output_interface, std::min<uint32_t>(version, 4)));
       wl_output_add_listener(output->output, &kOutputListener, output.get());
+      askForName(*output);
       outputs_.push_back(std::move(output));
     }
   }
@@ -791,7 +821,19 @@ class WaylandSurface : public SaverSurface, public SaverWindowPort {
     outputs_.erase(found);
   }
 
+  // Before wl_output 4 (wlroots 0.15, sway 1.7) the name comes from xdg-output.
+  void askForName(Output& output) {
+    if (xdgOutputs_ == nullptr || output.xdgOutput != nullptr ||
+        wl_output_get_version(output.output) >= WL_OUTPUT_NAME_SINCE_VERSION) {
+      return;
+    }
+    output.xdgOutput = zxdg_output_manager_v1_get_xdg_output(xdgOutputs_, output.output);
+    zxdg_output_v1_add_listener(output.xdgOutput, &kXdgOutputListener, &output);
+  }
+
   void releaseOutput(Output& output) {
+    if (output.xdgOutput != nullptr) zxdg_output_v1_destroy(output.xdgOutput);
+    output.xdgOutput = nullptr;
     if (output.output == nullptr) return;
     if (wl_output_get_version(output.output) >= WL_OUTPUT_RELEASE_SINCE_VERSION) {
       wl_output_release(output.output);
@@ -888,7 +930,7 @@ class WaylandSurface : public SaverSurface, public SaverWindowPort {
   }
 
   void keyPressed(uint32_t evdevCode) {
-    if (xkbState_ == nullptr) return;
+    if (xkbState_ == nullptr || hosting_.underLocker) return;
     if (mode_ != HackMode::FullScreen && mode_ != HackMode::Window) return;
     const xkb_keycode_t code = evdevCode + 8;  // xkb numbers keys as X does
     // The key's own symbol without Shift, as the X11 host reads it; the keypad's depends on
@@ -940,7 +982,7 @@ class WaylandSurface : public SaverSurface, public SaverWindowPort {
       cursorKnown_ = true;
       closing_.startCursor = cursor_;
     }
-    if (mode_ == HackMode::FullScreen) {
+    if (mode_ == HackMode::FullScreen && !hosting_.underLocker) {
       refreshCursor();
       rules().mouseMoved();
     }
@@ -949,11 +991,12 @@ class WaylandSurface : public SaverSurface, public SaverWindowPort {
   void pointerMoved(wl_fixed_t x, wl_fixed_t y) {
     if (pointerSurface_ == nullptr) return;
     pointerAt(pointerSurface_, x, y);
-    if (mode_ == HackMode::FullScreen) rules().mouseMoved();
+    if (mode_ == HackMode::FullScreen && !hosting_.underLocker) rules().mouseMoved();
   }
 
   void buttonPressed(uint32_t code) {
-    if (mode_ == HackMode::FullScreen && x11ButtonCloses(xButtonForInputCode(code))) {
+    if (mode_ == HackMode::FullScreen && !hosting_.underLocker &&
+        x11ButtonCloses(xButtonForInputCode(code))) {
       rules().keyOrButtonPressed(KeyCommand::Nothing);
     }
   }
@@ -966,6 +1009,7 @@ class WaylandSurface : public SaverSurface, public SaverWindowPort {
   static const wl_registry_listener kRegistryListener;
   static const xdg_wm_base_listener kWmBaseListener;
   static const wl_output_listener kOutputListener;
+  static const zxdg_output_v1_listener kXdgOutputListener;
   static const zwlr_layer_surface_v1_listener kLayerListener;
   static const xdg_surface_listener kXdgSurfaceListener;
   static const xdg_toplevel_listener kToplevelListener;
@@ -977,6 +1021,7 @@ class WaylandSurface : public SaverSurface, public SaverWindowPort {
 
   wl_display* display_;
   HackMode mode_;
+  WaylandHosting hosting_;
   const SaverSettings& settings_;
   bool mainMonitorOnly_;
   ClosingState closing_;
@@ -989,6 +1034,7 @@ class WaylandSurface : public SaverSurface, public SaverWindowPort {
   zwlr_layer_shell_v1* layerShell_ = nullptr;
   zwp_idle_inhibit_manager_v1* idleInhibit_ = nullptr;
   zxdg_decoration_manager_v1* decorations_ = nullptr;
+  zxdg_output_manager_v1* xdgOutputs_ = nullptr;
   wl_seat* seat_ = nullptr;
   wl_keyboard* keyboard_ = nullptr;
   wl_pointer* pointer_ = nullptr;
@@ -1060,6 +1106,17 @@ const wl_output_listener WaylandSurface::kOutputListener = {
       static_cast<Output*>(data)->name = name != nullptr ? name : "";
     },
     [](void*, wl_output*, const char*) {},
+};
+
+const zxdg_output_v1_listener WaylandSurface::kXdgOutputListener = {
+    [](void*, zxdg_output_v1*, int32_t, int32_t) {},
+    [](void*, zxdg_output_v1*, int32_t, int32_t) {},
+    [](void*, zxdg_output_v1*) {},
+    [](void* data, zxdg_output_v1*, const char* name) {
+      Output& output = *static_cast<Output*>(data);
+      if (output.name.empty() && name != nullptr) output.name = name;
+    },
+    [](void*, zxdg_output_v1*, const char*) {},
 };
 
 const zwlr_layer_surface_v1_listener WaylandSurface::kLayerListener = {
@@ -1162,8 +1219,16 @@ const wl_pointer_listener WaylandSurface::kPointerListener = {
 
 }  // namespace
 
+WaylandHosting waylandHostingFrom(const char* waylandSocket, const char* outputName) {
+  WaylandHosting hosting;
+  hosting.underLocker = waylandSocket != nullptr && *waylandSocket != '\0';
+  if (hosting.underLocker && outputName != nullptr) hosting.outputName = outputName;
+  return hosting;
+}
+
 int runWaylandSaver(const HackOptions& options, const SaverSettings& settings,
-                    const SessionOptions& sessionOptions, const char* readbackPath) {
+                    const SessionOptions& sessionOptions, const WaylandHosting& hosting,
+                    const char* readbackPath) {
   installStopHandlers();
   wl_display* display = wl_display_connect(nullptr);
   if (display == nullptr) {
@@ -1174,7 +1239,7 @@ int runWaylandSaver(const HackOptions& options, const SaverSettings& settings,
   }
   int exitCode = 0;
   {
-    WaylandSurface surface(display, options, settings, readbackPath);
+    WaylandSurface surface(display, options, settings, hosting, readbackPath);
     RendererPicture picture(renderFlagsFor(settings, fillsScreen(options)), false,
                             sessionOptions.drawPath);
     LinuxPowerSupply power;

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "host/linux/idle_autostart.h"
 #include "host/linux/linux_command_line.h"
 #include "host/linux/linux_settings_file.h"
 #include "host/saver_session.h"
@@ -16,6 +17,7 @@
 #include "host/x11/x11_host.h"
 #include "host/x11/xscreensaver_programs.h"
 #ifdef MARVOLET_WITH_WAYLAND
+#include "host/wayland/idle_watch.h"
 #include "host/wayland/wayland_host.h"
 #endif
 
@@ -102,6 +104,26 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "marvolet: %s\n%s", options.error.c_str(), hackUsage().c_str());
     return 1;
   }
+  if (options.watchIdleSeconds != 0) {
+#ifdef MARVOLET_WITH_WAYLAND
+    // MARVOLET_IDLE_SAVER: another program in the saver's place, for tests.
+    const char* saver = std::getenv("MARVOLET_IDLE_SAVER");
+    return runIdleWatch(options.watchIdleSeconds, saver != nullptr ? saver : "",
+                        idleSaverArguments(options.runFlags));
+#else
+    std::fputs("marvolet: this build has no Wayland saver, so -watch-idle cannot run\n", stderr);
+    return 1;
+#endif
+  }
+  if (options.idleWatchEntry != 0) {
+    std::string message;
+    const int status = options.idleWatchEntry > 0
+                           ? enableIdleWatch(options.idleWatchEntrySeconds, options.runFlags,
+                                             systemFileWriteCalls(), &message)
+                           : disableIdleWatch(systemFileWriteCalls(), &message);
+    std::fprintf(status == 0 ? stdout : stderr, "marvolet: %s\n", message.c_str());
+    return status;
+  }
   if (options.xscreensaverList != 0) {
     // xscreensaver finds the file through HOME, so the same is edited here.
     const char* home = std::getenv("HOME");
@@ -135,9 +157,13 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "marvolet: %s\n", note.c_str());
     }
   }
-  if (chooseWindowSystem(options, std::getenv("WAYLAND_DISPLAY")) == WindowSystem::Wayland) {
+  if (chooseWindowSystem(options, std::getenv("WAYLAND_DISPLAY"), std::getenv("WAYLAND_SOCKET")) ==
+      WindowSystem::Wayland) {
 #ifdef MARVOLET_WITH_WAYLAND
-    return runWaylandSaver(options, settings, sessionOptions,
+    // Read before connecting, which takes WAYLAND_SOCKET out of the environment.
+    const WaylandHosting hosting = waylandHostingFrom(std::getenv("WAYLAND_SOCKET"),
+                                                      std::getenv("SWAYLOCK_PLUGIN_OUTPUT_NAME"));
+    return runWaylandSaver(options, settings, sessionOptions, hosting,
                            std::getenv("MARVOLET_WAYLAND_READBACK"));
 #else
     // Asked for by name it is missing; chosen by the environment, XWayland serves instead.

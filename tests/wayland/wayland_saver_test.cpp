@@ -5,7 +5,9 @@
 #include <grp.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -207,6 +209,22 @@ class HeadlessSway {
   void kill() { sway_.reset(); }
   const std::string& folder() const { return folder_; }
 
+  // A connection of the test's own to the compositor, as a screen locker hands one over; -1
+  // when it cannot be made. Inherited by the programs started after it.
+  int connect() const {
+    const std::string path = folder_ + "/" + socket_;
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (path.size() >= sizeof address.sun_path) return -1;
+    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+    const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+    if (fd >= 0 && ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+      close(fd);
+      return -1;
+    }
+    return fd;
+  }
+
   std::vector<std::string> environment(const std::vector<std::string>& extra = {}) const {
     std::vector<std::string> env = {"PATH=/usr/local/bin:/usr/bin:/bin", "HOME=" + folder_,
                                     "XDG_RUNTIME_DIR=" + folder_, "WAYLAND_DISPLAY=" + socket_,
@@ -383,6 +401,30 @@ TEST_F(WaylandSaverTest, TheCompositorGoingAwayEndsItWithOneAndSaysSo) {
             std::string::npos);
 }
 
+// As the README tells sway users: swayidle runs the saver from its timeout (sway 1.7 serves
+// swayidle through its older idle protocol), a key ends the saver and tells swayidle of the
+// activity.
+TEST_F(WaylandSaverTest, SwayidleStartsItAfterItsTimeoutAndAKeyEndsIt) {
+  if (std::system("command -v swayidle > /dev/null") != 0) {
+    GTEST_SKIP() << "swayidle is not installed (Debian: swayidle)";
+  }
+  startCompositor();
+  const std::string resumed = sway_->folder() + "/resumed";
+  saver_ = sway_->start({"swayidle", "-w", "timeout", "3", std::string(MARVOLET_BINARY) + " -s",
+                         "resume", "echo resumed >> " + resumed});
+  ASSERT_TRUE(waitForPicture(0, 0, kWidth, kHeight)) << "swayidle did not start the saver";
+  sway_->keep("wayland-started-by-swayidle");
+  ASSERT_EQ(sway_->run({"wtype", "-s", "300", "a"}), 0);
+  // Gone before swayidle's next timeout could bring it back.
+  EXPECT_TRUE(
+      waitUntil([&] { return sway_->shoot().lit(0, 0, kWidth, kHeight) < 0.001; }, 2500, 100))
+      << "the saver stayed after a key";
+  EXPECT_TRUE(waitUntil([&] { return access(resumed.c_str(), F_OK) == 0; }, 2000))
+      << "swayidle saw no activity";
+  saver_->signal(SIGTERM);
+  saver_->waitForExit(kExitMs);
+}
+
 // weston has no layer shell: a full-screen xdg_toplevel instead, read back by the saver itself.
 TEST_F(WaylandSaverTest, WithoutLayerShellAFullScreenWindowCoversTheOutput) {
   sway_ = std::make_unique<HeadlessSway>("", true);
@@ -483,6 +525,43 @@ TEST_F(TwoOutputsTest, MainMonitorOnlyKeepsTheOtherBlackAndItsPointerStillEndsIt
                         "100", "0", "wait", "200"}),
             0);
   EXPECT_EQ(saver_->waitForExit(kExitMs), std::optional<int>(0));
+}
+
+// A screen locker that hosts savers hands over a connection of its own and, running one saver
+// per output, names that output: only it is covered, and keys and the pointer are the
+// locker's, so they end nothing.
+TEST_F(TwoOutputsTest, UnderALockerOnlyTheNamedOutputIsCoveredAndInputEndsNothing) {
+  startCompositor();
+  addSecondOutput();
+  const int connection = sway_->connect();
+  ASSERT_GE(connection, 0);
+  startSaver({"-s"}, {"WAYLAND_SOCKET=" + std::to_string(connection),
+                      "SWAYLOCK_PLUGIN_OUTPUT_NAME=HEADLESS-2"});
+  close(connection);
+  ASSERT_TRUE(waitForPicture(kWidth, 0, kWidth + kSecondWidth, kSecondHeight))
+      << "no picture on the named output";
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  const Shot shot = sway_->shoot();
+  ASSERT_EQ(shot.width, kWidth + kSecondWidth);
+  EXPECT_LT(shot.lit(0, 0, kWidth, kHeight), 0.001) << "the other output is covered too";
+  EXPECT_GT(shot.lit(kWidth + 320, 120, kWidth + 640, 360), 0.05) << "the named output";
+  sway_->keep("wayland-under-a-locker");
+  ASSERT_EQ(sway_->run({"wtype", "-s", "700", "a"}), 0);
+  ASSERT_EQ(sway_->run({MARVOLET_VIRTUAL_POINTER, "move", "900", "100", "wait", "300", "move",
+                        "200", "0", "click", "wait", "300"}),
+            0);
+  EXPECT_TRUE(saver_->running()) << "input ended the saver under a locker";
+  saver_->signal(SIGTERM);
+  EXPECT_EQ(saver_->waitForExit(kExitMs), std::optional<int>(0));
+
+  // A name no output has: said plainly, exit 1.
+  const int again = sway_->connect();
+  ASSERT_GE(again, 0);
+  startSaver({"-s"},
+             {"WAYLAND_SOCKET=" + std::to_string(again), "SWAYLOCK_PLUGIN_OUTPUT_NAME=HDMI-A-9"});
+  close(again);
+  EXPECT_EQ(saver_->waitForExit(kStartMs), std::optional<int>(1));
+  EXPECT_NE(sway_->saverLog().find("no output named \"HDMI-A-9\""), std::string::npos);
 }
 
 // An output added, then the primary resized. Not one taken away: sway 1.7's headless outputs
