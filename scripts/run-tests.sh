@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is missing (Debian 12, as root), builds, and runs every test: unit and GL tests
-# (plain and under ASan+UBSan), the fuzzers briefly, the Windows saver under Wine and the X11
-# saver under Xvfb. MARVOLET_SKIP_WINE=1 or MARVOLET_SKIP_SANITIZE=1 leave those parts out.
+# Installs what is missing (Debian 12 or 13, as root), builds, and runs every test: unit and GL
+# tests (plain and under ASan+UBSan), the fuzzers briefly, the Windows saver under Wine and the
+# X11 saver under Xvfb. MARVOLET_SKIP_WINE=1 or MARVOLET_SKIP_SANITIZE=1 leave those parts out.
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -11,8 +11,11 @@ bash scripts/install-packages.sh cmake ninja-build g++ clang pkgconf libgtest-de
   libbenchmark-dev libgl-dev libglu1-mesa-dev libegl-dev libegl-mesa0 libgl1-mesa-dri \
   libjpeg62-turbo-dev libfreetype-dev zlib1g-dev libx11-dev libxext-dev libxi-dev libxtst-dev \
   libxrandr-dev libxinerama-dev xvfb xserver-xephyr xdotool x11-utils x11-xserver-utils \
-  imagemagick xscreensaver xscreensaver-gl libxml2-utils groff-base libglx-mesa0 \
-  libclang-rt-14-dev openssl osslsigncode
+  imagemagick xscreensaver xscreensaver-gl libxml2-utils groff-base libglx-mesa0 openssl \
+  osslsigncode
+# shellcheck source=lib/clang-runtime.sh
+. scripts/lib/clang-runtime.sh
+install_clang_with_runtime "$root"
 
 wine_args=()
 if [[ "${MARVOLET_SKIP_WINE:-0}" != 1 ]]; then
