@@ -16,6 +16,7 @@ set -euo pipefail
 # Read whole before it runs, so that a checkout changing this file cannot alter a running check.
 {
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+args=("$@")
 suite=bookworm
 case "${1:-}" in
 bookworm | trixie)
@@ -84,7 +85,7 @@ if [[ "${_MARVOLET_FRESH_INSIDE:-}" != 1 ]]; then
   # A stale mount left below the root would make resetting it delete the machine's own files.
   [[ -z "$(mounts_under "$state")" ]] || die "something is mounted below $state; unmount it first"
   export _MARVOLET_FRESH_INSIDE=1 _MARVOLET_FRESH_COMMIT=$commit _MARVOLET_FRESH_MIRROR=$mirror
-  unshare --mount --propagation private --pid --fork --kill-child bash "$0" "$@" &
+  unshare --mount --propagation private --pid --fork --kill-child bash "$0" "${args[@]}" &
   ns=$!
   # unshare ignores stop signals while its child runs, so they are passed on to the check inside;
   # if it cannot be found, killing unshare takes the whole namespace down with it.
