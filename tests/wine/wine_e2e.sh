@@ -253,7 +253,8 @@ wait_for_window() {
   local title=$1 limit=$2 i
   for i in $(seq $((limit * 5))); do
     if saver_windows "^${title}\$" >/dev/null; then return 0; fi
-    saver_running || fail "the saver ended before a \"$title\" window appeared"
+    saver_running ||
+      fail "the saver ended (exit $(cat "$work/saver.rc")) before a \"$title\" window appeared"
     sleep 0.2
   done
   fail "no \"$title\" window after ${limit} s"
