@@ -22,6 +22,8 @@
 //                                   Text is measured in the font the dialog resource in <scr>
 //                                   names, at the screen's DPI (another process's font handle
 //                                   cannot be used here).
+//   wine_helper monitors            "monitor <left> <top> <right> <bottom>" for each monitor, in
+//                                   the system's order.
 //   wine_helper settle <limit-ms> [hold]
 //       Waits for the prefix to finish booting: the service manager answers and no service, the
 //       driver host's drivers included, is starting or stopping, with every service's state
@@ -189,6 +191,15 @@ int clickControl(int id) {
   SendMessageA(control, BM_CLICK, 0, 0);
   report("clicked %d", id);
   return 0;
+}
+
+BOOL CALLBACK reportMonitor(HMONITOR, HDC, LPRECT rect, LPARAM) {
+  report("monitor %ld %ld %ld %ld", rect->left, rect->top, rect->right, rect->bottom);
+  return TRUE;
+}
+
+int monitors() {
+  return EnumDisplayMonitors(nullptr, nullptr, reportMonitor, 0) ? 0 : 1;
 }
 
 bool pending(DWORD state) {
@@ -438,6 +449,7 @@ int main(int argc, char** argv) {
   if (command == "version") return version();
   if (command == "dpi") return dpi();
   if (command == "dialog-layout" && argc == 3) return dialogLayout(argv[2]);
+  if (command == "monitors") return monitors();
   if (command == "settle" && (argc == 3 || (argc == 4 && std::string(argv[3]) == "hold"))) {
     return settle(static_cast<DWORD>(std::atoi(argv[2])), argc == 4);
   }
