@@ -216,12 +216,12 @@ prepare() {
 
 wine_reg() { timeout 60 wine reg "$@" 2>>"$work/wine.log"; }
 
-# Starts the saver in the background; its exit code lands in $work/saver.rc.
+# Starts the saver in the background; its exit code, as Windows has it, lands in $work/saver.rc.
 start_saver() {
   rm -f "$work/saver.rc"
   (
     set +e
-    timeout -k 5 120 wine "$SCR_WIN" "$@" >"$work/saver.log" 2>&1
+    timeout -k 5 120 wine "$WINE_HELPER" run "$SCR_WIN" "$@" >"$work/saver.log" 2>&1
     echo $? >"$work/saver.rc"
   ) &
 }

@@ -22,6 +22,10 @@
 //                                   Text is measured in the font the dialog resource in <scr>
 //                                   names, at the screen's DPI (another process's font handle
 //                                   cannot be used here).
+//   wine_helper run <program> [argument...]
+//       Runs the program and ends with its exit code as Windows reports it (the low 8 bits
+//       reach the shell). Wine's own exit status can differ: Wine 10 at times ends an exiting
+//       process with SIGKILL (status 137) after its code is set.
 //   wine_helper monitors            "monitor <left> <top> <right> <bottom>" for each monitor, in
 //                                   the system's order.
 //   wine_helper settle <limit-ms> [hold]
@@ -191,6 +195,23 @@ int clickControl(int id) {
   SendMessageA(control, BM_CLICK, 0, 0);
   report("clicked %d", id);
   return 0;
+}
+
+int run(int argc, char** argv) {
+  std::string commandLine = std::string("\"") + argv[2] + "\"";
+  for (int i = 3; i < argc; ++i) commandLine += std::string(" ") + argv[i];
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process = {};
+  if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &process)) {
+    report("error no-process %lu", GetLastError());
+    return 126;
+  }
+  WaitForSingleObject(process.hProcess, INFINITE);
+  DWORD code = 1;
+  GetExitCodeProcess(process.hProcess, &code);
+  return static_cast<int>(code);
 }
 
 BOOL CALLBACK reportMonitor(HMONITOR, HDC, LPRECT rect, LPARAM) {
@@ -449,6 +470,7 @@ int main(int argc, char** argv) {
   if (command == "version") return version();
   if (command == "dpi") return dpi();
   if (command == "dialog-layout" && argc == 3) return dialogLayout(argv[2]);
+  if (command == "run" && argc >= 3) return run(argc, argv);
   if (command == "monitors") return monitors();
   if (command == "settle" && (argc == 3 || (argc == 4 && std::string(argv[3]) == "hold"))) {
     return settle(static_cast<DWORD>(std::atoi(argv[2])), argc == 4);
