@@ -705,9 +705,12 @@ set_dpi() {
 saver_covers_and_closes() {
   start_saver /s
   wait_for_window SaverWindow 30
-  local rect shown
-  shown=$(xdotool getwindowgeometry --shell "$(saver_windows '^SaverWindow$' | head -n 1)" |
-    tr '\n' ' ')
+  local rect shown window
+  window=$(saver_windows '^SaverWindow$' | head -n 1) || {
+    saver_running || fail "at $dpi DPI the saver ended (exit $(cat "$work/saver.rc")) on its own"
+    fail "at $dpi DPI the saver window is gone"
+  }
+  shown=$(xdotool getwindowgeometry --shell "$window" | tr '\n' ' ')
   grep -q "X=0 Y=0 WIDTH=$SCREEN_W HEIGHT=$SCREEN_H" <<<"$shown" ||
     fail "at $dpi DPI the saver shows as $shown, not the ${SCREEN_W}x${SCREEN_H} screen"
   rect=$(helper saver-rect)
