@@ -52,7 +52,8 @@ bash "$root/scripts/install-packages.sh" cmake ninja-build g++ pkgconf libgl-dev
 
 if [[ ! -f "$build/CMakeCache.txt" ]]; then
   cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DMARVOLET_BUILD_TESTS=OFF -DMARVOLET_BUILD_TOOLS=ON -DMARVOLET_BUILD_X11=ON >/dev/null
+    -DMARVOLET_BUILD_TESTS=OFF -DMARVOLET_BUILD_TOOLS=ON -DMARVOLET_BUILD_X11=ON \
+    -DMARVOLET_BUILD_WAYLAND=OFF >/dev/null
 fi
 cmake --build "$build" -j2 --target marvolet soak_headless marvolet_swap_counter >/dev/null
 

@@ -69,7 +69,7 @@ remove_old_deb_src_files() {
 remove_old_deb_src_files
 
 need_commands x86_64-w64-mingw32-g++ mingw-w64 cmake cmake ninja ninja-build \
-  dpkg-source dpkg-dev x86_64-w64-mingw32-objdump binutils-mingw-w64-x86-64
+  dpkg-source dpkg-dev x86_64-w64-mingw32-objdump binutils-mingw-w64-x86-64 patch patch
 
 # Fetches Debian's source package $2 into $1 through the private apt configuration; its index is
 # updated once per run.
@@ -99,9 +99,50 @@ fetch_source() {
     (cd "$into" && apt-get "${apt_private_opts[@]}" source -qq "$package=$version") \
       >>"$log_file" 2>&1 && return
   done
-  cat "$log_file" >&2
-  echo "apt-get source $package failed" >&2
-  exit 1
+  # An archive that lacks the .dsc but holds the tarballs (seen on a partial mirror) still
+  # serves them, checked against its signed index; they are unpacked as dpkg-source would.
+  log "apt-get source $package failed; fetching its tarballs alone"
+  local tarballs=$deps/tarballs-$package
+  rm -rf "$tarballs"
+  mkdir -p "$tarballs"
+  (cd "$tarballs" && apt-get "${apt_private_opts[@]}" source -qq --tar-only "$package" &&
+    apt-get "${apt_private_opts[@]}" source -qq --diff-only "$package") >>"$log_file" 2>&1 || {
+    cat "$log_file" >&2
+    echo "apt-get source $package failed, and so did fetching its tarballs" >&2
+    exit 1
+  }
+  unpack_debian_source "$tarballs" "$into"
+}
+
+# Unpacks a 3.0 (quilt) source from its upstream and debian tarballs in $1 into $2/<name>-<version>,
+# with Debian's patches applied in their series order.
+unpack_debian_source() {
+  local from=$1 into=$2 orig debian dir patch
+  orig=$(find "$from" -maxdepth 1 -name '*.orig.tar.*' | head -n 1)
+  debian=$(find "$from" -maxdepth 1 -name '*.debian.tar.*' | head -n 1)
+  if [ -z "$orig" ] || [ -z "$debian" ]; then
+    echo "no upstream and debian tarballs in $from" >&2
+    exit 1
+  fi
+  dir=$(basename "$orig")
+  dir=${dir%.orig.tar.*}
+  dir=$into/${dir/_/-}
+  # Unpacked under a name the source search skips, until whole.
+  local staging=$into/.unpacking
+  rm -rf "$staging"
+  mkdir -p "$staging"
+  tar -xf "$orig" -C "$staging" --strip-components=1 --no-same-owner
+  tar -xf "$debian" -C "$staging" --no-same-owner
+  if [ -f "$staging/debian/patches/series" ]; then
+    while read -r patch _; do
+      case "$patch" in '' | '#'*) continue ;; esac
+      patch -d "$staging" -p1 -s -N -F0 <"$staging/debian/patches/$patch" || {
+        echo "Debian's patch $patch does not apply to $(basename "$orig")" >&2
+        exit 1
+      }
+    done <"$staging/debian/patches/series"
+  fi
+  mv "$staging" "$dir"
 }
 
 # Sets source_dir to the unpacked folder of Debian's source package $1 whose name matches the

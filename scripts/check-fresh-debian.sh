@@ -1,24 +1,38 @@
 #!/usr/bin/env bash
-# Tries the README's two commands as a new user would: on a freshly bootstrapped minimal Debian 12,
-# in a clean clone, as root, with no display; prints the time and result of each.
+# Tries the README's two commands as a new user would: on a freshly bootstrapped minimal Debian 12
+# or 13, in a clean clone, as root, with no display; prints the time and result of each.
 #
-# Usage (as root): scripts/check-fresh-debian.sh [git ref, default HEAD]
-#   MARVOLET_FRESH_ROOT  the folder kept between runs (default /var/tmp/marvolet-fresh-debian):
+# Usage (as root): scripts/check-fresh-debian.sh [bookworm|trixie [git ref]]
+#   The suite defaults to bookworm (Debian 12), the ref to HEAD.
+#   MARVOLET_FRESH_ROOT  the folder kept between runs (default /var/tmp/marvolet-fresh-<suite>):
 #                        pristine.tar (the bootstrapped root, made once), root/ (reset from it on
 #                        every run), logs/ (each step's output). It must be new, empty or one an
 #                        earlier check made: a folder of other files is refused.
-#   MARVOLET_FRESH_MIRROR the archive to bootstrap from (default: the machine's own bookworm entry)
+#   MARVOLET_FRESH_MIRROR the archive to bootstrap from (default: the machine's own entry for the
+#                        suite, or else the archive its own release comes from)
 # Only committed work is checked. The packages come from the archive, so it takes minutes.
 set -euo pipefail
 
 # Read whole before it runs, so that a checkout changing this file cannot alter a running check.
 {
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-state=${MARVOLET_FRESH_ROOT:-/var/tmp/marvolet-fresh-debian}
+args=("$@")
+suite=bookworm
+case "${1:-}" in
+bookworm | trixie)
+  suite=$1
+  shift
+  ;;
+esac
+case "$suite" in
+bookworm) release="Debian 12" ;;
+trixie) release="Debian 13" ;;
+esac
+ref=${1:-HEAD}
+# One folder per suite, so that checking one does not throw away the other's bootstrapped root.
+state=${MARVOLET_FRESH_ROOT:-/var/tmp/marvolet-fresh-$suite}
 root=$state/root
 logs=$state/logs
-suite=bookworm
-ref=${1:-HEAD}
 # shellcheck source=lib/fresh-state.sh
 . "$repo/scripts/lib/fresh-state.sh"
 
@@ -56,8 +70,14 @@ if [[ "${_MARVOLET_FRESH_INSIDE:-}" != 1 ]]; then
   if [[ -z "$mirror" ]]; then
     # shellcheck source=lib/apt-private.sh
     . "$repo/scripts/lib/apt-private.sh"
-    mirror=$(apt_binary_sources | awk -v s="$suite" '$2 == s { print $1; exit }')
-    [[ -n "$mirror" ]] || die "no '$suite' entry in the apt sources; set MARVOLET_FRESH_MIRROR"
+    # Another release comes from the archive that serves the machine's own.
+    own=$(. /etc/os-release 2>/dev/null && echo "${VERSION_CODENAME:-}")
+    mirror=$(apt_binary_sources | awk -v s="$suite" -v own="$own" '
+      $2 == s { print $1; found = 1; exit }
+      $2 == own && fallback == "" { fallback = $1 }
+      END { if (!found && fallback != "") print fallback }')
+    [[ -n "$mirror" ]] ||
+      die "no '$suite' or '$own' entry in the apt sources; set MARVOLET_FRESH_MIRROR"
   fi
   # An archive behind https needs the certificates, here for debootstrap and in the new root for apt.
   [[ "$mirror" != https:* ]] || bash "$repo/scripts/install-packages.sh" ca-certificates
@@ -65,7 +85,7 @@ if [[ "${_MARVOLET_FRESH_INSIDE:-}" != 1 ]]; then
   # A stale mount left below the root would make resetting it delete the machine's own files.
   [[ -z "$(mounts_under "$state")" ]] || die "something is mounted below $state; unmount it first"
   export _MARVOLET_FRESH_INSIDE=1 _MARVOLET_FRESH_COMMIT=$commit _MARVOLET_FRESH_MIRROR=$mirror
-  unshare --mount --propagation private --pid --fork --kill-child bash "$0" "$@" &
+  unshare --mount --propagation private --pid --fork --kill-child bash "$0" "${args[@]}" &
   ns=$!
   # unshare ignores stop signals while its child runs, so they are passed on to the check inside;
   # if it cannot be found, killing unshare takes the whole namespace down with it.
@@ -115,7 +135,7 @@ mkdir -p "$logs"
 
 bootstrap_result="reused $state/pristine.tar"
 if [[ ! -f "$state/pristine.tar" ]] || [[ "$(cat "$state/pristine.source" 2>/dev/null)" != "$mirror $suite" ]]; then
-  echo "Bootstrapping a minimal Debian 12 (debootstrap --variant=minbase $suite); log: $logs/debootstrap.log"
+  echo "Bootstrapping a minimal $release (debootstrap --variant=minbase $suite); log: $logs/debootstrap.log"
   start=$SECONDS
   rm -rf --one-file-system "$state/bootstrap"
   include=()
@@ -196,7 +216,7 @@ else
 fi
 
 echo
-echo "Fresh Debian 12 ($suite, minbase), commit $subject"
+echo "Fresh $release ($suite, minbase), commit $subject"
 echo "  root:                      $bootstrap_result"
 printf '  %s\n' "${results[@]}"
 exit "$failed"

@@ -8,12 +8,15 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${MARVOLET_FUZZ_BUILD:-$root/build-fuzz}"
 seconds="${1:-20}"
 
-# The fuzzers link clang's libFuzzer and sanitizer runtimes, which clang only recommends; the
-# project configures its tests as well, so their libraries are needed too.
-bash "$root/scripts/install-packages.sh" cmake ninja-build clang libclang-rt-14-dev pkgconf \
+# The fuzzers link clang's libFuzzer and sanitizer runtimes; the project configures its tests as
+# well, so their libraries are needed too.
+# shellcheck source=lib/clang-runtime.sh
+. "$root/scripts/lib/clang-runtime.sh"
+install_clang_with_runtime "$root"
+bash "$root/scripts/install-packages.sh" cmake ninja-build pkgconf \
   libgtest-dev libgmock-dev libbenchmark-dev libgl-dev libglu1-mesa-dev libegl-dev libpng-dev \
   libjpeg62-turbo-dev libfreetype-dev zlib1g-dev libx11-dev libxext-dev libxi-dev libxtst-dev \
-  libxrandr-dev libxinerama-dev
+  libxrandr-dev libxinerama-dev libwayland-dev wayland-protocols libxkbcommon-dev libdbus-1-dev
 
 generator=()
 if command -v ninja >/dev/null 2>&1; then generator=(-G Ninja); fi

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the X11 saver and shows it: in a window on $DISPLAY when there is one, otherwise full
 # screen on a virtual display (Xvfb) for a few seconds, saving a screenshot and printing its path.
-# Installs what is missing first (Debian 12; as root, or through sudo). Extra arguments go to the
+# Installs what is missing first (Debian 12 or 13; as root, or through sudo). Extra arguments go to the
 # saver, e.g. scripts/run-saver.sh -no-stars -fps.
 #   MARVOLET_SECONDS  how long the virtual-display run lasts (default 6)
 #   MARVOLET_SCREEN   its screen size (default 1024x768)

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # End-to-end tests of marvolet.scr under Wine: each case runs in a fresh copy of a prepared Wine
 # prefix on its own Xvfb display, drives the saver with xdotool and the Win32 helper, and checks
-# exit codes, windows, pixels and the registry.
+# exit codes, windows, pixels and the registry. A case that fails for Wine's own reasons (one of
+# its system processes crashing, or its loader failing to map the shared user data) runs once
+# more; the retry is reported, and noted in $WINE_WORK/retried.log.
 #
 #   wine_e2e.sh prepare               install what is missing, build the template prefix
 #   wine_e2e.sh <case>                run one case (see the case_* functions below)
@@ -15,6 +17,8 @@ SCREEN_W=800 SCREEN_H=600
 readonly SCR_WIN='C:\saver\marvolet.scr'
 readonly OWN_KEY='HKCU\Software\Orvane\Quenby'
 readonly SHARED_KEY='HKCU\Software\Microsoft\Windows\CurrentVersion\Screen Savers'
+# Wine names each X window's class after its program: the saver's windows, and no others.
+readonly SAVER_CLASS='^marvolet\.scr$'
 
 name=${1:?usage: wine_e2e.sh prepare | <case> | screenshots <dir>}
 : "${MARVOLET_SCR:?MARVOLET_SCR must name marvolet.scr}"
@@ -56,9 +60,14 @@ install_missing() {
 work=""
 xvfb_pid=""
 xephyr_pid=""
+holder_pid=""
+# Set for each attempt at a case: the folder its logs are kept in once its work folder is gone.
+attempt_logs=""
 cleanup() {
   set +e
   if [ -n "${WINEPREFIX:-}" ] && [ -d "$WINEPREFIX" ]; then wineserver -k >/dev/null 2>&1; fi
+  if [ -n "$holder_pid" ]; then kill "$holder_pid" >/dev/null 2>&1; wait "$holder_pid" 2>/dev/null; fi
+  if [ -n "$work" ] && [ -n "$attempt_logs" ]; then cp "$work"/*.log "$attempt_logs/" 2>/dev/null; fi
   if [ -n "$xephyr_pid" ]; then kill "$xephyr_pid" >/dev/null 2>&1; wait "$xephyr_pid" 2>/dev/null; fi
   if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" >/dev/null 2>&1; wait "$xvfb_pid" 2>/dev/null; fi
   if [ -n "$work" ] && [ -z "${KEEP_WORK:-}" ]; then rm -rf "$work"; fi
@@ -112,6 +121,17 @@ start_resizeable() {
   SCREEN_W=$HEAD_W SCREEN_H=$HEAD_H
 }
 
+# Skips the case (exit 77) where Wine does not show the two Xinerama heads as two monitors side by
+# side: Wine 10 reports both at the origin when RandR is off, and Xephyr's RandR knows one head.
+need_two_heads_side_by_side() {
+  local layout
+  layout=$(helper monitors | tr '\n' ' ')
+  if [ "$layout" != "monitor 0 0 $HEAD_W $HEAD_H monitor $HEAD_W 0 $((2 * HEAD_W)) $HEAD_H " ]; then
+    echo "SKIP [$name]: $(wine --version 2>/dev/null) shows the two heads as: ${layout:-nothing}"
+    exit 77
+  fi
+}
+
 # A private copy of the template, with the saver in C:\saver.
 new_prefix() {
   [ -f "$WINE_TEMPLATE/system.reg" ] || fail "no template prefix at $WINE_TEMPLATE (run prepare)"
@@ -119,6 +139,26 @@ new_prefix() {
   cp -a "$WINE_TEMPLATE" "$WINEPREFIX"
   mkdir -p "$WINEPREFIX/drive_c/saver"
   cp "$MARVOLET_SCR" "$WINEPREFIX/drive_c/saver/marvolet.scr"
+}
+
+# Boots the prefix before the case and keeps its session up until the end: otherwise the first
+# command of a case starts Wine's services and driver host (winedevice.exe) alongside itself, and
+# every pause of a few seconds ends the session and the next command boots it again. The system
+# processes write to boot.log.
+boot_prefix() {
+  wine "$WINE_HELPER" settle 90000 hold >"$work/settle.out" 2>"$work/boot.log" &
+  holder_pid=$!
+  local i
+  for i in $(seq 1200); do
+    grep -q 'settled' "$work/settle.out" 2>/dev/null && break
+    kill -0 "$holder_pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  local answer
+  answer=$(tr -d '\r' <"$work/settle.out")
+  [ "${answer%% *}" = settled ] ||
+    fail "the prefix did not finish booting: ${answer:-no answer}; $(tail -n 5 "$work/boot.log")"
+  log "prefix booted; running services:${answer#settled}"
 }
 
 setup_case() {
@@ -130,14 +170,27 @@ setup_case() {
     *) start_display ;;
   esac
   new_prefix
+  boot_prefix
+  case "$name" in
+    saver_two_monitors | main_monitor_only) need_two_heads_side_by_side ;;
+  esac
   # The start cursor is read when the saver window is created.
   xdotool mousemove $((SCREEN_W / 2)) $((SCREEN_H / 2))
 }
 
-# Builds the template prefix once (wineboot takes a while); every case copies it.
+# Whether the template is built and has crash dialogs off (templates from before that are made
+# again).
+template_ready() {
+  [ -f "$WINE_TEMPLATE/system.reg" ] &&
+    grep -A3 -F '[Software\\Wine\\WineDbg]' "$WINE_TEMPLATE/user.reg" 2>/dev/null |
+    grep -qF '"ShowCrashDialog"=dword:00000000'
+}
+
+# Builds the template prefix once (wineboot takes a while); every case copies it. A crash shows no
+# dialog: the crashed program's backtrace goes to its log, and the exit code tells.
 prepare() {
   install_missing
-  if [ -f "$WINE_TEMPLATE/system.reg" ]; then
+  if template_ready; then
     log "template prefix ready at $WINE_TEMPLATE"
     return
   fi
@@ -149,21 +202,26 @@ prepare() {
   log "creating the template prefix (wineboot)"
   WINEPREFIX="$staging" timeout 300 wineboot -i >"$work/wineboot.log" 2>&1 ||
     fail "wineboot failed: $(tail -n 5 "$work/wineboot.log")"
+  WINEPREFIX="$staging" timeout 60 wine reg add 'HKCU\Software\Wine\WineDbg' \
+    /v ShowCrashDialog /t REG_DWORD /d 0 /f >>"$work/wineboot.log" 2>&1 ||
+    fail "could not turn crash dialogs off: $(tail -n 5 "$work/wineboot.log")"
   WINEPREFIX="$staging" timeout 60 wineserver -w || true
+  rm -rf "$WINE_TEMPLATE"
   mv "$staging" "$WINE_TEMPLATE"
+  template_ready || fail "the new template at $WINE_TEMPLATE keeps crash dialogs on"
   log "template prefix ready at $WINE_TEMPLATE"
 }
 
 # ---- running and observing the saver ----------------------------------------------------------
 
-wine_reg() { timeout 60 wine reg "$@" 2>/dev/null; }
+wine_reg() { timeout 60 wine reg "$@" 2>>"$work/wine.log"; }
 
-# Starts the saver in the background; its exit code lands in $work/saver.rc.
+# Starts the saver in the background; its exit code, as Windows has it, lands in $work/saver.rc.
 start_saver() {
   rm -f "$work/saver.rc"
   (
     set +e
-    timeout -k 5 120 wine "$SCR_WIN" "$@" >"$work/saver.log" 2>&1
+    timeout -k 5 120 wine "$WINE_HELPER" run "$SCR_WIN" "$@" >"$work/saver.log" 2>&1
     echo $? >"$work/saver.rc"
   ) &
 }
@@ -191,17 +249,32 @@ expect_still_running() {
   log "ok: $2 (still running)"
 }
 
+# The saver's own X windows whose title matches the pattern $1 (all of them if it is empty);
+# further xdotool search options (--onlyvisible) may follow. Fails if there are none. xdotool
+# takes one pattern per search, so the two searches are intersected.
+saver_windows() {
+  local title=$1 ids
+  shift
+  ids=$(xdotool search "$@" --classname "$SAVER_CLASS" 2>/dev/null | LC_ALL=C sort)
+  if [ -n "$title" ] && [ -n "$ids" ]; then
+    ids=$(LC_ALL=C comm -12 <(echo "$ids") \
+      <(xdotool search "$@" --name "$title" 2>/dev/null | LC_ALL=C sort))
+  fi
+  [ -n "$ids" ] && echo "$ids"
+}
+
 wait_for_window() {
   local title=$1 limit=$2 i
   for i in $(seq $((limit * 5))); do
-    if xdotool search --name "^${title}\$" >/dev/null 2>&1; then return 0; fi
-    saver_running || fail "the saver ended before a \"$title\" window appeared"
+    if saver_windows "^${title}\$" >/dev/null; then return 0; fi
+    saver_running ||
+      fail "the saver ended (exit $(cat "$work/saver.rc")) before a \"$title\" window appeared"
     sleep 0.2
   done
   fail "no \"$title\" window after ${limit} s"
 }
 
-helper() { timeout 60 wine "$WINE_HELPER" "$@" 2>/dev/null | tr -d '\r'; }
+helper() { timeout 60 wine "$WINE_HELPER" "$@" 2>>"$work/wine.log" | tr -d '\r'; }
 
 # Number of pixels brighter than 10 % in a screenshot.
 bright_pixels() {
@@ -274,14 +347,14 @@ case_unrequested_close_ignored() {
   expect_exit_zero 15 "a key press after them"
 }
 
-# Unrecognised switches, and /p without a parent, end at once, silently, with 0.
+# Unrecognised switches, and /p without a parent, end at once, silently (no window shown), with 0.
 case_silent_switches() {
   local switch i
   for switch in /x / //s /p; do
     start_saver "$switch"
     for i in $(seq 150); do
       saver_running || break
-      if xdotool search --name '^(SaverWindow|Config dialog|Error)$' >/dev/null 2>&1; then
+      if saver_windows '' --onlyvisible >/dev/null; then
         fail "\"$switch\" showed a window"
       fi
       sleep 0.1
@@ -418,11 +491,19 @@ case_no_frames_while_suspended() {
 
 dialog_boxes() { helper dialog; }
 
+# Under Wine 10 xdotool's key may meet an X error: the dialog closed on the press before the
+# release was sent, or Wine replaced the dialog's X window in between. While a dialog is still
+# there after such an error, the key goes to it again; whether it did its work is for the caller.
 press_in_dialog() {
-  local window
-  window=$(xdotool search --name '^Config dialog$' | head -n 1)
-  xdotool windowfocus --sync "$window" 2>/dev/null || true
-  xdotool key --window "$window" "$1"
+  local window i
+  window=$(saver_windows '^Config dialog$' | head -n 1) || fail "no dialog to press $1 in"
+  for i in 1 2 3; do
+    xdotool windowfocus --sync "$window" 2>/dev/null || true
+    xdotool key --window "$window" "$1" 2>/dev/null && return 0
+    sleep 0.5
+    saver_running || return 0
+    window=$(saver_windows '^Config dialog$' | head -n 1) || return 0
+  done
 }
 
 # Defaults show Stars, Light Effects, Burn-in guard and Slower on battery checked, Trails and
@@ -540,8 +621,8 @@ case_change_password_missing() {
   local i
   for i in $(seq 150); do
     saver_running || break
-    if xdotool search --onlyvisible --name '.' >/dev/null 2>&1; then
-      fail "/a showed a window: $(xdotool search --onlyvisible --name '.' getwindowname %@)"
+    if saver_windows '' --onlyvisible >/dev/null; then
+      fail "/a showed a window: $(saver_windows '' --onlyvisible | xargs -n 1 xdotool getwindowname)"
     fi
     sleep 0.1
   done
@@ -653,8 +734,12 @@ set_dpi() {
 saver_covers_and_closes() {
   start_saver /s
   wait_for_window SaverWindow 30
-  local rect shown
-  shown=$(xdotool search --name '^SaverWindow$' getwindowgeometry --shell | tr '\n' ' ')
+  local rect shown window
+  window=$(saver_windows '^SaverWindow$' | head -n 1) || {
+    saver_running || fail "at $dpi DPI the saver ended (exit $(cat "$work/saver.rc")) on its own"
+    fail "at $dpi DPI the saver window is gone"
+  }
+  shown=$(xdotool getwindowgeometry --shell "$window" | tr '\n' ' ')
   grep -q "X=0 Y=0 WIDTH=$SCREEN_W HEIGHT=$SCREEN_H" <<<"$shown" ||
     fail "at $dpi DPI the saver shows as $shown, not the ${SCREEN_W}x${SCREEN_H} screen"
   rect=$(helper saver-rect)
@@ -696,7 +781,7 @@ config_shows_all_and_writes() {
   log "ok: at $dpi DPI all $(grep -c '^fits' <<<"$layout") controls show whole (dialog $size px)"
   if [ -n "${SHOTS_TO:-}" ]; then
     sleep 1
-    import -window "$(xdotool search --name '^Config dialog$' | head -n 1)" \
+    import -window "$(saver_windows '^Config dialog$' | head -n 1)" \
       "$SHOTS_TO/config-$windows-${dpi}dpi.png"
   fi
   helper click 1003 >/dev/null
@@ -746,11 +831,57 @@ screenshots() {
   wait_for_window 'Config dialog' 30
   sleep 2
   local window
-  window=$(xdotool search --name '^Config dialog$' | head -n 1)
+  window=$(saver_windows '^Config dialog$' | head -n 1)
   import -window "$window" "$dir/windows-config-wine.png"
   press_in_dialog Escape
   expect_exit_zero 15 "Cancel"
   log "saved $dir/windows-saver-wine.png and $dir/windows-config-wine.png"
+}
+
+# ---- running a case, and once more when Wine itself failed it ---------------------------------
+
+# Wine's own programs, as its crash reports and messages name them.
+readonly WINE_PROGRAMS='(winedevice|services|plugplay|explorer|rpcss|svchost|wineboot|winedbg|conhost)\.exe'
+
+# Prints what shows that an attempt failed for Wine's own reasons, from its output and the logs
+# kept in $1; nothing if it did not. A crash report marks the crashed program with "(D)"; crashes
+# in boot.log are those of the system processes, whose output goes there.
+wine_own_fault() {
+  local logs=$1
+  grep -ahm1 'failed to map the shared user data' "$logs"/* ||
+    grep -aEhm1 "\(D\) .*\b$WINE_PROGRAMS" "$logs"/* ||
+    grep -aEhm1 'Unhandled (exception|page fault|illegal|stack overflow)' "$logs/boot.log" ||
+    grep -aEhm1 "^FAIL .*\b$WINE_PROGRAMS" "$logs/output"
+}
+
+run_case_once_more_for_wine() {
+  local attempt status cause retried=""
+  mkdir -p "$WINE_WORK"
+  for attempt in 1 2; do
+    attempt_logs=$(mktemp -d "$WINE_WORK/marvolet-wine-logs.XXXXXX")
+    set +e
+    (
+      set -e
+      trap cleanup EXIT
+      setup_case
+      "case_$name"
+    ) 2>&1 | tee "$attempt_logs/output"
+    status=${PIPESTATUS[0]}
+    set -e
+    cause=""
+    if ((status != 0 && status != 77)); then
+      cause=$( (wine_own_fault "$attempt_logs" || true) | head -n 1 | tr -d '\r')
+    fi
+    [ -n "${KEEP_WORK:-}" ] || rm -rf "$attempt_logs"
+    if ((status == 0)); then
+      log "passed${retried:+ (on the second attempt)}"
+      exit 0
+    fi
+    if [ -z "$cause" ] || ((attempt == 2)); then exit "$status"; fi
+    retried=1
+    printf 'RETRY [%s]: failed for Wine'"'"'s own reasons, running it once more: %s\n' \
+      "$name" "$cause" | tee -a "$WINE_WORK/retried.log" >&2
+  done
 }
 
 case "$name" in
@@ -760,8 +891,6 @@ case "$name" in
     declare -F "case_$name" >/dev/null || fail "no such case"
     : "${WINE_HELPER:?WINE_HELPER must name wine_helper.exe}"
     : "${STAND_IN_DLL:?STAND_IN_DLL must name the stand-in DLL}"
-    setup_case
-    "case_$name"
-    log "passed"
+    run_case_once_more_for_wine
     ;;
 esac

@@ -24,6 +24,18 @@
 //                                   Text is measured in the font the dialog resource in <scr>
 //                                   names, at the screen's DPI (another process's font handle
 //                                   cannot be used here).
+//   wine_helper run <program> [argument...]
+//       Runs the program and ends with its exit code as Windows reports it (the low 8 bits
+//       reach the shell). Wine's own exit status can differ: Wine 10 at times ends an exiting
+//       process with SIGKILL (status 137) after its code is set.
+//   wine_helper monitors            "monitor <left> <top> <right> <bottom>" for each monitor, in
+//                                   the system's order.
+//   wine_helper settle <limit-ms> [hold]
+//       Waits for the prefix to finish booting: the service manager answers and no service, the
+//       driver host's drivers included, is starting or stopping, with every service's state
+//       unchanged for a second. Reports "settled <running services>", or "unsettled <why>" after
+//       limit-ms. With hold it then stays until killed, keeping the Wine session (and with it
+//       the booted system processes) up for the programs that follow.
 // The helper is DPI aware, so every size it reports is in the screen's own pixels.
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
@@ -184,6 +196,97 @@ int clickControl(int id) {
   if (control == nullptr) return 1;
   SendMessageA(control, BM_CLICK, 0, 0);
   report("clicked %d", id);
+  return 0;
+}
+
+int run(int argc, char** argv) {
+  std::string commandLine = std::string("\"") + argv[2] + "\"";
+  for (int i = 3; i < argc; ++i) commandLine += std::string(" ") + argv[i];
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process = {};
+  if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &process)) {
+    report("error no-process %lu", GetLastError());
+    return 126;
+  }
+  WaitForSingleObject(process.hProcess, INFINITE);
+  DWORD code = 1;
+  GetExitCodeProcess(process.hProcess, &code);
+  return static_cast<int>(code);
+}
+
+BOOL CALLBACK reportMonitor(HMONITOR, HDC, LPRECT rect, LPARAM) {
+  report("monitor %ld %ld %ld %ld", rect->left, rect->top, rect->right, rect->bottom);
+  return TRUE;
+}
+
+int monitors() {
+  return EnumDisplayMonitors(nullptr, nullptr, reportMonitor, 0) ? 0 : 1;
+}
+
+bool pending(DWORD state) {
+  return state == SERVICE_START_PENDING || state == SERVICE_STOP_PENDING ||
+         state == SERVICE_CONTINUE_PENDING || state == SERVICE_PAUSE_PENDING;
+}
+
+// Every service's name, state and process as one line; the names of those pending and running.
+bool serviceStates(SC_HANDLE manager, std::string* all, std::string* inProgress,
+                   std::string* running) {
+  all->clear();
+  inProgress->clear();
+  running->clear();
+  std::string buffer(64 * 1024, '\0');
+  DWORD resume = 0;
+  for (;;) {
+    DWORD needed = 0, count = 0;
+    const BOOL done =
+        EnumServicesStatusExA(manager, SC_ENUM_PROCESS_INFO, SERVICE_DRIVER | SERVICE_WIN32,
+                              SERVICE_STATE_ALL, reinterpret_cast<BYTE*>(&buffer[0]),
+                              static_cast<DWORD>(buffer.size()), &needed, &count, &resume, nullptr);
+    if (!done && GetLastError() != ERROR_MORE_DATA) return false;
+    const auto* services = reinterpret_cast<const ENUM_SERVICE_STATUS_PROCESSA*>(buffer.data());
+    for (DWORD i = 0; i < count; ++i) {
+      const SERVICE_STATUS_PROCESS& status = services[i].ServiceStatusProcess;
+      const std::string name = services[i].lpServiceName;
+      *all += name + ":" + std::to_string(status.dwCurrentState) + ":" +
+              std::to_string(status.dwProcessId) + " ";
+      if (pending(status.dwCurrentState)) *inProgress += " " + name;
+      if (status.dwCurrentState == SERVICE_RUNNING) *running += " " + name;
+    }
+    if (done) return true;
+    if (count == 0) buffer.resize(needed > buffer.size() ? needed : 2 * buffer.size());
+  }
+}
+
+int settle(DWORD limitMs, bool hold) {
+  const DWORD start = GetTickCount();
+  const auto late = [&] { return GetTickCount() - start >= limitMs; };
+  // Opening the manager waits for services.exe to have started the services that start with it.
+  SC_HANDLE manager = nullptr;
+  while ((manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ENUMERATE_SERVICE)) == nullptr) {
+    if (late()) {
+      report("unsettled no service manager (error %lu)", GetLastError());
+      return 1;
+    }
+    Sleep(250);
+  }
+  constexpr int kQuietLooks = 4;  // 250 ms apart
+  std::string last, all, inProgress, running;
+  int quiet = 0;
+  while (quiet < kQuietLooks) {
+    if (late()) {
+      report("unsettled still starting or stopping:%s", inProgress.c_str());
+      return 1;
+    }
+    Sleep(250);
+    const bool read = serviceStates(manager, &all, &inProgress, &running);
+    quiet = read && inProgress.empty() && all == last ? quiet + 1 : 0;
+    last = all;
+  }
+  CloseServiceHandle(manager);
+  report("settled%s", running.c_str());
+  if (hold) Sleep(INFINITE);
   return 0;
 }
 
@@ -390,6 +493,11 @@ int main(int argc, char** argv) {
   if (command == "version") return version();
   if (command == "dpi") return dpi();
   if (command == "dialog-layout" && argc == 3) return dialogLayout(argv[2]);
+  if (command == "run" && argc >= 3) return run(argc, argv);
+  if (command == "monitors") return monitors();
+  if (command == "settle" && (argc == 3 || (argc == 4 && std::string(argv[3]) == "hold"))) {
+    return settle(static_cast<DWORD>(std::atoi(argv[2])), argc == 4);
+  }
   std::fprintf(stderr, "usage: see the top of wine_helper.cpp\n");
   return 2;
 }
