@@ -1176,7 +1176,7 @@ int runWaylandSaver(const HackOptions& options, const SaverSettings& settings,
   {
     WaylandSurface surface(display, options, settings, readbackPath);
     RendererPicture picture(renderFlagsFor(settings, fillsScreen(options)), false,
-                            sessionOptions.drawPath);
+                            sessionOptions.drawPath, sessionOptions.content);
     LinuxPowerSupply power;
     BatteryPace pace(power);
     SessionOptions running = sessionOptions;
