@@ -2,6 +2,7 @@
 #include "assets/user_content.h"
 
 #include "assets/text_file.h"
+#include "assets/texture.h"
 
 namespace marvolet {
 
@@ -23,7 +24,20 @@ std::shared_ptr<const RgbaImage> readLogo(const char* item, const std::string& p
     refuse(notes, item, path, read.reason);
     return nullptr;
   }
-  return std::make_shared<const RgbaImage>(std::move(read.image));
+  if (read.image.width <= MaxLogoSide && read.image.height <= MaxLogoSide) {
+    return std::make_shared<const RgbaImage>(std::move(read.image));
+  }
+  Texture smaller{};
+  if (!textureFromRgba(smaller, read.image, MaxLogoSide)) {
+    refuse(notes, item, path, "there is not enough memory to take it down to size");
+    return nullptr;
+  }
+  auto fitted = std::make_shared<RgbaImage>();
+  fitted->width = smaller.width;
+  fitted->height = smaller.height;
+  fitted->opaque = read.image.opaque;
+  fitted->pixels.reset(smaller.pixels);
+  return fitted;
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // from the files and words the settings name.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -9,6 +10,11 @@
 #include "assets/image_file.h"
 
 namespace marvolet {
+
+// Longest side of a logo picture as it is kept and drawn, pixels: more than a logo's place on
+// any screen; larger pictures are taken down to it as soon as they are read, so that the memory
+// they hold does not grow with the file.
+constexpr uint32_t MaxLogoSide = 2048;
 
 // What the scene draws instead of its built-in items; an empty or null member keeps that item.
 struct SceneContent {
@@ -27,7 +33,8 @@ struct SceneContentSources {
   std::string secondLogoPath;
 };
 
-// Reads every item named, each within the readers' bounds. An item that cannot be used stays
+// Reads every item named, each within the readers' bounds; logos come out at most MaxLogoSide
+// pixels a side, their shape kept. An item that cannot be used stays
 // built-in and adds one line for the user to *notes, naming the item, the file and why:
 // "passage /a/b.txt: no such file; the built-in passage is drawn".
 SceneContent readSceneContent(const SceneContentSources& sources, std::vector<std::string>* notes,

@@ -152,10 +152,8 @@ void Scene::loadFontAtlas() {
 }
 
 void Scene::loadLogo(int32_t slot, const unsigned char* builtIn, size_t builtInLength) {
-  // Larger than any logo's place on a screen; the mipmaps take it down from here.
-  constexpr uint32_t LargestLogoSide = 2048;
   std::shared_ptr<const RgbaImage>& user = userLogos_[slot - 1];
-  if (user != nullptr && textureFromRgba(textures[slot], *user, LargestLogoSide)) {
+  if (user != nullptr && textureFromRgba(textures[slot], *user, MaxLogoSide)) {
     logoAspect_[slot - 1] = static_cast<float>(user->width) / static_cast<float>(user->height);
     uploadTexture(textures[slot], false);
   } else {

@@ -47,6 +47,17 @@ TEST_F(UserContentFiles, EachItemThatCannotBeUsedIsToldAndStaysBuiltIn) {
   EXPECT_EQ(content.firstLogo->width, 40u);
   EXPECT_EQ(content.secondLogo, nullptr);  // none named: the built-in one
 
+  // A picture larger than any logo's place is kept no larger than it is drawn, its shape kept.
+  const std::vector<unsigned char> long_ =
+      testing::encodeJpeg(5000, 40, 3, [](int, int, int) { return 200; });
+  sources.secondLogoPath = file("long.jpg", std::string(long_.begin(), long_.end()));
+  content = readSceneContent(sources, &notes);
+  ASSERT_NE(content.secondLogo, nullptr);
+  EXPECT_LE(content.secondLogo->width, MaxLogoSide);
+  EXPECT_NEAR(static_cast<double>(content.secondLogo->width) / content.secondLogo->height, 125.0,
+              125.0 * 0.1);
+  EXPECT_EQ(content.secondLogo->pixels[0], 200);
+
   sources.passagePath = folder + "/missing.txt";
   sources.title = std::string(201, 'x');
   sources.firstLogoPath = file("logo.png", "not a picture at all");

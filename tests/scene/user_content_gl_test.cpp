@@ -147,7 +147,7 @@ TEST_F(UserLogoTest, PicturesOfAnyShapeKeepItAndTheirOwnColours) {
   content.firstLogo = solidPicture(6000, 90);
   content.secondLogo = nullptr;
   build(0, content);
-  EXPECT_LE(scene->textures[1].width, 2048u);
+  EXPECT_LE(scene->textures[1].width, MaxLogoSide);
   EXPECT_EQ(scene->textures[1].width / scene->textures[1].height, 6000u / 90u);
   scene->current[imagefade] = 1.0f;
   const std::vector<LogoQuad> large = recordLogoQuads(*scene, inputs());
