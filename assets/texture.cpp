@@ -153,4 +153,37 @@ bool decodeJpeg(Texture& texture, const unsigned char* data, int32_t length) {
   return true;
 }
 
+bool textureFromRgba(Texture& texture, const RgbaImage& image, uint32_t maxSide) {
+  if (image.pixels == nullptr || image.width == 0 || image.height == 0 || maxSide == 0) {
+    return false;
+  }
+  const uint32_t longer = image.width > image.height ? image.width : image.height;
+  // Whole source pixels per texel, so that every source pixel counts once.
+  const uint32_t factor = (longer + maxSide - 1) / maxSide;
+  const uint32_t width = (image.width + factor - 1) / factor;
+  const uint32_t height = (image.height + factor - 1) / factor;
+  auto* pixels = static_cast<unsigned char*>(std::malloc(size_t{width} * height * 4));
+  if (pixels == nullptr) return false;
+  for (uint32_t y = 0; y < height; ++y) {
+    for (uint32_t x = 0; x < width; ++x) {
+      uint64_t sum[4] = {0, 0, 0, 0};
+      uint32_t count = 0;
+      for (uint32_t sy = y * factor; sy < (y + 1) * factor && sy < image.height; ++sy) {
+        const unsigned char* row = image.pixels.get() + size_t{sy} * image.width * 4;
+        for (uint32_t sx = x * factor; sx < (x + 1) * factor && sx < image.width; ++sx) {
+          for (int c = 0; c < 4; ++c) sum[c] += row[size_t{sx} * 4 + c];
+          ++count;
+        }
+      }
+      unsigned char* out = pixels + (size_t{y} * width + x) * 4;
+      for (int c = 0; c < 4; ++c) out[c] = static_cast<unsigned char>(sum[c] / count);
+    }
+  }
+  texture.pixels = pixels;
+  texture.bitsPerPixel = 32;
+  texture.width = width;
+  texture.height = height;
+  return true;
+}
+
 }  // namespace marvolet

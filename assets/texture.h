@@ -3,13 +3,15 @@
 
 #include <cstdint>
 
+#include "assets/image_file.h"
+
 namespace marvolet {
 
 // One decoded image and its texture object. A zero-filled record is "empty": no pixels and
 // texture name 0, which draws untextured.
 struct Texture {
   unsigned char* pixels;  // height rows of width * components bytes, top row first; malloc'd
-  int32_t bitsPerPixel;   // 8 for grayscale, 24 for colour
+  int32_t bitsPerPixel;   // 8 for grayscale, 24 for colour, 32 for colour with alpha
   uint32_t width;         // pixels
   uint32_t height;        // pixels
   uint32_t textureName;   // GL texture object, 0 while none exists
@@ -23,5 +25,11 @@ struct Texture {
 // decoded size exceeds 32 bits are refused. Never reads outside [data, data + length); a negative
 // length counts as an empty block.
 bool decodeJpeg(Texture& texture, const unsigned char* data, int32_t length);
+
+// A user's picture as a 32-bit texture record, box-filtered down to at most `maxSide` pixels on
+// its longer side (its shape kept, each side at least 1): GL would otherwise scale a large
+// picture itself, slowly, and a side beyond its limit not at all. False, with the record
+// untouched, when there is no memory for the pixels.
+bool textureFromRgba(Texture& texture, const RgbaImage& image, uint32_t maxSide);
 
 }  // namespace marvolet

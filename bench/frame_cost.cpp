@@ -14,8 +14,13 @@
 #include <cstring>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "assets/embedded_images.h"
+#if __has_include("assets/user_content.h")
+#include "assets/user_content.h"
+#define FRAME_COST_USER_CONTENT 1
+#endif
 #include "assets/texture.h"
 #include "headless_context.h"
 #include "platform/clock.h"
@@ -34,6 +39,19 @@
 namespace {
 
 using marvolet::Renderer;
+
+#ifdef FRAME_COST_USER_CONTENT
+// --passage, --title, --first-logo, --second-logo: every renderer measured draws them.
+marvolet::SceneContent userContent;
+struct Drawn : Renderer {
+  Drawn(int32_t w, int32_t h, marvolet::RenderFlags flags,
+        marvolet::DrawPath path = marvolet::DrawPath::Fast)
+      : Renderer(w, h, flags, path, userContent) {}
+};
+#else
+// build-baseline.sh builds this file against trees whose renderer draws the built-in items only.
+using Drawn = Renderer;
+#endif
 
 uint32_t simulatedNow = 0;
 // --glow-reduction: the fast path's glow summed at 1/N of the window's width and height (0: its
@@ -151,7 +169,7 @@ PathCost measurePath(int w, int h, marvolet::RenderFlags flags, marvolet::DrawPa
                      int sceneSeconds = 0) {
   simulatedNow = 0;
   const double wall0 = wallMs();
-  Renderer renderer(w, h, flags, path);
+  Drawn renderer(w, h, flags, path);
   renderer.renderFrame();
   glFinish();
   const double startup = wallMs() - wall0;
@@ -191,7 +209,7 @@ void startupSplit(int w, int h, marvolet::DrawPath path) {
 
   simulatedNow = 0;
   t = wallMs();
-  Renderer renderer(w, h, marvolet::Stars | marvolet::LightEffects, path);
+  Drawn renderer(w, h, marvolet::Stars | marvolet::LightEffects, path);
   glFinish();
   const double construct = wallMs() - t;
   t = wallMs();
@@ -240,7 +258,7 @@ void splitStages(int frames) {
   if (!context) return;
   for (const int seconds : {0, 90}) {
     simulatedNow = 0;
-    Renderer renderer(w, h, marvolet::Stars | marvolet::LightEffects, marvolet::DrawPath::Fast);
+    Drawn renderer(w, h, marvolet::Stars | marvolet::LightEffects, marvolet::DrawPath::Fast);
     for (int s = 0; s <= seconds; ++s) {
       simulatedNow += 1000;
       renderer.renderFrame();
@@ -311,7 +329,7 @@ void compareMonitors(int frames) {
   const marvolet::PixelRect primary{0, 0, w, h};
   const std::vector<marvolet::MonitorCopy> copies{{{w, 0, w, h}, {w, 0, w, h}}};
   simulatedNow = 0;
-  Renderer renderer(w, h, flags, marvolet::DrawPath::Fast);
+  Drawn renderer(w, h, flags, marvolet::DrawPath::Fast);
   const auto frame = [&] {
     renderer.renderFrame();
     marvolet::copyToOtherMonitors(2 * w, h, primary, copies);
@@ -394,6 +412,9 @@ int main(int argc, char** argv) {
   bool noop = false;
   marvolet::DrawPath path = marvolet::DrawPath::Fast;
   int frames = 60;
+#ifdef FRAME_COST_USER_CONTENT
+  marvolet::SceneContentSources sources;
+#endif
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--compare") == 0) {
       comparing = true;
@@ -403,15 +424,31 @@ int main(int argc, char** argv) {
       noop = true;
     } else if (std::strcmp(argv[i], "--literal") == 0) {
       path = marvolet::DrawPath::Literal;
+#ifdef FRAME_COST_USER_CONTENT
+    } else if (std::strcmp(argv[i], "--passage") == 0 && i + 1 < argc) {
+      sources.passagePath = argv[++i];
+    } else if (std::strcmp(argv[i], "--title") == 0 && i + 1 < argc) {
+      sources.title = argv[++i];
+    } else if (std::strcmp(argv[i], "--first-logo") == 0 && i + 1 < argc) {
+      sources.firstLogoPath = argv[++i];
+    } else if (std::strcmp(argv[i], "--second-logo") == 0 && i + 1 < argc) {
+      sources.secondLogoPath = argv[++i];
+#endif
     } else if (std::atoi(argv[i]) > 0) {
       frames = std::atoi(argv[i]);
     } else {
-      std::fprintf(
-          stderr,
-          "usage: frame_cost [--compare | --literal | --noop] [--glow-reduction N] [FRAMES]\n");
+      std::fprintf(stderr,
+                   "usage: frame_cost [--compare | --literal | --noop] [--glow-reduction N]\n"
+                   "                  [--passage FILE] [--title TEXT] [--first-logo FILE]\n"
+                   "                  [--second-logo FILE] [FRAMES]\n");
       return 2;
     }
   }
+#ifdef FRAME_COST_USER_CONTENT
+  std::vector<std::string> notes;
+  userContent = marvolet::readSceneContent(sources, &notes);
+  for (const std::string& note : notes) std::fprintf(stderr, "frame_cost: %s\n", note.c_str());
+#endif
   marvolet::platform::setMillisecondSource(&readSimulatedClock);
   marvolet::platform::setCalendarSource(&fixedCalendar);
   if (noop) return noopLine(frames);
@@ -436,7 +473,7 @@ int main(int argc, char** argv) {
                  {"stars, no light effects", marvolet::Stars}};
     for (const auto& c : cases) {
       const double wall0 = wallMs(), cpu0 = cpuMs();
-      Renderer renderer(w, h, c.flags, path);
+      Drawn renderer(w, h, c.flags, path);
       if (glowReduction >= 2) reduceGlow(renderer.glow, glowReduction, 0);
       renderer.renderFrame();
       glFinish();
@@ -448,7 +485,7 @@ int main(int argc, char** argv) {
       std::printf("%-11s %-26s %10.2f %10.2f\n", label, c.name, cost.wall, cost.cpu);
     }
 
-    Renderer renderer(w, h, 0, path);
+    Drawn renderer(w, h, 0, path);
     renderer.renderFrame();
     const Cost verse = measure(frames, [&] {
       startFrame();
@@ -458,7 +495,7 @@ int main(int argc, char** argv) {
     std::printf("%-11s %-26s %10.2f %10.2f\n", label, "verse stage alone", verse.wall, verse.cpu);
     const Cost clear = measure(frames, [&] { glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT); });
     std::printf("%-11s %-26s %10.2f %10.2f\n", label, "clear alone", clear.wall, clear.cpu);
-    Renderer starry(w, h, marvolet::Stars, path);
+    Drawn starry(w, h, marvolet::Stars, path);
     starry.renderFrame();
     const Cost stars = measure(frames, [&] {
       startFrame();
@@ -478,7 +515,7 @@ int main(int argc, char** argv) {
     std::printf("%-11s %-26s %10.2f %10.2f\n", label, "clear + logos and title", logos.wall,
                 logos.cpu);
 
-    Renderer glowing(w, h, marvolet::LightEffects, path);
+    Drawn glowing(w, h, marvolet::LightEffects, path);
     if (glowReduction >= 2) reduceGlow(glowing.glow, glowReduction, 0);
     glowing.renderFrame();
     const Cost capture = measure(frames, [&] {

@@ -31,6 +31,18 @@ constexpr OptionRow switchRow(const char* storedName, int32_t defaultOn, const c
                    hostField};
 }
 
+constexpr OptionRow textRow(OptionKind kind, const char* storedName, uint32_t maxBytes,
+                            const char* flag, const char* label, const char* help,
+                            int32_t controlId, DialogPlace place) {
+  return OptionRow{storedName, kind,  0,    "",        0,     0, maxBytes, nullptr,
+                   flag,       label, help, controlId, place, 0, false,    nullptr};
+}
+
+// Longest path a row keeps: more than any file system's, short enough to bound a line.
+constexpr uint32_t kLongestPath = 4096;
+// The title's 200 characters, each at most four bytes of UTF-8.
+constexpr uint32_t kLongestTitle = 800;
+
 // "UseBlur" is the light effects' name since the first release; users have it stored.
 const OptionRow kSaverRows[] = {
     switchRow("UseStars", 1, "-stars", "Stars", "the star field", 1001, {9, 14, 37, 10}, Stars,
@@ -49,6 +61,15 @@ const OptionRow kSaverRows[] = {
     switchRow("BatteryPace", 1, "-battery-pace", "Slower on battery",
               "half the frame rate on battery", 1006, {88, 48, 78, 10}, 0, false,
               &SaverSettings::batteryPace),
+    textRow(OptionKind::Path, "Passage", kLongestPath, "-passage", "Passage",
+            "a text file drawn on the rings instead of the built-in verse", 1007,
+            {60, 78, 162, 12}),
+    textRow(OptionKind::Text, "Title", kLongestTitle, "-title", "Title",
+            "one line drawn as the title instead of the built-in one", 1008, {60, 94, 162, 12}),
+    textRow(OptionKind::Path, "FirstLogo", kLongestPath, "-first-logo", "First logo",
+            "a JPEG or PNG picture instead of the first built-in logo", 1009, {60, 110, 162, 12}),
+    textRow(OptionKind::Path, "SecondLogo", kLongestPath, "-second-logo", "Second logo",
+            "a JPEG or PNG picture instead of the second built-in logo", 1010, {60, 126, 162, 12}),
 };
 
 const OptionTable kSaverTable{kSaverRows, sizeof kSaverRows / sizeof kSaverRows[0]};

@@ -11,7 +11,8 @@ namespace marvolet {
 
 bool RendererPicture::create(const SaverLayout& layout) {
   const PixelRect picture = bottomUp(layout.primary, layout.window.height);
-  renderer_ = new (std::nothrow) Renderer(picture.width, picture.height, flags_, path_);
+  renderer_ = new (std::nothrow) Renderer(picture.width, picture.height, flags_, path_,
+                                          content_ != nullptr ? *content_ : SceneContent{});
   if (renderer_ == nullptr) return false;
   if (picture.x != 0 || picture.y != 0) {
     renderer_->resize(picture.width, picture.height, picture.x, picture.y);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "host/monitor_layout.h"
 #include "host/power_source.h"
@@ -32,12 +33,14 @@ class SaverPicture {
 };
 
 // The renderer at the primary monitor's size and place, drawing by `path`, with scaled copies
-// on the others, or with the others black when `mainMonitorOnly`.
+// on the others, or with the others black when `mainMonitorOnly`; showing the user's `content`
+// where there is some.
 class RendererPicture final : public SaverPicture {
  public:
   explicit RendererPicture(RenderFlags flags, bool mainMonitorOnly = false,
-                           DrawPath path = DrawPath::Fast)
-      : flags_(flags), mainMonitorOnly_(mainMonitorOnly), path_(path) {}
+                           DrawPath path = DrawPath::Fast,
+                           std::shared_ptr<const SceneContent> content = nullptr)
+      : flags_(flags), mainMonitorOnly_(mainMonitorOnly), path_(path), content_(content) {}
   bool create(const SaverLayout& layout) override;
   void draw(const SaverLayout& layout) override;
   void follow(const SaverLayout& layout) override;
@@ -50,6 +53,7 @@ class RendererPicture final : public SaverPicture {
   RenderFlags flags_;
   bool mainMonitorOnly_;
   DrawPath path_;
+  std::shared_ptr<const SceneContent> content_;
   Renderer* renderer_ = nullptr;
 };
 
@@ -60,6 +64,9 @@ struct SessionOptions {
   BatteryPace* pace = nullptr;
   // How the picture's renderer draws; whoever builds the picture hands it on.
   DrawPath drawPath = DrawPath::Fast;
+  // The user's passage, title and logos, read once at start-up; null for the built-in ones.
+  // Whoever builds the picture hands it on.
+  std::shared_ptr<const SceneContent> content = nullptr;
 };
 
 class SaverSession {

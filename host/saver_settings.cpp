@@ -44,4 +44,15 @@ RenderFlags renderFlagsFor(const SaverSettings& settings, bool fillsScreen) {
   return renderFlagsOf(settings.options, fillsScreen);
 }
 
+SceneContentSources contentSourcesOf(const SaverSettings& settings) {
+  const OptionValues& values = settings.options;
+  const OptionTable& table = values.table();
+  SceneContentSources sources;
+  sources.passagePath = values.text(table.find("Passage"));
+  sources.title = values.text(table.find("Title"));
+  sources.firstLogoPath = values.text(table.find("FirstLogo"));
+  sources.secondLogoPath = values.text(table.find("SecondLogo"));
+  return sources;
+}
+
 }  // namespace marvolet

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "assets/user_content.h"
 #include "host/option_table.h"
 #include "host/settings_store.h"
 #include "render/render_types.h"
@@ -43,5 +44,8 @@ struct SaverSettings {
 // BurnInGuard only when the picture `fillsScreen` (full screen, the root window, the screen
 // saver daemon's window), never in a preview or a trial window.
 RenderFlags renderFlagsFor(const SaverSettings& settings, bool fillsScreen = false);
+
+// The files and title the options name for the user's own passage, title and logos.
+SceneContentSources contentSourcesOf(const SaverSettings& settings);
 
 }  // namespace marvolet

@@ -17,7 +17,9 @@ void uploadTexture(Texture& texture, bool keepPixels) {
   glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
   glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
 
-  const GLenum format = texture.bitsPerPixel == 24 ? GL_RGB : GL_ALPHA;
+  const GLenum format = texture.bitsPerPixel == 32   ? GL_RGBA
+                        : texture.bitsPerPixel == 24 ? GL_RGB
+                                                     : GL_ALPHA;
   // Our rows are packed, and so are the smaller levels GLU makes, but GLU hands those to GL
   // under the caller's unpack alignment: with the default of 4, the 2 x 2 level of an alpha
   // texture (2-byte rows) is read past the end of GLU's buffer, as is any picture of ours whose

@@ -7,9 +7,10 @@
 
 namespace marvolet {
 
-// Creates the texture object from the decoded pixels: GL_ALPHA for 8 bits, GL_RGB for 24, a full
-// mipmap chain, GL_CLAMP wrap. Rows are read packed whatever their length. Frees the pixels (and
-// nulls the pointer) unless keepPixels. Needs a current GL context; leaves the new texture bound.
+// Creates the texture object from the decoded pixels: GL_ALPHA for 8 bits, GL_RGB for 24, GL_RGBA
+// for 32, a full mipmap chain, GL_CLAMP wrap. Rows are read packed whatever their length. Frees the
+// pixels (and nulls the pointer) unless keepPixels. Needs a current GL context; leaves the new
+// texture bound.
 void uploadTexture(Texture& texture, bool keepPixels);
 
 // decodeJpeg then uploadTexture. True when the texture object was created.

@@ -8,8 +8,28 @@
 
 namespace marvolet {
 
+extern const char BuiltInTitle[] = "ZANDREL";
+
 namespace {
-constexpr char Title[] = "ZANDREL";
+
+// A user's picture keeps its own colours, faded as the built-in logo is, and its shape: it is
+// fitted inside the place of half-width w and half-height h. A built-in logo (aspect 0) fills
+// the place in the scene's tint.
+void drawOneLogo(const StageInputs& in, float aspect, float w, float h, const float* tint,
+                 float alpha) {
+  if (aspect <= 0.0f) {
+    glColor4f(tint[0], tint[1], tint[2], alpha);
+    in.drawing.drawLogo(w, h, alpha);
+    return;
+  }
+  glColor4f(1.0f, 1.0f, 1.0f, alpha);
+  if (aspect > w / h) {
+    in.drawing.drawLogo(w, w / aspect, alpha);
+  } else {
+    in.drawing.drawLogo(h * aspect, h, alpha);
+  }
+}
+
 }  // namespace
 
 void LogoTitleStage::draw(const StageInputs& in) {
@@ -24,11 +44,9 @@ void LogoTitleStage::draw(const StageInputs& in) {
   const float* tint = &in.parameters[imagecolor];
   const float firstAlpha = in.parameters[imagefade];
   const float secondAlpha = 1.0f - in.parameters[imagefade];
-  glColor4f(tint[0], tint[1], tint[2], firstAlpha);
-  in.drawing.drawLogo(w, h, firstAlpha);
+  drawOneLogo(in, in.firstLogoAspect, w, h, tint, firstAlpha);
   glBindTexture(GL_TEXTURE_2D, in.secondLogo);
-  glColor4f(tint[0], tint[1], tint[2], secondAlpha);
-  in.drawing.drawLogo(w, h, secondAlpha);
+  drawOneLogo(in, in.secondLogoAspect, w, h, tint, secondAlpha);
   glPopMatrix();
   glDisable(GL_TEXTURE_2D);
 
@@ -36,10 +54,10 @@ void LogoTitleStage::draw(const StageInputs& in) {
   const float savedScale = text.scale;
   text.setScale(0.001f);
   text.setColor(0.0f, 0.0f, 0.0f, 1.0f);
-  drawTextLine(in.drawing, text, in.font, 0.91f, -1.405f, Title);
+  drawTextLine(in.drawing, text, in.font, 0.91f, -1.405f, title_);
   const float* title = &in.parameters[logocolor];
   text.setColor(title[0], title[1], title[2], 1.0f);
-  drawTextLine(in.drawing, text, in.font, 0.9f, -1.4f, Title);
+  drawTextLine(in.drawing, text, in.font, 0.9f, -1.4f, title_);
   text.setScale(savedScale);
 }
 

@@ -12,7 +12,8 @@
 
 namespace marvolet {
 
-Renderer::Renderer(int32_t width_, int32_t height_, RenderFlags flags_, DrawPath path_)
+Renderer::Renderer(int32_t width_, int32_t height_, RenderFlags flags_, DrawPath path_,
+                   const SceneContent& content)
     : width(width_), height(height_), flags(flags_), path(path_), drawing(makeDrawingPath(path_)) {
   // One of 256 seeds: the picture need not differ more than that from run to run. The first
   // draw is thrown away, as the saver always has.
@@ -23,7 +24,7 @@ Renderer::Renderer(int32_t width_, int32_t height_, RenderFlags flags_, DrawPath
 
   // The scene's constructor reads the clock, so the clock starts first (fps 10 becomes 50).
   clock_.start();
-  scene = std::make_unique<Scene>(random, clock_, *drawing, (flags & Stars) != 0);
+  scene = std::make_unique<Scene>(random, clock_, *drawing, (flags & Stars) != 0, content);
   scene->loadAssets(width, height);
   // The rate the star field's warm-up assumed stands as the clock's until its first measure,
   // and so steers the first adaptation of the frame delay.

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "assets/user_content.h"
 #include "render/frame_clock.h"
 #include "render/glow_pass.h"
 #include "render/render_types.h"
@@ -17,8 +18,10 @@ class Scene;
 class Renderer {
  public:
   // Needs a current GL context, which must stay current for the renderer's life. width and
-  // height are the drawing area in pixels. `path` is fixed for the renderer's life.
-  Renderer(int32_t width, int32_t height, RenderFlags flags, DrawPath path = DrawPath::Fast);
+  // height are the drawing area in pixels. `path` is fixed for the renderer's life. `content`
+  // is the user's passage, title and logos, read by the caller; what it lacks is built-in.
+  Renderer(int32_t width, int32_t height, RenderFlags flags, DrawPath path = DrawPath::Fast,
+           const SceneContent& content = SceneContent{});
   ~Renderer();
   Renderer(const Renderer&) = delete;
   Renderer& operator=(const Renderer&) = delete;

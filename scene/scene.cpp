@@ -35,8 +35,22 @@ float segmentLength(float r) {
 }
 }  // namespace
 
-Scene::Scene(Random random_, const FrameClock& clock_, DrawingPath& drawing_, bool flyStars)
+Scene::Scene(Random random_, const FrameClock& clock_, DrawingPath& drawing_, bool flyStars,
+             const SceneContent& content)
     : clock(clock_), drawing(drawing_), random(random_), textures(nullptr), stars(flyStars) {
+  bool missing = false;
+  if (!content.passage.empty()) {
+    verseText_ = drawableText(content.passage, *text.font, &missing);
+    wordsNeedBox_ = missing;
+    verse.setVerse(verseText_.c_str());
+  }
+  if (!content.title.empty()) {
+    titleText_ = drawableText(content.title, *text.font, &missing);
+    wordsNeedBox_ = wordsNeedBox_ || missing;
+    logoAndTitle.setTitle(titleText_.c_str());
+  }
+  userLogos_[0] = content.firstLogo;
+  userLogos_[1] = content.secondLogo;
   for (int32_t k = 0; k < SceneParameterCount; ++k) {
     target[k] = draw(k);
     start[k] = current[k] = draw(k);
@@ -114,19 +128,45 @@ void Scene::loadAssets(int32_t width, int32_t height) {
   textures = static_cast<Texture*>(std::calloc(TextureCount, sizeof(Texture)));
   if (textures != nullptr) {
     // A picture that fails to decode leaves its slot empty; the scene draws regardless.
-    loadJpegTexture(textures[0], FontAtlasJpeg, static_cast<int32_t>(FontAtlasJpegLength), false);
-    loadJpegTexture(textures[1], FirstLogoJpeg, static_cast<int32_t>(FirstLogoJpegLength), false);
-    loadJpegTexture(textures[2], SecondLogoJpeg, static_cast<int32_t>(SecondLogoJpegLength), false);
+    loadFontAtlas();
+    loadLogo(1, FirstLogoJpeg, FirstLogoJpegLength);
+    loadLogo(2, SecondLogoJpeg, SecondLogoJpegLength);
   }
   glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
   stars.start(random, width, height);
 }
 
+void Scene::loadFontAtlas() {
+  if (!wordsNeedBox_) {
+    loadJpegTexture(textures[0], FontAtlasJpeg, static_cast<int32_t>(FontAtlasJpegLength), false);
+    return;
+  }
+  if (!decodeJpeg(textures[0], FontAtlasJpeg, static_cast<int32_t>(FontAtlasJpegLength))) return;
+  fontWithBox_ = FontWithBox::make(*text.font, static_cast<int32_t>(textures[0].width),
+                                   static_cast<int32_t>(textures[0].height));
+  if (fontWithBox_ != nullptr) {
+    fontWithBox_->paint(textures[0]);
+    text.font = &fontWithBox_->font();
+  }
+  uploadTexture(textures[0], false);
+}
+
+void Scene::loadLogo(int32_t slot, const unsigned char* builtIn, size_t builtInLength) {
+  std::shared_ptr<const RgbaImage>& user = userLogos_[slot - 1];
+  if (user != nullptr && textureFromRgba(textures[slot], *user, MaxLogoSide)) {
+    logoAspect_[slot - 1] = static_cast<float>(user->width) / static_cast<float>(user->height);
+    uploadTexture(textures[slot], false);
+  } else {
+    loadJpegTexture(textures[slot], builtIn, static_cast<int32_t>(builtInLength), false);
+  }
+  user.reset();
+}
+
 StageInputs Scene::stageInputs(int32_t width, int32_t height) {
   const TextAtlas font = fontAtlas();
-  return StageInputs{drawing,        random,         current,      text,          font,
-                     textureName(1), textureName(2), lightEffects, showFrameRate, clock.seconds(),
-                     clock.fps(),    width,          height};
+  return StageInputs{drawing,        random,          current,        text,           font,
+                     textureName(1), textureName(2),  logoAspect_[0], logoAspect_[1], lightEffects,
+                     showFrameRate,  clock.seconds(), clock.fps(),    width,          height};
 }
 
 void Scene::drawStages(int32_t width, int32_t height) {

@@ -3,9 +3,13 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <string>
 
 #include "assets/bitmap_font.h"
+#include "assets/missing_glyph.h"
 #include "assets/texture.h"
+#include "assets/user_content.h"
 #include "render/frame_clock.h"
 #include "render/render_types.h"
 #include "render/text_line.h"
@@ -25,8 +29,10 @@ class Scene {
   // Draws the first parameters and segment from `random` (seeded by the caller), which the
   // scene then keeps for every later draw. `clock` is the renderer's, read for the time and the
   // frame rate; `drawing` issues the path-dependent geometry. `flyStars`: whether the star field
-  // is started and moved (the Stars flag). Both references must outlive the scene.
-  Scene(Random random, const FrameClock& clock, DrawingPath& drawing, bool flyStars);
+  // is started and moved (the Stars flag). Both references must outlive the scene. `content`:
+  // the user's passage, title and logos, drawn instead of the built-in ones where given.
+  Scene(Random random, const FrameClock& clock, DrawingPath& drawing, bool flyStars,
+        const SceneContent& content = SceneContent{});
   ~Scene();
   Scene(const Scene&) = delete;
   Scene& operator=(const Scene&) = delete;
@@ -66,6 +72,21 @@ class Scene {
   StarStage stars;
   VerseStage verse;
   LogoTitleStage logoAndTitle;
+
+ private:
+  // The atlas, with the box for missing characters painted in when the user's words need it.
+  void loadFontAtlas();
+  // A user's picture in `slot` (1 or 2) when one was given and fits in memory, else the built-in.
+  void loadLogo(int32_t slot, const unsigned char* builtIn, size_t builtInLength);
+
+  // The user's words in the font's bytes (empty for the built-in ones); the stages point here.
+  std::string verseText_;
+  std::string titleText_;
+  bool wordsNeedBox_ = false;
+  std::unique_ptr<FontWithBox> fontWithBox_;
+  // Held from construction until loadAssets has made them textures.
+  std::shared_ptr<const RgbaImage> userLogos_[2];
+  float logoAspect_[2] = {0.0f, 0.0f};
 };
 
 }  // namespace marvolet

@@ -22,6 +22,10 @@ struct StageInputs {
   TextAtlas font;      // the text style's atlas
   uint32_t firstLogo;  // GL texture names; 0 for a picture that did not load
   uint32_t secondLogo;
+  // Width over height of a user's picture in that logo's place; 0 for a built-in logo, which
+  // fills the place and takes the scene's tint.
+  float firstLogoAspect;
+  float secondLogoAspect;
   bool lightEffects;   // the scene's switch
   bool showFrameRate;  // the scene's switch
   double seconds;      // the renderer's clock

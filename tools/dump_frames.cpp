@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "assets/user_content.h"
 #include "headless_context.h"
 #include "platform/clock.h"
 #include "png_writer.h"
@@ -25,20 +26,22 @@ int64_t readFixedCalendar() {
 }
 
 void usage() {
-  std::fprintf(
-      stderr,
-      "usage: dump_frames [--size WxH] [--flags N] [--times MS,MS,...] [--step MS]\n"
-      "                   [--key MS:CODE]... [--seed N] [--literal] [--glow-reduction N]\n"
-      "                   [--out DIR]\n"
-      "Renders a frame every --step milliseconds of simulated time (default 33) and\n"
-      "writes those at the listed times (default 0,2000,6000) as DIR/frame_<ms>.png.\n"
-      "--key hands CODE (e.g. 83 for S, 66 for B) to the renderer at time MS.\n"
-      "--flags: 1 trails, 2 light effects, 4 stars, 8 burn-in guard (default 6).\n"
-      "--literal draws with the reference path (a GL call per glyph, the glow layer by\n"
-      "layer) instead of the fast one.\n"
-      "--glow-reduction sums the fast path's glow at 1/N of the window's width and\n"
-      "height (by default a third of its width and all its rows; N x N is only for\n"
-      "comparisons: 2 and up stray beyond the literal path's tolerance on some frames).\n");
+  std::fprintf(stderr,
+               "usage: dump_frames [--size WxH] [--flags N] [--times MS,MS,...] [--step MS]\n"
+               "                   [--key MS:CODE]... [--seed N] [--literal] [--glow-reduction N]\n"
+               "                   [--passage FILE] [--title TEXT] [--first-logo FILE]\n"
+               "                   [--second-logo FILE] [--out DIR]\n"
+               "Renders a frame every --step milliseconds of simulated time (default 33) and\n"
+               "writes those at the listed times (default 0,2000,6000) as DIR/frame_<ms>.png.\n"
+               "--key hands CODE (e.g. 83 for S, 66 for B) to the renderer at time MS.\n"
+               "--flags: 1 trails, 2 light effects, 4 stars, 8 burn-in guard (default 6).\n"
+               "--literal draws with the reference path (a GL call per glyph, the glow layer by\n"
+               "layer) instead of the fast one.\n"
+               "--glow-reduction sums the fast path's glow at 1/N of the window's width and\n"
+               "height (by default a third of its width and all its rows; N x N is only for\n"
+               "comparisons: 2 and up stray beyond the literal path's tolerance on some frames).\n"
+               "--passage, --title, --first-logo and --second-logo draw the user's own text file,\n"
+               "title and JPEG or PNG pictures instead of the built-in ones, as the saver does.\n");
 }
 
 // The letters the savers know: B toggles the glow, S the frame-rate text.
@@ -71,6 +74,7 @@ int main(int argc, char** argv) {
   std::string outDir = "out/frames";
   marvolet::DrawPath path = marvolet::DrawPath::Fast;
   int glowReduction = 0;
+  marvolet::SceneContentSources sources;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
@@ -107,6 +111,14 @@ int main(int argc, char** argv) {
       fixedCalendar = std::strtoll(value, nullptr, 10);
     } else if (arg == "--glow-reduction") {
       glowReduction = std::atoi(value);
+    } else if (arg == "--passage") {
+      sources.passagePath = value;
+    } else if (arg == "--title") {
+      sources.title = value;
+    } else if (arg == "--first-logo") {
+      sources.firstLogoPath = value;
+    } else if (arg == "--second-logo") {
+      sources.secondLogoPath = value;
     } else if (arg == "--out") {
       outDir = value;
     } else {
@@ -114,6 +126,10 @@ int main(int argc, char** argv) {
       return 2;
     }
   }
+
+  std::vector<std::string> notes;
+  const marvolet::SceneContent content = marvolet::readSceneContent(sources, &notes);
+  for (const std::string& note : notes) std::fprintf(stderr, "dump_frames: %s\n", note.c_str());
 
   marvolet::tools::HeadlessContext context(width, height);
   if (!context.ok()) {
@@ -126,7 +142,7 @@ int main(int argc, char** argv) {
 
   uint32_t last = 0;
   for (uint32_t t : times) last = t > last ? t : last;
-  marvolet::Renderer renderer(width, height, flags, path);
+  marvolet::Renderer renderer(width, height, flags, path, content);
   if (glowReduction >= 2) renderer.glow.setGlowReduction(glowReduction);
   int failures = 0;
   uint32_t now = 0;

@@ -1241,7 +1241,7 @@ int runWaylandSaver(const HackOptions& options, const SaverSettings& settings,
   {
     WaylandSurface surface(display, options, settings, hosting, readbackPath);
     RendererPicture picture(renderFlagsFor(settings, fillsScreen(options)), false,
-                            sessionOptions.drawPath);
+                            sessionOptions.drawPath, sessionOptions.content);
     LinuxPowerSupply power;
     BatteryPace pace(power);
     SessionOptions running = sessionOptions;

@@ -7,8 +7,11 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
+#include <vector>
 
+#include "assets/user_content.h"
 #include "host/linux/idle_autostart.h"
 #include "host/linux/linux_command_line.h"
 #include "host/linux/linux_settings_file.h"
@@ -150,12 +153,17 @@ int main(int argc, char** argv) {
   if (options.mode == HackMode::ChangePassword) return 0;
   // Read once, for whichever window system draws: the stored options stay as the dialog
   // shows them, the saver runs with this run's flags over them.
-  const SessionOptions sessionOptions = sessionOptionsFromEnvironment(
+  SessionOptions sessionOptions = sessionOptionsFromEnvironment(
       std::getenv("MARVOLET_DRAW_PATH"), std::getenv("MARVOLET_FRAME_DELAY_MS"));
   if (!dialog) {
     for (const std::string& note : applyOverrides(options, settings)) {
       std::fprintf(stderr, "marvolet: %s\n", note.c_str());
     }
+    // Read once: a file changed while the saver runs shows at its next start.
+    std::vector<std::string> notes;
+    sessionOptions.content =
+        std::make_shared<const SceneContent>(readSceneContent(contentSourcesOf(settings), &notes));
+    for (const std::string& note : notes) std::fprintf(stderr, "marvolet: %s\n", note.c_str());
   }
   if (chooseWindowSystem(options, std::getenv("WAYLAND_DISPLAY"), std::getenv("WAYLAND_SOCKET")) ==
       WindowSystem::Wayland) {

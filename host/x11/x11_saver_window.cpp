@@ -605,7 +605,8 @@ int runX11Saver(Display* display, const HackOptions& options, const SaverSetting
                 const SessionOptions& sessionOptions) {
   X11Surface surface(display, options, settings);
   RendererPicture picture(renderFlagsFor(settings, fillsScreen(options)),
-                          settings.mainMonitorOnly != 0, sessionOptions.drawPath);
+                          settings.mainMonitorOnly != 0, sessionOptions.drawPath,
+                          sessionOptions.content);
   LinuxPowerSupply power;
   BatteryPace pace(power);
   SessionOptions running = sessionOptions;

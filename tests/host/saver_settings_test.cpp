@@ -206,7 +206,10 @@ struct FakeBoxes : DialogControls {
     return states[id];
   }
   void setText(int32_t, const std::string&) override {}
-  std::string text(int32_t) override { return std::string(); }
+  std::string text(int32_t id) override {
+    reads.push_back(id);
+    return std::string();
+  }
 };
 
 uint32_t command(SaverSettings& settings, SettingsStore& store, uint32_t id, FakeBoxes& boxes) {

@@ -67,9 +67,9 @@ void RendererFixture::TearDown() {
   SaverTest::TearDown();
 }
 
-void RendererFixture::build(RenderFlags flags) {
+void RendererFixture::build(RenderFlags flags, const SceneContent& content) {
   delete renderer;
-  renderer = new Renderer(context.width(), context.height(), flags, drawPath);
+  renderer = new Renderer(context.width(), context.height(), flags, drawPath, content);
   scene = renderer->scene.get();
 }
 

@@ -54,7 +54,7 @@ class RendererFixture : public SaverTest {
   void SetUp() override;
   void TearDown() override;
   // Replaces the renderer with a fresh one, as a new process would build it.
-  void build(RenderFlags flags);
+  void build(RenderFlags flags, const SceneContent& content = SceneContent{});
   // What the scene's stages draw with now, for drawing one of them alone.
   StageInputs inputs() { return scene->stageInputs(renderer->width, renderer->height); }
 

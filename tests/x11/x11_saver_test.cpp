@@ -75,15 +75,17 @@ class X11SaverTest : public ::testing::Test {
   }
 
   void start(std::vector<std::string> args, const char* screensaverWindow = nullptr,
-             const char* frameDelayMs = nullptr) {
+             const char* frameDelayMs = nullptr, const std::string& errorFile = "") {
     args.insert(args.begin(), MARVOLET_BINARY);
-    saver_ = std::make_unique<ChildProcess>(args, std::vector<std::pair<std::string, const char*>>{
-                                                      {"DISPLAY", server_->name().c_str()},
-                                                      {"XDG_CONFIG_HOME", configHome_.c_str()},
-                                                      {"XSCREENSAVER_WINDOW", screensaverWindow},
-                                                      {"MARVOLET_FRAME_DELAY_MS", frameDelayMs},
-                                                      // run from a Wayland desktop, still X11
-                                                      {"WAYLAND_DISPLAY", nullptr}});
+    saver_ = std::make_unique<ChildProcess>(
+        args,
+        std::vector<std::pair<std::string, const char*>>{{"DISPLAY", server_->name().c_str()},
+                                                         {"XDG_CONFIG_HOME", configHome_.c_str()},
+                                                         {"XSCREENSAVER_WINDOW", screensaverWindow},
+                                                         {"MARVOLET_FRAME_DELAY_MS", frameDelayMs},
+                                                         // run from a Wayland desktop, still X11
+                                                         {"WAYLAND_DISPLAY", nullptr}},
+        errorFile);
   }
 
   Window createWindow(int x, int y, int width, int height, unsigned long background,
@@ -648,6 +650,33 @@ TEST_F(X11SaverTest, AWindowThatDoesNotExistOrIsNoWindowNumberEndsItWithOne) {
   start({"-root"}, "junk");
   EXPECT_EQ(saver_->waitForExit(kExitMs), std::optional<int>(1));
   EXPECT_EQ(capture(display_, server_->root()).litFraction(), 0.0);
+}
+
+TEST_F(X11SaverTest, UserItemsThatCannotBeUsedAreNamedWithWhyAndTheBuiltInOnesDrawn) {
+  const std::string errors = configHome_ + "/errors";
+  const std::string missing = configHome_ + "/missing.txt";
+  const std::string notAPicture = configHome_ + "/words.png";
+  std::ofstream(notAPicture) << "plain words, not a picture";
+  start({"-root", "-passage", missing, "-title", std::string(201, 'x'), "-first-logo", configHome_,
+         "-second-logo", notAPicture},
+        nullptr, nullptr, errors);
+  EXPECT_TRUE(drawsInto(server_->root(), 0.02));
+  saver_->sendSignal(SIGINT);
+  EXPECT_EQ(saver_->waitForExit(kExitMs), std::optional<int>(0));
+  std::ifstream file(errors);
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(file, line);) lines.push_back(line);
+  const std::vector<std::string> starts = {
+      "marvolet: passage " + missing + ": ", "marvolet: title \"xxx",
+      "marvolet: first logo " + configHome_ + ": ", "marvolet: second logo " + notAPicture + ": "};
+  const std::vector<std::string> ends = {
+      "the built-in passage is drawn", "the built-in title is drawn",
+      "the built-in first logo is drawn", "the built-in second logo is drawn"};
+  ASSERT_EQ(lines.size(), starts.size());
+  for (size_t i = 0; i < lines.size(); ++i) {
+    EXPECT_EQ(lines[i].rfind(starts[i], 0), 0u) << lines[i];
+    EXPECT_EQ(lines[i].substr(lines[i].size() - ends[i].size()), ends[i]) << lines[i];
+  }
 }
 
 // --- The try-out window --------------------------------------------------------------------
