@@ -7,6 +7,7 @@ void showOptions(const OptionValues& values, DialogControls& controls) {
   const OptionTable& table = values.table();
   for (size_t i = 0; i < table.count; ++i) {
     const OptionRow& row = table.rows[i];
+    if (row.controlId == 0) continue;
     switch (row.kind) {
       case OptionKind::Switch:
       case OptionKind::Choice:
@@ -22,9 +23,15 @@ void showOptions(const OptionValues& values, DialogControls& controls) {
 }
 
 OptionValues readOptions(const OptionTable& table, DialogControls& controls) {
-  OptionValues values(table);
+  return readOptions(OptionValues(table), controls);
+}
+
+OptionValues readOptions(const OptionValues& shown, DialogControls& controls) {
+  OptionValues values = shown;
+  const OptionTable& table = values.table();
   for (size_t i = 0; i < table.count; ++i) {
     const OptionRow& row = table.rows[i];
+    if (row.controlId == 0) continue;
     switch (row.kind) {
       case OptionKind::Switch:
         values.setNumber(i, controls.state(row.controlId) == 1 ? 1 : 0);
@@ -49,7 +56,7 @@ DialogOutcome configDialogCommand(SaverSettings& settings, SettingsStore& store,
   DialogOutcome outcome;
   if (commandId == kDialogOk) {
     SaverSettings chosen = settings;
-    chosen.options = readOptions(settings.options.table(), controls);
+    chosen.options = readOptions(settings.options, controls);
     if (!chosen.saveOptions(store, &outcome.problem)) return outcome;
     settings.options = chosen.options;
     settings.feedHostFields();

@@ -28,11 +28,14 @@ class DialogControls {
 };
 
 // Sets each row's control from `values`: a switch's stored number handed over unchanged, a
-// number or text as text, a choice's index as the selection.
+// number or text as text, a choice's index as the selection. A row without a control
+// (controlId 0) is set elsewhere (settings file, command line) and left out.
 void showOptions(const OptionValues& values, DialogControls& controls);
-// The values the controls show: a switch is 1 when its box is exactly checked and 0
+// `shown` with what the controls now hold: a switch is 1 when its box is exactly checked and 0
 // otherwise; a number outside its range, text the row cannot hold or a selection past the
-// names gives the row's default.
+// names gives the row's default. A row without a control keeps its value from `shown`.
+OptionValues readOptions(const OptionValues& shown, DialogControls& controls);
+// The same over every row at its default.
 OptionValues readOptions(const OptionTable& table, DialogControls& controls);
 
 // What a command does to the dialog.

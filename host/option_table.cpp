@@ -61,15 +61,17 @@ const OptionRow kSaverRows[] = {
     switchRow("BatteryPace", 1, "-battery-pace", "Slower on battery",
               "half the frame rate on battery", 1006, {88, 48, 78, 10}, 0, false,
               &SaverSettings::batteryPace),
+    // The user's own words and pictures are read by the Linux hosts only so far, so they have
+    // no dialog control (controlId 0) and are set in the settings file, by flag or on the
+    // xscreensaver page; a Windows dialog box for them would store what nothing reads.
     textRow(OptionKind::Path, "Passage", kLongestPath, "-passage", "Passage",
-            "a text file drawn on the rings instead of the built-in verse", 1007,
-            {60, 78, 162, 12}),
+            "a text file drawn on the rings instead of the built-in verse", 0, {0, 0, 0, 0}),
     textRow(OptionKind::Text, "Title", kLongestTitle, "-title", "Title",
-            "one line drawn as the title instead of the built-in one", 1008, {60, 94, 162, 12}),
+            "one line drawn as the title instead of the built-in one", 0, {0, 0, 0, 0}),
     textRow(OptionKind::Path, "FirstLogo", kLongestPath, "-first-logo", "First logo",
-            "a JPEG or PNG picture instead of the first built-in logo", 1009, {60, 110, 162, 12}),
+            "a JPEG or PNG picture instead of the first built-in logo", 0, {0, 0, 0, 0}),
     textRow(OptionKind::Path, "SecondLogo", kLongestPath, "-second-logo", "Second logo",
-            "a JPEG or PNG picture instead of the second built-in logo", 1010, {60, 126, 162, 12}),
+            "a JPEG or PNG picture instead of the second built-in logo", 0, {0, 0, 0, 0}),
 };
 
 const OptionTable kSaverTable{kSaverRows, sizeof kSaverRows / sizeof kSaverRows[0]};
