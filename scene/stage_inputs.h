@@ -22,11 +22,13 @@ struct StageInputs {
   TextAtlas font;      // the text style's atlas
   uint32_t firstLogo;  // GL texture names; 0 for a picture that did not load
   uint32_t secondLogo;
-  bool lightEffects;   // the scene's switch
-  bool showFrameRate;  // the scene's switch
-  double seconds;      // the renderer's clock
-  float fps;           // frames per second over the clock's last measuring window
-  int32_t width;       // the renderer's drawing area, pixels (not the capture's viewport)
+  bool lightEffects;    // the scene's switch
+  bool showFrameRate;   // the scene's switch
+  double seconds;       // the renderer's clock
+  double frameSeconds;  // how far the clock moved at this frame, seconds
+  double textTravel;    // the scene's text travel to now: seconds weighted by the text speed
+  float fps;            // frames per second over the clock's last measuring window
+  int32_t width;        // the renderer's drawing area, pixels (not the capture's viewport)
   int32_t height;
 };
 
