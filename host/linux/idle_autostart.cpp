@@ -46,20 +46,6 @@ bool appendExecArgument(const std::string& argument, std::string* exec) {
   return true;
 }
 
-// Each missing folder above `path`, with mode 0700; false and why when one cannot be made.
-bool makeFolders(const std::string& path, std::string* reason) {
-  for (size_t slash = path.find('/', 1); slash != std::string::npos;
-       slash = path.find('/', slash + 1)) {
-    const std::string folder = path.substr(0, slash);
-    if (mkdir(folder.c_str(), 0700) == 0) continue;
-    struct stat info {};
-    if (errno == EEXIST && stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) continue;
-    *reason = "the folder " + folder + " cannot be made: " + std::strerror(errno);
-    return false;
-  }
-  return true;
-}
-
 std::string programPath() {
   char buffer[4096];
   const ssize_t length = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
@@ -143,7 +129,7 @@ int editIdleWatchEntry(bool enable, const std::string& path, const std::string& 
     return 1;
   }
   std::string failure;
-  if (!makeFolders(path, &failure) || !replaceFileAtomically(calls, path, text, &failure)) {
+  if (!makeParentFolders(path, &failure) || !replaceFileAtomically(calls, path, text, &failure)) {
     *message = path + " was not written: " + failure;
     return 1;
   }

@@ -148,24 +148,6 @@ std::string folderOf(const std::string& path) {
   return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-// Creates each missing folder of `path`'s parent with mode 0700. False, with the folder that
-// could not be had and why in *reason, when one is missing and cannot be made or a file sits
-// where a folder should be.
-bool makeParentFolders(const std::string& path, std::string* reason) {
-  for (size_t slash = path.find('/', 1); slash != std::string::npos;
-       slash = path.find('/', slash + 1)) {
-    const std::string folder = path.substr(0, slash);
-    if (mkdir(folder.c_str(), 0700) == 0) continue;
-    struct stat info {};
-    if (errno == EEXIST && stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) continue;
-    *reason = errno == EEXIST || errno == ENOTDIR
-                  ? folder + " is not a folder, so the settings file cannot be made in it"
-                  : "the folder " + folder + " cannot be made: " + errorText();
-    return false;
-  }
-  return true;
-}
-
 // The sentence for `thing`, which belongs to `owner` rather than to `user`: `path` as the user
 // named it, and how it leads there.
 std::string notTheUsers(const std::string& path, const std::string& thing, uid_t owner,
@@ -319,6 +301,24 @@ bool failWith(std::string* problem, const std::string& why) {
 }
 
 }  // namespace
+
+// Creates each missing folder of `path`'s parent with mode 0700. False, with the folder that
+// could not be had and why in *reason, when one is missing and cannot be made or a file sits
+// where a folder should be.
+bool makeParentFolders(const std::string& path, std::string* reason) {
+  for (size_t slash = path.find('/', 1); slash != std::string::npos;
+       slash = path.find('/', slash + 1)) {
+    const std::string folder = path.substr(0, slash);
+    if (mkdir(folder.c_str(), 0700) == 0) continue;
+    struct stat info {};
+    if (errno == EEXIST && stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) continue;
+    *reason = errno == EEXIST || errno == ENOTDIR
+                  ? folder + " is not a folder, so the file cannot be made in it"
+                  : "the folder " + folder + " cannot be made: " + errorText();
+    return false;
+  }
+  return true;
+}
 
 std::string defaultSettingsPath() {
   const char* configHome = std::getenv("XDG_CONFIG_HOME");

@@ -46,6 +46,11 @@ std::string replacementProblem(uid_t user, const std::string& path);
 bool replaceFileAtomically(const FileWriteCalls& calls, const std::string& path,
                            const std::string& data, std::string* problem = nullptr);
 
+// Creates each missing folder of `path`'s parent with mode 0700. False, with the folder that
+// could not be had and why in *reason, when one is missing and cannot be made or a file sits
+// where a folder should be.
+bool makeParentFolders(const std::string& path, std::string* reason);
+
 // Every key path names the same file, so the shared values ("Password Delay", "Mouse
 // Threshold") and the program's options (the option table's stored names) sit side by side.
 //
