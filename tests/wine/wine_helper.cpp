@@ -20,7 +20,8 @@
 //                                   itself (RtlGetVersion: no compatibility shims).
 //   wine_helper dpi                 "dpi <dots per inch> screen <width> <height>" of the primary.
 //   wine_helper dialog-layout <scr> One line per control of the dialog: "fits <id> <text>" or
-//                                   "clipped <id> <text>: <why>", then "dialog <w> <h> <n>".
+//                                   "clipped <id> <text>: <why>", then "dialog <w> <h> <n>",
+//                                   once the dialog shows (waiting up to 5 s).
 //                                   Text is measured in the font the dialog resource in <scr>
 //                                   names, at the screen's DPI (another process's font handle
 //                                   cannot be used here).
@@ -409,6 +410,8 @@ std::string clipping(HWND dialog, HWND control, int dpi, HFONT font) {
 int dialogLayout(const char* module) {
   HWND dialog = findDialog();
   if (dialog == nullptr) return 1;
+  // The dialog's X window exists before the dialog shows; until then every control is hidden.
+  for (int i = 0; i < 50 && !IsWindowVisible(dialog); ++i) Sleep(100);
   HDC screen = GetDC(nullptr);
   const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
   ReleaseDC(nullptr, screen);
