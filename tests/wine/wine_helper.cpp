@@ -24,7 +24,7 @@
 //                                   Text is measured in the font the dialog resource in <scr>
 //                                   names, at the screen's DPI (another process's font handle
 //                                   cannot be used here).
-//   wine_helper text <id>           "text <hex>": the dialog control's text (GetWindowTextW) as
+//   wine_helper text <id>           "text <hex>": the dialog control's text (WM_GETTEXT) as
 //                                   UTF-8, each byte in two hex digits, so that no code page
 //                                   stands between the control and the test.
 //   wine_helper reg-text <key> <value>
@@ -244,9 +244,10 @@ std::wstring wideFrom(const char* ascii) {
   return std::wstring(ascii, ascii + std::strlen(ascii));
 }
 
+// Sent, not GetWindowTextW: for another process's control that gives only a caption.
 std::wstring windowText(HWND window) {
   wchar_t text[4096] = {};
-  GetWindowTextW(window, text, sizeof text / sizeof text[0]);
+  SendMessageW(window, WM_GETTEXT, sizeof text / sizeof text[0], reinterpret_cast<LPARAM>(text));
   return text;
 }
 
