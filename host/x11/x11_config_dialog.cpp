@@ -541,7 +541,7 @@ class ConfigDialog {
     } else if ((key.state & ControlMask) != 0) {
       if (plain == XK_v) requestPaste(clipboard_, utf8String_);
     } else {
-      insert(typed(key));
+      insert(typed(key), focus_);
     }
   }
 
@@ -570,37 +570,36 @@ class ConfigDialog {
     return text;
   }
 
-  // Puts `words` at the caret as far as the field's row takes them: a title up to its
-  // characters, a path up to its bytes; what does not fit is left out whole, never half a
-  // character.
-  void insert(const std::string& words) {
+  // Puts `words` into the field at `index`, at its caret when it has the focus and at its end
+  // otherwise, as far as the field's row takes them: a title up to its characters, a path up
+  // to its bytes; what does not fit is left out whole, never half a character.
+  void insert(const std::string& words, int index) {
     const std::string line = oneLine(words);
     if (line.empty()) return;
-    const int32_t id = controls_[focus_].id;
-    const OptionTable& table = saverOptionTable();
+    const int32_t id = controls_[index].id;
     const OptionRow* row = nullptr;
-    for (const OptionRow& r : table) {
+    for (const OptionRow& r : saverOptionTable()) {
       if (r.controlId == id) row = &r;
     }
     std::string& text = values_.texts[id];
     size_t characters = codePoints(text);
     size_t taken = 0;
-    for (size_t i = 0; i < line.size();) {
-      size_t next = i;
+    for (size_t next = 0; next < line.size();) {
       nextCodePoint(line, &next);
       const bool title = row->kind == OptionKind::Text;
-      if (title ? characters + 1 > MaxTitleCharacters : text.size() + next > row->maxBytes) {
-        break;
-      }
+      if (title ? characters + 1 > MaxTitleCharacters : text.size() + next > row->maxBytes) break;
       ++characters;
       taken = next;
-      i = next;
     }
-    text.insert(caret_, line, 0, taken);
-    caret_ += taken;
+    size_t& at = index == focus_ ? caret_ : unfocusedEnd_;
+    if (index != focus_) at = text.size();
+    text.insert(at, line, 0, taken);
+    at += taken;
   }
 
+  // The text arrives later, in a SelectionNotify, for the field focused now.
   void requestPaste(Atom selection, Atom target) {
+    pasteField_ = focus_;
     XConvertSelection(display_, selection, target, pasted_, window_, CurrentTime);
   }
 
@@ -627,8 +626,14 @@ class ConfigDialog {
       }
     }
     if (data != nullptr) XFree(data);
-    if (editing()) {
-      insert(words);
+    // A copied line often brings its line break along; inside, breaks become spaces.
+    const size_t first = words.find_first_not_of("\r\n");
+    words = first == std::string::npos
+                ? std::string()
+                : words.substr(first, words.find_last_not_of("\r\n") + 1 - first);
+    if (pasteField_ >= 0) {
+      insert(words, pasteField_);
+      pasteField_ = -1;
       draw();
     }
   }
@@ -831,9 +836,11 @@ class ConfigDialog {
   std::map<int32_t, std::string> lines_;   // each file's line, by its id
   std::vector<std::string> problemLines_;  // why the last OK could not save
   int height_ = kDialogHeight;             // pixels; grows to show problemLines_
-  int focus_ = 0;     // index into controls_; OK first, as the platform's default focus
-  size_t caret_ = 0;  // byte in the focused field's text, at a character's start
-  int pressed_ = -1;  // control under a held mouse button
+  int focus_ = 0;            // index into controls_; OK first, as the platform's default focus
+  size_t caret_ = 0;         // byte in the focused field's text, at a character's start
+  size_t unfocusedEnd_ = 0;  // where a paste into a field left meanwhile goes: its end
+  int pasteField_ = -1;      // the field a requested paste is for, or -1
+  int pressed_ = -1;         // control under a held mouse button
   bool done_ = false;
 };
 
