@@ -105,7 +105,8 @@ void browse(HWND dialog, const FileRowControls& file) {
   open.nFilterIndex = 1;
   open.lpstrFile = path;
   open.nMaxFile = sizeof path / sizeof path[0];
-  open.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_EXPLORER;
+  open.Flags =
+      OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_EXPLORER | OFN_NOCHANGEDIR;
   if (!GetOpenFileNameW(&open)) return;  // cancelled, or a path longer than any row keeps
   std::string chosen;
   if (!utf8FromUtf16(path, &chosen)) return;
