@@ -112,4 +112,16 @@ std::string logoGlimpse(const char* item, const std::string& path, const ImageLi
          " pixels";
 }
 
+std::string fileGlimpse(FileItem item, const std::string& path) {
+  switch (item) {
+    case FileItem::Passage:
+      return passageGlimpse(path);
+    case FileItem::FirstLogo:
+      return logoGlimpse("first logo", path);
+    case FileItem::SecondLogo:
+      break;
+  }
+  return logoGlimpse("second logo", path);
+}
+
 }  // namespace marvolet

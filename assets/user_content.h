@@ -51,4 +51,9 @@ std::string passageGlimpse(const std::string& path, size_t characters = 40);
 // "second logo".
 std::string logoGlimpse(const char* item, const std::string& path, const ImageLimits& limits = {});
 
+// The user's items that come from files.
+enum class FileItem : uint8_t { Passage, FirstLogo, SecondLogo };
+// passageGlimpse or logoGlimpse, as `item` asks.
+std::string fileGlimpse(FileItem item, const std::string& path);
+
 }  // namespace marvolet

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "assets/user_content.h"
 #include "host/option_table.h"
 #include "host/saver_settings.h"
 #include "host/settings_store.h"
@@ -16,18 +17,19 @@ constexpr uint32_t kDialogCancel = 2;  // IDCANCEL (also Escape and the close bo
 
 // The companions of a file row's edit box in both dialogs, by control id: a button that picks a
 // file, one that empties the box (the built-in item again), and the line under the box that
-// tells what the file gives (passageGlimpse, logoGlimpse). Their places follow the edit box's:
+// tells what the file gives (fileGlimpse of `item`). Their places follow the edit box's:
 // the two buttons right of it on its line, the line under it as wide as the box and buttons.
 struct FileRowControls {
   const char* storedName;
+  FileItem item;
   int32_t browseId;
   int32_t builtInId;
   int32_t glimpseId;
 };
 constexpr FileRowControls kFileRowControls[] = {
-    {"Passage", 911, 921, 931},
-    {"FirstLogo", 912, 922, 932},
-    {"SecondLogo", 913, 923, 933},
+    {"Passage", FileItem::Passage, 911, 921, 931},
+    {"FirstLogo", FileItem::FirstLogo, 912, 922, 932},
+    {"SecondLogo", FileItem::SecondLogo, 913, 923, 933},
 };
 // Where the companions sit, in dialog units from the edit box's place.
 constexpr int16_t kBrowseGap = 2;  // between the box and Browse

@@ -79,12 +79,7 @@ int32_t editOf(const FileRowControls& file) {
 
 // The line under a file's box: what the saver would make of the file now.
 void showGlimpse(HWND dialog, const FileRowControls& file, const std::string& path) {
-  const bool passage = std::strcmp(file.storedName, "Passage") == 0;
-  const std::string line = passage ? passageGlimpse(path)
-                           : std::strcmp(file.storedName, "FirstLogo") == 0
-                               ? logoGlimpse("first logo", path)
-                               : logoGlimpse("second logo", path);
-  SetDlgItemTextW(dialog, file.glimpseId, wide(line).c_str());
+  SetDlgItemTextW(dialog, file.glimpseId, wide(fileGlimpse(file.item, path)).c_str());
 }
 
 // The system's file picker over the dialog, starting at the file the box holds. The box changes
@@ -100,8 +95,7 @@ void browse(HWND dialog, const FileRowControls& file) {
   OPENFILENAMEW open = {};
   open.lStructSize = sizeof open;
   open.hwndOwner = dialog;
-  const bool passage = std::strcmp(file.storedName, "Passage") == 0;
-  open.lpstrFilter = passage ? kTextFilter : kPictureFilter;
+  open.lpstrFilter = file.item == FileItem::Passage ? kTextFilter : kPictureFilter;
   open.nFilterIndex = 1;
   open.lpstrFile = path;
   open.nMaxFile = sizeof path / sizeof path[0];

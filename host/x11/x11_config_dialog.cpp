@@ -12,7 +12,6 @@
 #include <algorithm>
 #include <clocale>
 #include <cstdio>
-#include <cstring>
 #include <map>
 #include <string>
 #include <vector>
@@ -653,10 +652,7 @@ class ConfigDialog {
   void refreshGlimpse(const FileRowControls& file) {
     const OptionTable& table = saverOptionTable();
     const std::string& path = values_.texts[table.rows[table.find(file.storedName)].controlId];
-    lines_[file.glimpseId] = std::strcmp(file.storedName, "Passage") == 0 ? passageGlimpse(path)
-                             : std::strcmp(file.storedName, "FirstLogo") == 0
-                                 ? logoGlimpse("first logo", path)
-                                 : logoGlimpse("second logo", path);
+    lines_[file.glimpseId] = fileGlimpse(file.item, path);
   }
 
   void activate(int index) {
