@@ -40,4 +40,20 @@ struct SceneContentSources {
 SceneContent readSceneContent(const SceneContentSources& sources, std::vector<std::string>* notes,
                               const ImageLimits& limits = {});
 
+// What a settings dialog shows under a chosen file before anything is saved, read as the saver
+// would read it: one line of UTF-8, no path in it. For an item that cannot be used, "Cannot be
+// used: " and the words readSceneContent's line ends with ("no such file; the built-in passage
+// is drawn"); for an empty path, that the built-in item is drawn.
+// A passage that can be used shows its first `characters` code points in quotes, cut after a
+// word where one ends near there, with an ellipsis when more follows.
+std::string passageGlimpse(const std::string& path, size_t characters = 40);
+// A logo that can be used shows its size: "640 × 480 pixels". `item` is "first logo" or
+// "second logo".
+std::string logoGlimpse(const char* item, const std::string& path, const ImageLimits& limits = {});
+
+// The user's items that come from files.
+enum class FileItem : uint8_t { Passage, FirstLogo, SecondLogo };
+// passageGlimpse or logoGlimpse, as `item` asks.
+std::string fileGlimpse(FileItem item, const std::string& path);
+
 }  // namespace marvolet

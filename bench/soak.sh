@@ -48,7 +48,7 @@ done
 
 bash "$root/scripts/install-packages.sh" cmake ninja-build g++ pkgconf libgl-dev libglu1-mesa-dev \
   libegl-dev libegl-mesa0 libgl1-mesa-dri libglx-mesa0 libjpeg62-turbo-dev libpng-dev zlib1g-dev \
-  libx11-dev libxext-dev libxrandr-dev libxinerama-dev xvfb
+  libx11-dev libxext-dev libxrandr-dev libxinerama-dev libxft-dev xvfb
 
 if [[ ! -f "$build/CMakeCache.txt" ]]; then
   cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "assets/user_content.h"
 #include "host/option_table.h"
 #include "host/saver_settings.h"
 #include "host/settings_store.h"
@@ -13,6 +14,32 @@ namespace marvolet {
 constexpr int32_t kConfigDialogId = 104;
 constexpr uint32_t kDialogOk = 1;      // IDOK, and the dialog's result after it
 constexpr uint32_t kDialogCancel = 2;  // IDCANCEL (also Escape and the close box)
+
+// The companions of a file row's edit box in both dialogs, by control id: a button that picks a
+// file, one that empties the box (the built-in item again), and the line under the box that
+// tells what the file gives (fileGlimpse of `item`). Their places follow the edit box's:
+// the two buttons right of it on its line, the line under it as wide as the box and buttons.
+struct FileRowControls {
+  const char* storedName;
+  FileItem item;
+  int32_t browseId;
+  int32_t builtInId;
+  int32_t glimpseId;
+};
+constexpr FileRowControls kFileRowControls[] = {
+    {"Passage", FileItem::Passage, 911, 921, 931},
+    {"FirstLogo", FileItem::FirstLogo, 912, 922, 932},
+    {"SecondLogo", FileItem::SecondLogo, 913, 923, 933},
+};
+// Where the companions sit, in dialog units from the edit box's place.
+constexpr int16_t kBrowseGap = 2;  // between the box and Browse
+constexpr int16_t kBrowseWidth = 36;
+constexpr int16_t kBuiltInGap = 2;  // between Browse and Built-in
+constexpr int16_t kBuiltInWidth = 34;
+constexpr int16_t kGlimpseBelow = 2;  // under the box
+constexpr int16_t kGlimpseHeight = 8;
+// The label left of every edit box: x, and its width up to the box.
+constexpr int16_t kEditLabelX = 7;
 
 // The controls of a shown dialog, by control id, as the window system keeps them.
 class DialogControls {

@@ -61,17 +61,16 @@ const OptionRow kSaverRows[] = {
     switchRow("BatteryPace", 1, "-battery-pace", "Slower on battery",
               "half the frame rate on battery", 1006, {88, 48, 78, 10}, 0, false,
               &SaverSettings::batteryPace),
-    // The user's own words and pictures are read by the Linux hosts only so far, so they have
-    // no dialog control (controlId 0) and are set in the settings file, by flag or on the
-    // xscreensaver page; a Windows dialog box for them would store what nothing reads.
+    // The user's own words and pictures: an edit box each, the files' read-only with their
+    // Browse and Built-in buttons and the line under them beside it (host/config_dialog.h).
     textRow(OptionKind::Path, "Passage", kLongestPath, "-passage", "Passage",
-            "a text file drawn on the rings instead of the built-in verse", 0, {0, 0, 0, 0}),
+            "a text file drawn on the rings instead of the built-in verse", 1011, {52, 98, 96, 12}),
     textRow(OptionKind::Text, "Title", kLongestTitle, "-title", "Title",
-            "one line drawn as the title instead of the built-in one", 0, {0, 0, 0, 0}),
+            "one line drawn as the title instead of the built-in one", 1010, {52, 80, 170, 12}),
     textRow(OptionKind::Path, "FirstLogo", kLongestPath, "-first-logo", "First logo",
-            "a JPEG or PNG picture instead of the first built-in logo", 0, {0, 0, 0, 0}),
+            "a JPEG or PNG picture instead of the first built-in logo", 1012, {52, 124, 96, 12}),
     textRow(OptionKind::Path, "SecondLogo", kLongestPath, "-second-logo", "Second logo",
-            "a JPEG or PNG picture instead of the second built-in logo", 0, {0, 0, 0, 0}),
+            "a JPEG or PNG picture instead of the second built-in logo", 1013, {52, 150, 96, 12}),
 };
 
 const OptionTable kSaverTable{kSaverRows, sizeof kSaverRows / sizeof kSaverRows[0]};

@@ -16,7 +16,7 @@ shot="${MARVOLET_SHOT:-$build/marvolet-screenshot.png}"
 
 bash "$root/scripts/install-packages.sh" cmake ninja-build g++ pkgconf libgl-dev libglu1-mesa-dev \
   libgl1-mesa-dri libglx-mesa0 libjpeg62-turbo-dev libpng-dev libx11-dev libxext-dev libxrandr-dev \
-  libxinerama-dev xvfb x11-utils imagemagick libegl-dev libwayland-dev wayland-protocols \
+  libxinerama-dev libxft-dev xvfb x11-utils imagemagick libegl-dev libwayland-dev wayland-protocols \
   libxkbcommon-dev libdbus-1-dev
 
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \

@@ -1,6 +1,8 @@
 // Entry point of marvolet.scr: parse the switch, load the settings, run one mode, exit 0.
 #include <cstdlib>
+#include <memory>
 
+#include "assets/user_content.h"
 #include "host/command_line.h"
 #include "host/config_dialog.h"
 #include "host/saver_session.h"
@@ -63,11 +65,17 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
   } else if (mode == Config) {
     // A handle that names no window would make the dialog fail to open at all.
     const HWND parent = IsWindow(window) ? window : nullptr;
-    DialogBoxParamA(instance, MAKEINTRESOURCEA(kConfigDialogId), parent, configDialogProc,
+    // The wide call makes the dialog and its controls Unicode windows.
+    DialogBoxParamW(instance, MAKEINTRESOURCEW(kConfigDialogId), parent, configDialogProc,
                     reinterpret_cast<LPARAM>(&settings));
   } else if (mode == Saver || mode == Preview) {
-    const SessionOptions sessionOptions = sessionOptionsFromEnvironment(
+    SessionOptions sessionOptions = sessionOptionsFromEnvironment(
         std::getenv("MARVOLET_DRAW_PATH"), std::getenv("MARVOLET_FRAME_DELAY_MS"));
+    // Read once: a file changed while the saver runs shows at its next start. An item that
+    // cannot be used stays built-in; a saver has nobody to tell, so the dialog's line under the
+    // item is where the user reads why.
+    sessionOptions.content =
+        std::make_shared<const SceneContent>(readSceneContent(contentSourcesOf(settings), nullptr));
     runSaverWindow(mode, settings, sessionOptions, mode == Saver ? nullptr : window, showCommand);
   }
   return 0;

@@ -334,7 +334,7 @@ void runSaverWindow(SaverMode mode, const SaverSettings& settings,
                     const SessionOptions& sessionOptions, HWND parent, int showCommand) {
   Win32SaverSurface surface(mode, settings, parent, showCommand);
   RendererPicture picture(renderFlagsFor(settings, mode == Saver), settings.mainMonitorOnly != 0,
-                          sessionOptions.drawPath);
+                          sessionOptions.drawPath, sessionOptions.content);
   Win32PowerSource power;
   BatteryPace pace(power);
   SessionOptions running = sessionOptions;

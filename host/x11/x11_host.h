@@ -32,7 +32,7 @@ extern bool xErrorSeen;
 int runX11Saver(Display* display, const HackOptions& options, const SaverSettings& settings,
                 const SessionOptions& sessionOptions);
 
-// The configuration dialog: three check boxes, OK and Cancel. Saves on OK only.
+// The configuration dialog: a control per option, OK and Cancel. Saves on OK only.
 void runX11ConfigDialog(Display* display, SaverSettings& settings, SettingsStore& store);
 
 }  // namespace marvolet

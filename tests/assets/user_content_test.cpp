@@ -91,5 +91,39 @@ TEST_F(UserContentFiles, EachItemThatCannotBeUsedIsToldAndStaysBuiltIn) {
   EXPECT_EQ(notes.size(), 1u);
 }
 
+// The line a dialog shows under a file: the opening words of a passage, cut after a word or, in a
+// script without spaces, at the count; a logo's size; for either that cannot be used the same
+// words the saver's line ends with, without the path the dialog already shows.
+TEST_F(UserContentFiles, GlimpsesShowTheOpeningOrTheSaversOwnReason) {
+  EXPECT_EQ(passageGlimpse(file("short.txt", "Our  own\nwords")),
+            "\xE2\x80\x9COur own words\xE2\x80\x9D");
+  EXPECT_EQ(passageGlimpse(file("long.txt", "Twelve letters and then some more words to come"), 20),
+            "\xE2\x80\x9CTwelve letters and\xE2\x80\xA6\xE2\x80\x9D");
+  // U+5929 U+5730 U+7384 U+9EC4 U+5B87 U+5B99: three of them, then the ellipsis.
+  EXPECT_EQ(passageGlimpse(file("zh.txt",
+                                "\xE5\xA4\xA9\xE5\x9C\xB0\xE7\x8E\x84\xE9\xBB\x84"
+                                "\xE5\xAE\x87\xE5\xAE\x99"),
+                           3),
+            "\xE2\x80\x9C\xE5\xA4\xA9\xE5\x9C\xB0\xE7\x8E\x84\xE2\x80\xA6\xE2\x80\x9D");
+  EXPECT_EQ(passageGlimpse(""), "The built-in passage is drawn");
+
+  const std::vector<unsigned char> jpeg =
+      testing::encodeJpeg(40, 10, 3, [](int, int, int) { return 90; });
+  EXPECT_EQ(logoGlimpse("first logo", file("a.jpg", std::string(jpeg.begin(), jpeg.end()))),
+            "40 \xC3\x97 10 pixels");
+  EXPECT_EQ(logoGlimpse("second logo", ""), "The built-in second logo is drawn");
+
+  SceneContentSources sources;
+  sources.passagePath = folder + "/missing.txt";
+  sources.secondLogoPath = file("logo.png", "not a picture at all");
+  std::vector<std::string> notes;
+  readSceneContent(sources, &notes);
+  ASSERT_EQ(notes.size(), 2u);
+  const auto reasonOf = [](const std::string& note) { return note.substr(note.find(": ") + 2); };
+  EXPECT_EQ(passageGlimpse(sources.passagePath), "Cannot be used: " + reasonOf(notes[0]));
+  EXPECT_EQ(logoGlimpse("second logo", sources.secondLogoPath),
+            "Cannot be used: " + reasonOf(notes[1]));
+}
+
 }  // namespace
 }  // namespace marvolet

@@ -8,7 +8,9 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <vector>
 
+#include "host/config_dialog.h"
 #include "host/option_table.h"
 
 namespace marvolet {
@@ -36,40 +38,97 @@ bool holds(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
 }
 
-TEST(OptionResources, TheDialogTemplateHasEachRowsControlAndNoOther) {
-  const std::string rc = resource("marvolet.rc");
-  ASSERT_FALSE(rc.empty());
+struct TemplateControl {
+  std::string text;
+  int32_t id;
+  std::string controlClass, style;
+  int x, y, width, height;
+};
+
+std::vector<TemplateControl> templateControls(const std::string& rc) {
   const std::regex control(
-      R"re(CONTROL\s+"([^"]*)",\s*(\d+),\s*"(\w+)",\s*([^,]*),\s*(\d+),\s*(\d+),\s*(\d+),\s*(\d+))re");
-  std::set<int32_t> templateIds;
+      R"re(CONTROL\s+"([^"]*)",\s*(-?\d+),\s*"(\w+)",\s*([^,]*),\s*(\d+),\s*(\d+),\s*(\d+),\s*(\d+))re");
+  std::vector<TemplateControl> controls;
   for (auto it = std::sregex_iterator(rc.begin(), rc.end(), control); it != std::sregex_iterator();
        ++it) {
     const std::smatch& m = *it;
-    const int32_t id = std::stoi(m[2]);
-    if (id < 1000) continue;  // OK, Cancel, labels
-    templateIds.insert(id);
+    controls.push_back({m[1], std::stoi(m[2]), m[3], m[4], std::stoi(m[5]), std::stoi(m[6]),
+                        std::stoi(m[7]), std::stoi(m[8])});
+  }
+  return controls;
+}
+
+// Each row's control at the row's place, an edit box with its label just before it; a file
+// row's Browse and Built-in buttons and its line where both dialogs put them.
+TEST(OptionResources, TheDialogTemplateHasEachRowsControlAndNoOther) {
+  const std::string rc = resource("marvolet.rc");
+  ASSERT_FALSE(rc.empty());
+  const std::vector<TemplateControl> controls = templateControls(rc);
+  std::set<int32_t> templateIds;
+  for (size_t i = 0; i < controls.size(); ++i) {
+    const TemplateControl& c = controls[i];
+    if (c.id < 1000) continue;  // OK, Cancel, labels, the file rows' companions
+    templateIds.insert(c.id);
     const OptionTable& table = saverOptionTable();
     const OptionRow* row = nullptr;
     for (const OptionRow& r : table) {
-      if (r.controlId == id) row = &r;
+      if (r.controlId == c.id) row = &r;
     }
-    ASSERT_NE(row, nullptr) << "control " << id << " \"" << m[1] << "\" has no row";
-    EXPECT_EQ(m[1], row->label) << id;
+    ASSERT_NE(row, nullptr) << "control " << c.id << " \"" << c.text << "\" has no row";
     const char* controlClass = row->kind == OptionKind::Switch   ? "Button"
                                : row->kind == OptionKind::Choice ? "ComboBox"
                                                                  : "Edit";
-    EXPECT_EQ(m[3], controlClass) << row->storedName;
+    EXPECT_EQ(c.controlClass, controlClass) << row->storedName;
     if (row->kind == OptionKind::Switch) {
-      EXPECT_TRUE(holds(m[4], "BS_AUTOCHECKBOX")) << id;
+      EXPECT_TRUE(holds(c.style, "BS_AUTOCHECKBOX")) << c.id;
     }
-    EXPECT_EQ(std::stoi(m[5]), row->place.x) << row->storedName;
-    EXPECT_EQ(std::stoi(m[6]), row->place.y) << row->storedName;
-    EXPECT_EQ(std::stoi(m[7]), row->place.width) << row->storedName;
-    EXPECT_EQ(std::stoi(m[8]), row->place.height) << row->storedName;
+    if (c.controlClass == "Edit") {
+      EXPECT_EQ(c.text, "") << row->storedName;
+      ASSERT_GT(i, 0u);
+      const TemplateControl& label = controls[i - 1];
+      EXPECT_EQ(label.controlClass, "Static") << row->storedName;
+      EXPECT_EQ(label.text, row->label) << row->storedName;
+      EXPECT_EQ(label.x, kEditLabelX) << row->storedName;
+      EXPECT_EQ(label.x + label.width, row->place.x - 1) << row->storedName;
+      EXPECT_EQ(holds(c.style, "ES_READONLY"), row->kind == OptionKind::Path) << row->storedName;
+    } else {
+      EXPECT_EQ(c.text, row->label) << c.id;
+    }
+    EXPECT_EQ(c.x, row->place.x) << row->storedName;
+    EXPECT_EQ(c.y, row->place.y) << row->storedName;
+    EXPECT_EQ(c.width, row->place.width) << row->storedName;
+    EXPECT_EQ(c.height, row->place.height) << row->storedName;
   }
   for (const OptionRow& row : saverOptionTable()) {
     if (row.controlId == 0) continue;  // set outside the dialog
     EXPECT_EQ(templateIds.count(row.controlId), 1u) << row.storedName << " has no control";
+  }
+  for (const FileRowControls& file : kFileRowControls) {
+    const OptionTable& table = saverOptionTable();
+    const DialogPlace box = table.rows[table.find(file.storedName)].place;
+    const auto at = [&](int32_t id) {
+      for (const TemplateControl& c : controls) {
+        if (c.id == id) return c;
+      }
+      ADD_FAILURE() << file.storedName << ": no control " << id;
+      return TemplateControl{};
+    };
+    const TemplateControl browse = at(file.browseId);
+    const TemplateControl builtIn = at(file.builtInId);
+    const TemplateControl glimpse = at(file.glimpseId);
+    EXPECT_EQ(browse.text, "Browse...");
+    EXPECT_EQ(builtIn.text, "Built-in");
+    EXPECT_EQ(std::vector<int>({browse.x, browse.y, browse.width, browse.height}),
+              std::vector<int>({box.x + box.width + kBrowseGap, box.y, kBrowseWidth, box.height}))
+        << file.storedName;
+    EXPECT_EQ(
+        std::vector<int>({builtIn.x, builtIn.y, builtIn.width, builtIn.height}),
+        std::vector<int>({browse.x + kBrowseWidth + kBuiltInGap, box.y, kBuiltInWidth, box.height}))
+        << file.storedName;
+    EXPECT_EQ(std::vector<int>({glimpse.x, glimpse.y, glimpse.width, glimpse.height}),
+              std::vector<int>({box.x, box.y + box.height + kGlimpseBelow,
+                                builtIn.x + builtIn.width - box.x, kGlimpseHeight}))
+        << file.storedName;
   }
 }
 

@@ -195,9 +195,10 @@ constexpr int32_t kBurnInGuardBox = 1004;
 constexpr int32_t kMainMonitorOnlyBox = 1005;
 constexpr int32_t kBatteryPaceBox = 1006;
 
-// A fake dialog: the check boxes by control id, and the order they were read in.
+// A fake dialog: the check boxes and edit boxes by control id, and the order they were read in.
 struct FakeBoxes : DialogControls {
   std::map<int32_t, uint32_t> states;
+  std::map<int32_t, std::string> texts;
   std::vector<int32_t> reads;
 
   void setState(int32_t id, uint32_t value) override { states[id] = value; }
@@ -205,10 +206,10 @@ struct FakeBoxes : DialogControls {
     reads.push_back(id);
     return states[id];
   }
-  void setText(int32_t, const std::string&) override {}
+  void setText(int32_t id, const std::string& text) override { texts[id] = text; }
   std::string text(int32_t id) override {
     reads.push_back(id);
-    return std::string();
+    return texts[id];
   }
 };
 
@@ -248,7 +249,7 @@ TEST(ConfigDialog, StoredFiveReachesTheBoxUnchangedAndOkStoresOne) {
 TEST(ConfigDialog, OkReadsBoxesInOrderAndWritesAllEvenUnchanged) {
   MemorySettingsStore store;
   SaverSettings settings = loaded(store);
-  // A setting the dialog has no control for (given in the settings file) survives its OK.
+  // A file named in the settings file, shown in its box, survives OK unchanged.
   const size_t passage = saverOptionTable().find("Passage");
   settings.options.setFromWords(passage, "/home/someone/verse.txt");
   FakeBoxes boxes;

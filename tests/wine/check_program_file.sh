@@ -11,9 +11,9 @@ ok() { echo "ok: $*"; }
 rc=$("$prefix-windres" -i "$scr" -J coff -O rc)
 
 # The dialog exactly as tabled: size, style, font, the first nine controls in template order;
-# the controls of settings added later follow them (tests/host/option_resources_test.cpp holds
-# those to the option table).
-expected_dialog='104 DIALOG 0, 0, 228, 94
+# the controls of settings added later follow them, with their labels and the file rows' buttons
+# and lines (tests/host/option_resources_test.cpp holds those to the option table).
+expected_dialog='104 DIALOG 0, 0, 228, 178
 STYLE 0x80c800c0
 CAPTION "Config dialog"
 FONT 8, "MS Sans Serif"
@@ -27,7 +27,7 @@ BEGIN
   CONTROL "Burn-in guard", 1004, "BUTTON", 0x50010003, 88, 32, 78, 10
   CONTROL "Main monitor only", 1005, "BUTTON", 0x50010003, 7, 48, 78, 10
   CONTROL "Slower on battery", 1006, "BUTTON", 0x50010003, 88, 48, 78, 10'
-later_control='^  CONTROL "[^"]*", 1[0-9]{3}, "(BUTTON|EDIT|COMBOBOX)", 0x[0-9a-f]{8}(, [0-9]+){4}$'
+later_control='^  CONTROL "[^"]*", (1[0-9]{3}|9[0-9]{2}|65535), "(BUTTON|EDIT|COMBOBOX|STATIC)", 0x[0-9a-f]{8}(, [0-9]+){4}$'
 dialog=$(sed -n '/^104 DIALOG/,/^END/p' <<<"$rc")
 head_lines=$(wc -l <<<"$expected_dialog")
 later=$(tail -n +$((head_lines + 1)) <<<"$dialog")
@@ -61,7 +61,7 @@ grep -q 'PerMonitorV2' <<<"$manifest" && grep -q 'true/pm' <<<"$manifest" &&
 headers=$("$prefix-objdump" -p "$scr")
 grep -q 'Subsystem.*Windows GUI' <<<"$headers" && ok "GUI subsystem" || fail "not a GUI program"
 imports=$(sed -n 's/^\s*DLL Name: //p' <<<"$headers")
-foreign=$(grep -Eiv '^(KERNEL32|USER32|GDI32|ADVAPI32|OPENGL32|GLU32|WINMM|msvcrt)\.dll$' \
+foreign=$(grep -Eiv '^(KERNEL32|USER32|GDI32|ADVAPI32|COMDLG32|OPENGL32|GLU32|WINMM|msvcrt)\.dll$' \
   <<<"$imports" || true)
 [ -z "$foreign" ] && ok "imports only system DLLs: $(echo $imports)" ||
   fail "imports non-system DLLs: $(echo $foreign)"

@@ -19,6 +19,12 @@ readonly OWN_KEY='HKCU\Software\Orvane\Quenby'
 readonly SHARED_KEY='HKCU\Software\Microsoft\Windows\CurrentVersion\Screen Savers'
 # Wine names each X window's class after its program: the saver's windows, and no others.
 readonly SAVER_CLASS='^marvolet\.scr$'
+# A small Debian CJK font (fonts-wqy-microhei) and its face's name.
+readonly CJK_FONT=/usr/share/fonts/truetype/wqy/wqy-microhei.ttc
+readonly CJK_FACE='WenQuanYi Micro Hei'
+# The user's own words: a Chinese title ("my screen saver") and a Greek file name ("verses").
+readonly CHINESE_TITLE='我的屏幕保护程序'
+readonly GREEK_NAME='Στίχοι.txt'
 
 name=${1:?usage: wine_e2e.sh prepare | <case> | screenshots <dir>}
 : "${MARVOLET_SCR:?MARVOLET_SCR must name marvolet.scr}"
@@ -46,6 +52,8 @@ install_missing() {
     xrandr:x11-xserver-utils; do
     command -v "${pair%%:*}" >/dev/null 2>&1 || missing+=("${pair#*:}")
   done
+  # Chinese in the dialog: Wine's own fonts have no CJK characters.
+  [ -f "$CJK_FONT" ] || missing+=(fonts-wqy-microhei)
   # Debian's 64-bit loader is not on PATH; the wine launcher finds it there.
   [ -x /usr/lib/wine/wine64 ] || command -v wine64 >/dev/null 2>&1 || missing+=(wine64)
   if [ ${#missing[@]} -gt 0 ]; then
@@ -298,6 +306,19 @@ wait_for_picture() {
 
 reg_value() { # key value -> "TYPE DATA" or nothing
   wine_reg query "$1" /v "$2" | tr -d '\r' | awk -v v="$2" '$1 == v { print $2, $3 }'
+}
+
+# Text as the helper takes and gives it: UTF-8 bytes in hex.
+hex() { printf '%s' "$1" | od -An -tx1 | tr -d ' \n'; }
+
+# The CJK font in the prefix's font folder, linked behind the dialog fonts as Windows links its
+# own CJK fonts, so that a control in "MS Sans Serif" shows Chinese.
+use_cjk_font() {
+  ln -sf "$CJK_FONT" "$WINEPREFIX/drive_c/windows/Fonts/wqy-microhei.ttc"
+  local links='HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' face
+  for face in 'MS Sans Serif' 'Microsoft Sans Serif' 'MS Shell Dlg' 'MS Shell Dlg 2' Tahoma; do
+    wine_reg add "$links" /v "$face" /t REG_MULTI_SZ /d "wqy-microhei.ttc,$CJK_FACE" /f >/dev/null
+  done
 }
 
 # ---- cases ------------------------------------------------------------------------------------
@@ -586,6 +607,90 @@ case_config_reads_stored_values() {
   log "ok: OK rewrote them as REG_DWORD 1, 0, 1 and the text as 0"
 }
 
+# The user's own words through the dialog: a Chinese title stored through the wide API shows in
+# its box; a passage picked in the system's file picker under a Greek name shows its path and
+# first words; OK stores both as REG_SZ, unchanged; Built-in takes a logo back to the built-in
+# one, and a file that cannot be used is told under its box.
+case_config_own_words() {
+  use_cjk_font
+  mkdir -p "$WINEPREFIX/drive_c/words"
+  printf 'Εν αρχή\r\nην ο λόγος.\r\n' >"$WINEPREFIX/drive_c/words/$GREEK_NAME"
+  printf 'no picture' >"$WINEPREFIX/drive_c/words/broken.png"
+  local passage="C:\\words\\$GREEK_NAME" key='Software\Orvane\Quenby'
+  [ "$(helper set-reg-text "$key" Title "$(hex "$CHINESE_TITLE")")" = stored ] ||
+    fail "could not store the title"
+  [ "$(helper set-reg-text "$key" FirstLogo "$(hex 'C:\words\broken.png')")" = stored ] ||
+    fail "could not store the first logo"
+  start_saver /c
+  wait_for_window 'Config dialog' 30
+  [ "$(helper text 1010)" = "text $(hex "$CHINESE_TITLE")" ] ||
+    fail "the title box shows \"$(helper text 1010)\", not the stored Chinese title"
+  log "ok: the stored Chinese title shows in its box"
+  local line
+  line=$(helper text 932)
+  [[ "$line" == "text $(hex 'Cannot be used: ')"*"$(hex '; the built-in first logo is drawn')" ]] ||
+    fail "the first logo's line is \"$line\""
+  log "ok: the logo that cannot be used is told under its box"
+  helper click 922 >/dev/null
+  [ "$(helper text 1012)" = "text " ] || fail "Built-in left the logo's box \"$(helper text 1012)\""
+  [ "$(helper pick-file 911 "$(hex "$passage")")" = picked ] || fail "the file picker did not take the path"
+  [ "$(helper text 1011)" = "text $(hex "$passage")" ] ||
+    fail "the passage box shows \"$(helper text 1011)\", not the Greek path"
+  line=$(helper text 931)
+  [ "$line" = "text $(hex '“Εν αρχή ην ο λόγος.”')" ] ||
+    fail "the passage's line is \"$line\", not its first words"
+  log "ok: the picked Greek file name shows, with the passage's first words under it"
+  if [ -n "${SHOTS_TO:-}" ]; then
+    mkdir -p "$SHOTS_TO"
+    sleep 1
+    import -window "$(saver_windows '^Config dialog$' | head -n 1)" "$SHOTS_TO/config-own-words.png"
+  fi
+  press_in_dialog Return
+  expect_exit_zero 15 "OK"
+  [ "$(helper reg-text "$key" Title)" = "reg REG_SZ $(hex "$CHINESE_TITLE")" ] ||
+    fail "Title is \"$(helper reg-text "$key" Title)\" after OK"
+  [ "$(helper reg-text "$key" Passage)" = "reg REG_SZ $(hex "$passage")" ] ||
+    fail "Passage is \"$(helper reg-text "$key" Passage)\" after OK"
+  [ "$(helper reg-text "$key" FirstLogo)" = "reg REG_SZ " ] ||
+    fail "FirstLogo is \"$(helper reg-text "$key" FirstLogo)\" after Built-in and OK"
+  log "ok: OK stored the title and the Greek path as REG_SZ, unchanged, and the logo as built-in"
+}
+
+# /s draws the passage, title and logo the registry names. Wine draws no user content of its own,
+# so the logo is seen in the GL trace: a colour texture (GL_RGBA, 6408) of the picture's own
+# 128 x 32 pixels, where the built-in logos are alpha-only. The frame is kept for a look when
+# SHOTS_TO names a folder.
+case_saver_draws_own_words() {
+  mkdir -p "$WINEPREFIX/drive_c/words"
+  printf 'OUR OWN WORDS GO ROUND THE RINGS. ' >"$WINEPREFIX/drive_c/words/$GREEK_NAME"
+  convert -size 128x32 xc:none -fill white -draw 'rectangle 2,2 125,29' \
+    "$WINEPREFIX/drive_c/words/logo.png"
+  local key='Software\Orvane\Quenby'
+  rm -f "$work/saver.rc"
+  helper set-reg-text "$key" Passage "$(hex "C:\\words\\$GREEK_NAME")" >/dev/null
+  helper set-reg-text "$key" Title "$(hex 'Our own title')" >/dev/null
+  helper set-reg-text "$key" FirstLogo "$(hex 'C:\words\logo.png')" >/dev/null
+  helper set-reg-text "$key" SecondLogo "$(hex 'C:\words\logo.png')" >/dev/null
+  (
+    set +e
+    WINEDEBUG=+opengl timeout -k 5 120 wine "$WINE_HELPER" run "$SCR_WIN" /s 2>&1 \
+      >"$work/saver.log" | grep -a 'glTexImage2D' >"$work/gl.trace"
+    echo done >"$work/saver.rc"
+  ) &
+  wait_for_window SaverWindow 30
+  wait_for_picture 60
+  sleep 8  # the logos fade in turn
+  import -window root "$work/shot.png"
+  [ -z "${SHOTS_TO:-}" ] || { mkdir -p "$SHOTS_TO" && cp "$work/shot.png" "$SHOTS_TO/saver-own-words.png"; }
+  xdotool key x
+  local i
+  for i in $(seq 150); do saver_running || break; sleep 0.1; done
+  saver_running && fail "a key press did not end the saver"
+  grep -aq 'level 0, internalformat 6408, width 128, height 32,' "$work/gl.trace" ||
+    fail "no colour picture was uploaded: $(grep -a 'level 0' "$work/gl.trace" | head -c 600)"
+  log "ok: the user's logo was uploaded as a texture, and the frame drew (see saver-own-words.png)"
+}
+
 # /p <hwnd> builds a child of the parent's size and ignores keys and the mouse. Wine does not put
 # another process's GL child window on screen, so the drawing is checked in Wine's GL trace: the
 # viewport has the parent's size and frames are presented.
@@ -770,13 +875,19 @@ preview_draws() {
   log "ok: the preview drew into its 152 x 112 parent at $dpi DPI"
 }
 
-# /c shows every control whole and inside the dialog, the dialog inside the screen, and OK writes.
+# /c shows every control whole and inside the dialog, the dialog inside the screen, a stored
+# Chinese title in its box, and OK writes.
 config_shows_all_and_writes() {
   # Without a window manager only Wine's own frame shows the caption in a screenshot.
   [ -z "${SHOTS_TO:-}" ] ||
     wine_reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null
+  use_cjk_font
+  [ "$(helper set-reg-text 'Software\Orvane\Quenby' Title "$(hex "$CHINESE_TITLE")")" = stored ] ||
+    fail "could not store the title"
   start_saver /c
   wait_for_window 'Config dialog' 30
+  [ "$(helper text 1010)" = "text $(hex "$CHINESE_TITLE")" ] ||
+    fail "at $dpi DPI the title box shows \"$(helper text 1010)\", not the stored Chinese title"
   local layout clipped size
   layout=$(helper dialog-layout "$SCR_WIN")
   clipped=$(grep -v '^fits\|^dialog' <<<"$layout" || true)

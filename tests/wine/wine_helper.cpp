@@ -25,6 +25,18 @@
 //                                   Text is measured in the font the dialog resource in <scr>
 //                                   names, at the screen's DPI (another process's font handle
 //                                   cannot be used here).
+//   wine_helper text <id>           "text <hex>": the dialog control's text (WM_GETTEXT) as
+//                                   UTF-8, each byte in two hex digits, so that no code page
+//                                   stands between the control and the test.
+//   wine_helper reg-text <key> <value>
+//                                   "reg <type> <hex>": a value under HKCU read through the wide
+//                                   API, its text as hex UTF-8 ("reg none" when missing).
+//   wine_helper set-reg-text <key> <value> <hex>
+//                                   Stores hex UTF-8 text as REG_SZ through the wide API.
+//   wine_helper pick-file <browse-id> <hex>
+//       Clicks the dialog's Browse button <browse-id>, types the path (hex UTF-8) into the file
+//       picker that opens, as a user would, and presses its Open button: "picked", or
+//       "no-picker" when none opened.
 //   wine_helper run <program> [argument...]
 //       Runs the program and ends with its exit code as Windows reports it (the low 8 bits
 //       reach the shell). Wine's own exit status can differ: Wine 10 at times ends an exiting
@@ -198,6 +210,119 @@ int clickControl(int id) {
   SendMessageA(control, BM_CLICK, 0, 0);
   report("clicked %d", id);
   return 0;
+}
+
+// Text as UTF-8 bytes in hex, and back; the command line and the console keep to ASCII.
+std::string hexOf(const std::wstring& text) {
+  std::string utf8(
+      static_cast<size_t>(WideCharToMultiByte(
+          CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr)),
+      '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), &utf8[0],
+                      static_cast<int>(utf8.size()), nullptr, nullptr);
+  std::string hex;
+  char digits[3];
+  for (unsigned char c : utf8) {
+    std::snprintf(digits, sizeof digits, "%02x", c);
+    hex += digits;
+  }
+  return hex;
+}
+std::wstring fromHex(const char* hex) {
+  std::string utf8;
+  for (const char* p = hex; p[0] != '\0' && p[1] != '\0'; p += 2) {
+    const char pair[3] = {p[0], p[1], '\0'};
+    utf8 += static_cast<char>(std::strtoul(pair, nullptr, 16));
+  }
+  std::wstring text(static_cast<size_t>(MultiByteToWideChar(
+                        CP_UTF8, 0, utf8.c_str(), static_cast<int>(utf8.size()), nullptr, 0)),
+                    L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), static_cast<int>(utf8.size()), &text[0],
+                      static_cast<int>(text.size()));
+  return text;
+}
+std::wstring wideFrom(const char* ascii) {
+  return std::wstring(ascii, ascii + std::strlen(ascii));
+}
+
+// Sent, not GetWindowTextW: for another process's control that gives only a caption.
+std::wstring windowText(HWND window) {
+  wchar_t text[4096] = {};
+  SendMessageW(window, WM_GETTEXT, sizeof text / sizeof text[0], reinterpret_cast<LPARAM>(text));
+  return text;
+}
+
+int controlText(int id) {
+  HWND dialog = findDialog();
+  HWND control = dialog != nullptr ? found(GetDlgItem(dialog, id)) : nullptr;
+  if (control == nullptr) return 1;
+  report("text %s", hexOf(windowText(control)).c_str());
+  return 0;
+}
+
+int regText(const char* key, const char* value) {
+  wchar_t data[4096] = {};
+  DWORD size = sizeof data - sizeof(wchar_t);
+  DWORD type = REG_NONE;
+  if (RegGetValueW(HKEY_CURRENT_USER, wideFrom(key).c_str(), wideFrom(value).c_str(),
+                   RRF_RT_ANY | RRF_NOEXPAND, &type, data, &size) != ERROR_SUCCESS) {
+    report("reg none");
+    return 0;
+  }
+  const char* name = type == REG_SZ ? "REG_SZ" : type == REG_DWORD ? "REG_DWORD" : "other";
+  report("reg %s %s", name, hexOf(type == REG_SZ ? data : L"").c_str());
+  return 0;
+}
+
+int setRegText(const char* key, const char* value, const char* hex) {
+  const std::wstring text = fromHex(hex);
+  const LSTATUS status =
+      RegSetKeyValueW(HKEY_CURRENT_USER, wideFrom(key).c_str(), wideFrom(value).c_str(), REG_SZ,
+                      text.c_str(), static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+  report(status == ERROR_SUCCESS ? "stored" : "failed");
+  return status == ERROR_SUCCESS ? 0 : 1;
+}
+
+// The picker's box for the file name: the combo box's edit in the Explorer-style picker
+// (cmb13, 1148), else the old style's edit (edt1, 1152).
+HWND pickerNameBox(HWND picker) {
+  HWND combo = GetDlgItem(picker, 1148);
+  if (combo != nullptr) {
+    HWND edit = FindWindowExW(combo, nullptr, L"Edit", nullptr);
+    return edit != nullptr ? edit : combo;
+  }
+  return GetDlgItem(picker, 1152);
+}
+
+int pickFile(int browseId, const char* hex) {
+  HWND dialog = findDialog();
+  HWND browse = dialog != nullptr ? found(GetDlgItem(dialog, browseId)) : nullptr;
+  if (browse == nullptr) return 1;
+  // Posted: the picker runs its own loop inside the dialog's handling of the click.
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(browseId, BN_CLICKED),
+               reinterpret_cast<LPARAM>(browse));
+  HWND picker = nullptr;
+  for (int i = 0; i < 200 && picker == nullptr; ++i) {
+    Sleep(100);
+    for (HWND w = FindWindowW(L"#32770", nullptr); w != nullptr;
+         w = FindWindowExW(nullptr, w, L"#32770", nullptr)) {
+      if (w != dialog && GetWindow(w, GW_OWNER) == dialog && pickerNameBox(w) != nullptr) {
+        picker = w;
+      }
+    }
+  }
+  if (picker == nullptr) {
+    report("no-picker");
+    return 1;
+  }
+  Sleep(500);  // the picker fills its lists first
+  SendMessageW(pickerNameBox(picker), WM_SETTEXT, 0,
+               reinterpret_cast<LPARAM>(fromHex(hex).c_str()));
+  PostMessageW(picker, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(picker, IDOK)));
+  for (int i = 0; i < 100 && IsWindow(picker); ++i) Sleep(100);
+  report(IsWindow(picker) ? "picker-stays" : "picked");
+  return IsWindow(picker) ? 1 : 0;
 }
 
 int run(int argc, char** argv) {
@@ -380,6 +505,12 @@ std::string clipping(HWND dialog, HWND control, int dpi, HFONT font) {
   char className[32] = {};
   GetClassNameA(control, className, sizeof className);
   const LONG style = GetWindowLongA(control, GWL_STYLE);
+  // An edit box scrolls its text, and a line that ends in an ellipsis is cut by design: only
+  // their place counts.
+  if (lstrcmpiA(className, "Edit") == 0) return "";
+  const bool staticText = lstrcmpiA(className, "Static") == 0;
+  const bool oneLine = staticText && (style & SS_TYPEMASK) == SS_LEFTNOWORDWRAP;
+  if (staticText && (style & SS_ELLIPSISMASK) != 0) return "";
   const int type = style & BS_TYPEMASK;
   const bool button = lstrcmpiA(className, "Button") == 0;
   const bool box =
@@ -394,7 +525,7 @@ std::string clipping(HWND dialog, HWND control, int dpi, HFONT font) {
   // A static wraps at word breaks, so what matters is whether the wrapped lines fit its height.
   RECT needed = {0, 0, room, 0};
   DrawTextA(dc, text.c_str(), -1, &needed,
-            DT_CALCRECT | DT_NOPREFIX | (button ? DT_SINGLELINE : DT_WORDBREAK));
+            DT_CALCRECT | DT_NOPREFIX | (button || oneLine ? DT_SINGLELINE : DT_WORDBREAK));
   SelectObject(dc, old);
   ReleaseDC(control, dc);
   char why[96] = "";
@@ -497,6 +628,10 @@ int main(int argc, char** argv) {
   if (command == "dpi") return dpi();
   if (command == "dialog-layout" && argc == 3) return dialogLayout(argv[2]);
   if (command == "run" && argc >= 3) return run(argc, argv);
+  if (command == "text" && argc == 3) return controlText(std::atoi(argv[2]));
+  if (command == "reg-text" && argc == 4) return regText(argv[2], argv[3]);
+  if (command == "set-reg-text" && argc == 5) return setRegText(argv[2], argv[3], argv[4]);
+  if (command == "pick-file" && argc == 4) return pickFile(std::atoi(argv[2]), argv[3]);
   if (command == "monitors") return monitors();
   if (command == "settle" && (argc == 3 || (argc == 4 && std::string(argv[3]) == "hold"))) {
     return settle(static_cast<DWORD>(std::atoi(argv[2])), argc == 4);
