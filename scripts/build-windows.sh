@@ -105,23 +105,29 @@ fetch_source() {
   local tarballs=$deps/tarballs-$package
   rm -rf "$tarballs"
   mkdir -p "$tarballs"
-  (cd "$tarballs" && apt-get "${apt_private_opts[@]}" source -qq --tar-only "$package" &&
-    apt-get "${apt_private_opts[@]}" source -qq --diff-only "$package") >>"$log_file" 2>&1 || {
+  (cd "$tarballs" && apt-get "${apt_private_opts[@]}" source -qq --tar-only "$package") \
+    >>"$log_file" 2>&1 || {
     cat "$log_file" >&2
     echo "apt-get source $package failed, and so did fetching its tarballs" >&2
     exit 1
   }
+  # The upstream tarball is shared by every Debian revision of a version, so it outlives a
+  # revision's own files on a mirror; without Debian's changes it is built as released.
+  (cd "$tarballs" && apt-get "${apt_private_opts[@]}" source -qq --diff-only "$package") \
+    >>"$log_file" 2>&1 ||
+    log "Debian's changes to $package are not on the mirror: building its upstream source alone"
   unpack_debian_source "$tarballs" "$into"
 }
 
 # Unpacks a 3.0 (quilt) source from its upstream and debian tarballs in $1 into $2/<name>-<version>,
-# with Debian's patches applied in their series order.
+# with Debian's patches applied in their series order; the upstream tarball alone if that is all
+# there is.
 unpack_debian_source() {
   local from=$1 into=$2 orig debian dir patch
   orig=$(find "$from" -maxdepth 1 -name '*.orig.tar.*' | head -n 1)
   debian=$(find "$from" -maxdepth 1 -name '*.debian.tar.*' | head -n 1)
-  if [ -z "$orig" ] || [ -z "$debian" ]; then
-    echo "no upstream and debian tarballs in $from" >&2
+  if [ -z "$orig" ]; then
+    echo "no upstream tarball in $from" >&2
     exit 1
   fi
   dir=$(basename "$orig")
@@ -132,7 +138,7 @@ unpack_debian_source() {
   rm -rf "$staging"
   mkdir -p "$staging"
   tar -xf "$orig" -C "$staging" --strip-components=1 --no-same-owner
-  tar -xf "$debian" -C "$staging" --no-same-owner
+  [ -z "$debian" ] || tar -xf "$debian" -C "$staging" --no-same-owner
   if [ -f "$staging/debian/patches/series" ]; then
     while read -r patch _; do
       case "$patch" in '' | '#'*) continue ;; esac
