@@ -44,6 +44,7 @@ void SaverSession::run() {
   if (failure != SetupFailure::NoFailure) return surface_.abandon(failure);
   if (!picture_.create(surface_.layout())) return surface_.abandon(SetupFailure::NoRenderer);
   showing_ = true;
+  refreshHz_ = surface_.refreshRate();
   if (options_.showFrameRate) picture_.keyCommand(KeyCommand::ToggleFrameRate);
   surface_.show();
   loop();
@@ -68,6 +69,45 @@ void SaverSession::followMonitors() {
   if (fresh == surface_.layout()) return;
   surface_.adoptLayout(fresh);
   followLayout();
+  // Another primary, or the same at another mode: the pace follows its refresh.
+  refreshHz_ = surface_.refreshRate();
+}
+
+void SaverSession::stopSwapControl() {
+  if (swapInterval_ > 0) surface_.setSwapInterval(0);
+  swapInterval_ = 0;
+  swapControl_ = false;
+  deadline_.reset();
+}
+
+void SaverSession::pace(double frameRate) {
+  if (options_.forcedFrameDelay > 0) {
+    // A test's fixed pause between frames: nothing else may shorten or lengthen it.
+    if (swapInterval_ > 0) stopSwapControl();
+    surface_.sleep(static_cast<uint32_t>(options_.forcedFrameDelay));
+    return;
+  }
+  const int32_t wanted = swapControl_ ? swapIntervalFor(refreshHz_, frameRate) : 0;
+  if (wanted != swapInterval_) {
+    if (wanted == 0) {
+      // The refresh is no longer known: the deadline paces, swap control stays for later.
+      surface_.setSwapInterval(0);
+      swapInterval_ = 0;
+      deadline_.reset();
+    } else if (surface_.setSwapInterval(wanted)) {
+      swapInterval_ = wanted;
+      swapCheck_.reset();
+    } else {
+      stopSwapControl();
+    }
+  }
+  const uint32_t now = platform::milliseconds();
+  if (swapInterval_ > 0) {
+    // The next present waits for the refresh; a GL that lets it through at once is dropped.
+    if (swapCheck_.honoured(now, refreshHz_ / swapInterval_)) return;
+    stopSwapControl();
+  }
+  surface_.sleep(deadline_.waitAfterFrame(now, frameRate));
 }
 
 // Handles every pending event before each frame; returns when the surface quits. A dark
@@ -80,17 +120,19 @@ void SaverSession::loop() {
     if (pumped == PumpResult::Dispatched) continue;
     if (monitorsChanged_) followMonitors();
     if (surface_.displayAsleep()) {
+      // Nobody sees the frames missed: the schedule starts afresh rather than catching up.
+      deadline_.reset();
+      swapCheck_.reset();
       surface_.waitForEvents();
       continue;
     }
-    if (options_.pace != nullptr) {
-      picture_.setTargetFps(options_.pace->targetFps(platform::milliseconds()));
-    }
+    const double frameRate =
+        options_.pace != nullptr
+            ? options_.pace->paced(platform::milliseconds(), options_.frameRate)
+            : options_.frameRate;
     picture_.draw(surface_.layout());
     surface_.present();
-    const int32_t delay =
-        options_.forcedFrameDelay > 0 ? options_.forcedFrameDelay : picture_.frameDelay();
-    surface_.sleep(delay > 0 ? static_cast<uint32_t>(delay) : 0u);
+    pace(frameRate);
   }
 }
 

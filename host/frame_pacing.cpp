@@ -1,0 +1,53 @@
+// The swap interval's choice, the frame deadline and the check that a swap interval holds.
+#include "host/frame_pacing.h"
+
+#include <cmath>
+
+namespace marvolet {
+
+int32_t swapIntervalFor(double refreshHz, double targetFps) {
+  if (!(refreshHz > 0.0) || !(targetFps > 0.0)) return 0;
+  const double whole = std::floor(refreshHz / targetFps * 1.01);
+  if (whole < 1.0) return 1;
+  // No display refreshes a thousand times a second; the bound keeps the cast defined.
+  return whole > 1000.0 ? 1000 : static_cast<int32_t>(whole);
+}
+
+uint32_t FrameDeadline::waitAfterFrame(uint32_t nowMs, double frameRate) {
+  const double periodUs = 1e6 / (frameRate > 0.0 ? frameRate : 1.0);
+  if (!started_ || frameRate != frameRate_) {
+    started_ = true;
+    frameRate_ = frameRate;
+    lastMs_ = nowMs;
+    elapsedUs_ = 0;
+    dueUs_ = 0.0;
+  }
+  // Unsigned difference: the counter's wrap does not stop the schedule.
+  elapsedUs_ += int64_t{static_cast<uint32_t>(nowMs - lastMs_)} * 1000;
+  lastMs_ = nowMs;
+  dueUs_ += periodUs;
+  const double now = static_cast<double>(elapsedUs_);
+  if (dueUs_ + periodUs < now) dueUs_ = now + periodUs;
+  if (dueUs_ <= now) return 0;
+  // The counter reads whole milliseconds, half a millisecond behind on average.
+  return static_cast<uint32_t>(std::lround((dueUs_ - now) / 1000.0));
+}
+
+bool SwapIntervalCheck::honoured(uint32_t nowMs, double promisedRate) {
+  if (failed_) return false;
+  if (!counting_) {
+    counting_ = true;
+    startMs_ = nowMs;
+    frames_ = 0;
+    return true;
+  }
+  frames_ += 1;
+  const uint32_t spent = nowMs - startMs_;
+  if (spent < 1000) return true;
+  failed_ = frames_ * 1000.0 / spent > promisedRate * 1.5;
+  startMs_ = nowMs;
+  frames_ = 0;
+  return !failed_;
+}
+
+}  // namespace marvolet

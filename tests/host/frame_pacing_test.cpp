@@ -1,0 +1,101 @@
+// The swap interval's choice over refreshes and targets, the frame deadline's schedule (steady,
+// drift-free, no bursts after a stall, across the counter's wrap), and the check that catches a
+// swap interval the GL ignores.
+#include "host/frame_pacing.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <vector>
+
+namespace marvolet {
+namespace {
+
+TEST(FramePacing, TheSwapIntervalGivesTheDivisorOfTheRefreshNearestTheTargetAtOrAboveIt) {
+  struct Row {
+    double refresh, target;
+    int32_t interval;
+  };
+  const Row rows[] = {
+      {60, 30, 2},     {120, 30, 4}, {144, 30, 4},       {165, 30, 5}, {75, 30, 2},
+      {59.94, 30, 2},  {240, 30, 8}, {30, 30, 1},        {24, 30, 1},  {60, 60, 1},
+      {144, 60, 2},    {165, 60, 2}, {60, 15, 4},        {144, 15, 9}, {144, 144, 1},
+      {143.9, 144, 1}, {0, 30, 0},   {-60, 30, 0},       {60, 0, 0},   {60, -1, 0},
+      {NAN, 30, 0},    {60, NAN, 0}, {1e9, 0.001, 1000},
+  };
+  for (const Row& row : rows) {
+    EXPECT_EQ(swapIntervalFor(row.refresh, row.target), row.interval)
+        << row.refresh << " Hz, " << row.target << " a second";
+  }
+}
+
+// Frames whose drawing costs vary up to most of a period start exactly on schedule from the
+// first present on: each gap between starts the period to a millisecond either way, and a
+// thousand periods take a thousand periods to the millisecond, across the counter's wrap.
+TEST(FramePacing, TheDeadlineHoldsTheRateWithoutDriftWhateverEachFrameCosts) {
+  for (const double rate : {30.0, 15.0, 60.0, 37.5}) {
+    SCOPED_TRACE(rate);
+    FrameDeadline deadline;
+    const double period = 1000.0 / rate;
+    uint32_t now = 0xFFFFFFFFu - 5000;  // wraps a few seconds in
+    uint32_t first = now;
+    uint32_t previous = now;
+    uint32_t seed = 7;
+    for (int frame = 1; frame <= 1001; ++frame) {
+      if (frame == 2) first = now;
+      if (frame > 2) {
+        const uint32_t gap = now - previous;
+        EXPECT_LE(std::abs(static_cast<double>(gap) - period), 1.0) << "frame " << frame;
+      }
+      previous = now;
+      seed = seed * 1103515245u + 12345u;
+      // A drawing and present of 0 to 60% of the period, then the wait.
+      now += static_cast<uint32_t>((seed >> 16) % static_cast<uint32_t>(period * 0.6));
+      now += deadline.waitAfterFrame(now, rate);
+    }
+    EXPECT_NEAR(static_cast<double>(static_cast<uint32_t>(now - first)), 1000 * period, 1.0);
+  }
+}
+
+TEST(FramePacing, AStallStartsTheScheduleAfreshAndALateFrameIsCaughtUpOnce) {
+  FrameDeadline deadline;
+  uint32_t now = 1000;
+  for (int frame = 0; frame < 10; ++frame) now += deadline.waitAfterFrame(now, 30.0);
+  // A frame that took half a period more than its own: the next comes at once, and the one
+  // after is on schedule again.
+  now += 50;
+  EXPECT_EQ(deadline.waitAfterFrame(now, 30.0), 0u);
+  EXPECT_EQ(deadline.waitAfterFrame(now, 30.0), 17u);
+  now += 17;
+  // A stall of two seconds: no burst of frames to catch up, a full period after it.
+  now += 2000;
+  EXPECT_EQ(deadline.waitAfterFrame(now, 30.0), 33u);
+  now += 33;
+  EXPECT_EQ(deadline.waitAfterFrame(now, 30.0), 34u);  // 66.7 ms after the stall's frame
+  // A new rate, or a reset after a dark display, starts from the frame at hand.
+  EXPECT_EQ(deadline.waitAfterFrame(now, 15.0), 67u);
+  deadline.reset();
+  EXPECT_EQ(deadline.waitAfterFrame(now + 500, 15.0), 67u);
+}
+
+TEST(FramePacing, ASwapIntervalThatDoesNotWaitFailsAfterASecondForGood) {
+  SwapIntervalCheck honest;
+  uint32_t now = 0xFFFFFF00u;
+  for (int frame = 0; frame < 200; ++frame, now += 33) EXPECT_TRUE(honest.honoured(now, 30.0));
+  // Up to half again the promise passes: a refresh a little faster than reported.
+  SwapIntervalCheck quick;
+  for (int frame = 0; frame < 200; ++frame, now += 23) EXPECT_TRUE(quick.honoured(now, 30.0));
+
+  SwapIntervalCheck ignored;
+  int frames = 0;
+  for (; frames < 1000 && ignored.honoured(now, 30.0); ++frames) now += 5;
+  EXPECT_EQ(frames, 200);  // a full second at 200 a second
+  now += 1000;
+  EXPECT_FALSE(ignored.honoured(now, 30.0));
+  ignored.reset();
+  EXPECT_FALSE(ignored.honoured(now + 33, 30.0));
+}
+
+}  // namespace
+}  // namespace marvolet
