@@ -17,10 +17,11 @@ using testing::Difference;
 
 // The viewport's offset changes the GL's float window coordinates, and with them, now and then,
 // the side of a sample point an edge falls on: a few edge pixels may differ, by a step or by a
-// point's whole coverage. A star field judged in the wrong place or a glow made of another
-// monitor's pixels changes hundreds.
+// point's whole coverage; or, where glyph edges meet the offset, a few dozen by a few steps
+// each, none by more than the drawing paths' own bar. A star field judged in the wrong place or
+// a glow made of another monitor's pixels changes hundreds, by far more.
 bool samePlacedPicture(const Difference& d) {
-  return d.mean <= 0.02 && d.withinThree >= 0.9999;
+  return d.mean <= 0.02 && (d.withinThree >= 0.9999 || (d.withinThree >= 0.999 && d.largest <= 16));
 }
 
 struct Placement {
