@@ -153,15 +153,16 @@ int main(int argc, char** argv) {
   for (const double hz : {60.0, 120.0, 144.0, 165.0}) {
     struct Choice {
       const char* label;
-      double rate;  // 0: the display's refresh
+      FrameRateChoice rate;
     };
     for (const Choice choice :
-         {Choice{"30/s", 30.0}, Choice{"60/s", 60.0}, Choice{"refresh", 0.0}}) {
+         {Choice{"30/s", FrameRateChoice::Thirty}, Choice{"60/s", FrameRateChoice::Sixty},
+          Choice{"refresh", FrameRateChoice::DisplayRefresh}}) {
       SimulatedDisplay display(hz, monotonicSeconds());
       FakeSurface surface(display, hz, seconds, kWidth, kHeight, true);
       RendererPicture picture(Stars | LightEffects);
       SessionOptions options;
-      options.frameRate = choice.rate > 0.0 ? choice.rate : hz;
+      options.frameRate = choice.rate;
       SaverSession session(surface, picture, options);
       const double cpu0 = cpuSeconds(), wall0 = monotonicSeconds();
       session.run();

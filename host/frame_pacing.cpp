@@ -5,6 +5,29 @@
 
 namespace marvolet {
 
+FrameRateChoice frameRateChoiceOf(int32_t index) {
+  switch (index) {
+    case 1:
+      return FrameRateChoice::Sixty;
+    case 2:
+      return FrameRateChoice::DisplayRefresh;
+    default:
+      return FrameRateChoice::Thirty;
+  }
+}
+
+double wantedFrameRate(FrameRateChoice choice, double refreshHz) {
+  switch (choice) {
+    case FrameRateChoice::Sixty:
+      return 60.0;
+    case FrameRateChoice::DisplayRefresh:
+      return refreshHz > 0.0 ? refreshHz : 60.0;
+    case FrameRateChoice::Thirty:
+      break;
+  }
+  return 30.0;
+}
+
 int32_t swapIntervalFor(double refreshHz, double targetFps) {
   if (!(refreshHz > 0.0) || !(targetFps > 0.0)) return 0;
   const double whole = std::floor(refreshHz / targetFps * 1.01);

@@ -6,6 +6,18 @@
 
 namespace marvolet {
 
+// The user's frame-rate choice, in the order of its names in the option table (30, 60,
+// refresh); SaverSettings::frameRate holds it as that index.
+enum class FrameRateChoice : int32_t { Thirty, Sixty, DisplayRefresh };
+
+// The choice's index as stored; an index no choice has gives Thirty.
+FrameRateChoice frameRateChoiceOf(int32_t index);
+
+// Frames a second the choice wants on mains power, before the battery halves it: 30, 60, or
+// the display's refresh (`refreshHz`); 60 when the refresh is unknown (0 or less), the rate of
+// most displays, as the deadline can keep it where no refresh is told.
+double wantedFrameRate(FrameRateChoice choice, double refreshHz);
+
 // Refreshes each frame stays up: the largest whole n for which refreshHz / n is still at least
 // targetFps, so the rate is the divisor of the refresh nearest the target at or above it (30 on
 // 60 and 120 Hz, 36 on 144, 33 on 165, 37.5 on 75). A refresh within 1% of a multiple counts as

@@ -59,18 +59,20 @@ void SaverSession::keyCommand(KeyCommand command) {
 
 void SaverSession::followLayout() {
   if (showing_) picture_.follow(surface_.layout());
+  // Another primary may refresh at another rate: the pace follows it.
+  refreshHz_ = surface_.refreshRate();
 }
 
 void SaverSession::followMonitors() {
   monitorsChanged_ = false;
+  // The same monitors at another mode keep the layout but may change the refresh.
+  refreshHz_ = surface_.refreshRate();
   MonitorReading reading;
   if (!surface_.readMonitors(reading)) return;
   const SaverLayout fresh = fullScreenLayout(reading.monitors, reading.screen);
   if (fresh == surface_.layout()) return;
   surface_.adoptLayout(fresh);
   followLayout();
-  // Another primary, or the same at another mode: the pace follows its refresh.
-  refreshHz_ = surface_.refreshRate();
 }
 
 void SaverSession::stopSwapControl() {
@@ -126,10 +128,9 @@ void SaverSession::loop() {
       surface_.waitForEvents();
       continue;
     }
+    const double wanted = wantedFrameRate(options_.frameRate, refreshHz_);
     const double frameRate =
-        options_.pace != nullptr
-            ? options_.pace->paced(platform::milliseconds(), options_.frameRate)
-            : options_.frameRate;
+        options_.pace != nullptr ? options_.pace->paced(platform::milliseconds(), wanted) : wanted;
     picture_.draw(surface_.layout());
     surface_.present();
     pace(frameRate);

@@ -55,8 +55,8 @@ class RendererPicture final : public SaverPicture {
 struct SessionOptions {
   bool showFrameRate = false;    // the frame-rate text is on from the first frame
   int32_t forcedFrameDelay = 0;  // milliseconds; above 0 a plain sleep after each frame paces
-  // Frames a second wanted on mains power.
-  double frameRate = kMainsFps;
+  // The frames a second wanted on mains power.
+  FrameRateChoice frameRate = FrameRateChoice::Thirty;
   // Halves the wanted rate while on battery; null keeps it.
   BatteryPace* pace = nullptr;
   // How the picture's renderer draws; whoever builds the picture hands it on.

@@ -387,6 +387,7 @@ void runSaverWindow(SaverMode mode, const SaverSettings& settings,
   BatteryPace pace(power);
   SessionOptions running = sessionOptions;
   running.pace = settings.batteryPace != 0 ? &pace : nullptr;
+  running.frameRate = frameRateChoiceOf(settings.frameRate);
   SaverSession session(surface, picture, running);
   surface.attach(session, pace);
   session.run();

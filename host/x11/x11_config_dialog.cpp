@@ -31,18 +31,24 @@ constexpr int kDialogHeight = py(94);
 constexpr int kBoxSize = 13;  // check-box square, pixels
 constexpr int kPollMilliseconds = 100;
 
-enum class Kind { Button, CheckBox, Label };
+enum class Kind { Button, CheckBox, Label, DropDown };
+
+// A drop-down list's field, dialog units: the template's height is that of the list opened.
+constexpr int kFieldHeight = 12;
 
 struct Control {
   Kind kind;
   int32_t id;  // command or box id; 0 for the label
   const char* text;
-  int x, y, width, height;  // pixels
+  int x, y, width, height;         // pixels
+  const OptionRow* row = nullptr;  // a drop-down list's, for its items
 };
 
 // Tab order: the buttons, then each row's control in table order, as the Windows template
-// has them; the label takes no focus. Only switches are drawn so far: the rows of other kinds
-// keep their values through OK (held by the dialog's controls below) until their widgets come.
+// has them; the label takes no focus. Switches and choices are drawn so far: the rows of other
+// kinds keep their values through OK (held by the dialog's controls below) until their widgets
+// come. A drop-down list steps through its items in place (click, space, up and down) rather
+// than opening.
 std::vector<Control> dialogControls() {
   std::vector<Control> controls = {
       {Kind::Button, static_cast<int32_t>(kDialogOk), "OK", px(172), py(4), px(50), py(14)},
@@ -50,9 +56,14 @@ std::vector<Control> dialogControls() {
        py(14)},
   };
   for (const OptionRow& row : saverOptionTable()) {
-    if (row.kind != OptionKind::Switch) continue;
-    controls.push_back({Kind::CheckBox, row.controlId, row.label, px(row.place.x), py(row.place.y),
-                        px(row.place.width), py(row.place.height)});
+    if (row.controlId == 0) continue;
+    if (row.kind == OptionKind::Switch) {
+      controls.push_back({Kind::CheckBox, row.controlId, row.label, px(row.place.x),
+                          py(row.place.y), px(row.place.width), py(row.place.height)});
+    } else if (row.kind == OptionKind::Choice) {
+      controls.push_back({Kind::DropDown, row.controlId, row.label, px(row.place.x),
+                          py(row.place.y), px(row.place.width), py(kFieldHeight), &row});
+    }
   }
   controls.push_back({Kind::Label, 0, "Version 1.0", px(7), py(64), px(36), py(8)});
   return controls;
@@ -247,6 +258,9 @@ class ConfigDialog {
     } else if (keysym == XK_space) {
       activate(focus_);
       if (!done_) draw();
+    } else if ((keysym == XK_Up || keysym == XK_Down) && controls_[focus_].kind == Kind::DropDown) {
+      step(controls_[focus_], keysym == XK_Down ? 1 : -1, false);
+      draw();
     } else if (keysym == XK_Return || keysym == XK_KP_Enter) {
       // The focused push button, else the default one (OK).
       activate(controls_[focus_].kind == Kind::Button ? focus_ : 0);
@@ -258,8 +272,28 @@ class ConfigDialog {
     if (control.kind == Kind::CheckBox) {
       uint32_t& state = values_.states[control.id];
       state = state == 1 ? 0 : 1;
+    } else if (control.kind == Kind::DropDown) {
+      step(control, 1, true);
     } else if (control.kind == Kind::Button) {
       command(static_cast<uint32_t>(control.id));
+    }
+  }
+
+  static uint32_t itemCount(const Control& list) {
+    uint32_t count = 0;
+    while (list.row->choices[count] != nullptr) ++count;
+    return count;
+  }
+
+  // The next or previous item; past the last, the first again when `wrap`, else it stays.
+  void step(const Control& list, int by, bool wrap) {
+    const uint32_t count = itemCount(list);
+    uint32_t& selected = values_.states[list.id];
+    if (selected >= count) selected = 0;
+    if (by > 0) {
+      selected = selected + 1 < count ? selected + 1 : (wrap ? 0 : selected);
+    } else {
+      selected = selected > 0 ? selected - 1 : selected;
     }
   }
 
@@ -327,6 +361,8 @@ class ConfigDialog {
         const int left = c.x + (c.width - textWidth(c.text)) / 2;
         text(left, middle, c.text);
         if (focus_ == i) focusFrame(c.x + 3, c.y + 3, c.width - 7, c.height - 7);
+      } else if (c.kind == Kind::DropDown) {
+        drawDropDown(c, focus_ == i);
       } else {
         const int boxY = middle - kBoxSize / 2;
         XSetForeground(display_, gc_, light_);
@@ -354,6 +390,32 @@ class ConfigDialog {
       text(kProblemMargin, middle, problemLines_[i].c_str());
     }
     XFlush(display_);
+  }
+
+  // The field with the selected item and the arrow button; the row's label left of it.
+  void drawDropDown(const Control& c, bool focused) {
+    const int middle = c.y + c.height / 2;
+    text(c.x - textWidth(c.text) - 6, middle, c.text);
+    XSetForeground(display_, gc_, light_);
+    XFillRectangle(display_, window_, gc_, c.x, c.y, static_cast<unsigned>(c.width),
+                   static_cast<unsigned>(c.height));
+    bevel(c.x, c.y, c.width, c.height, true);
+    const int button = c.height - 4;
+    const int buttonX = c.x + c.width - 2 - button;
+    XSetForeground(display_, gc_, face_);
+    XFillRectangle(display_, window_, gc_, buttonX, c.y + 2, static_cast<unsigned>(button),
+                   static_cast<unsigned>(button));
+    bevel(buttonX, c.y + 2, button, button, false);
+    XSetForeground(display_, gc_, dark_);
+    const int ax = buttonX + button / 2, ay = c.y + 2 + button / 2 + 2;
+    XPoint arrow[] = {
+        {short(ax - 4), short(ay - 3)}, {short(ax + 4), short(ay - 3)}, {short(ax), short(ay + 1)}};
+    XFillPolygon(display_, window_, gc_, arrow, 3, Convex, CoordModeOrigin);
+    const uint32_t selected = values_.states[c.id];
+    if (selected < itemCount(c)) {
+      text(c.x + 4, middle, choiceLabel(*c.row, selected));
+    }
+    if (focused) focusFrame(c.x + 2, c.y + 2, buttonX - c.x - 5, c.height - 5);
   }
 
   Display* display_;

@@ -659,6 +659,7 @@ int runX11Saver(Display* display, const HackOptions& options, const SaverSetting
   SessionOptions running = sessionOptions;
   running.showFrameRate = options.showFps;
   running.pace = settings.batteryPace != 0 ? &pace : nullptr;
+  running.frameRate = frameRateChoiceOf(settings.frameRate);
   SaverSession session(surface, picture, running);
   surface.attach(session);
   session.run();

@@ -1,6 +1,6 @@
-// The swap interval's choice over refreshes and targets, the frame deadline's schedule (steady,
-// drift-free, no bursts after a stall, across the counter's wrap), and the check that catches a
-// swap interval the GL ignores.
+// The swap interval's choice over refreshes, targets and the user's frame-rate choices, the frame
+// deadline's schedule (steady, drift-free, no bursts after a stall, across the counter's wrap), and
+// the check that catches a swap interval the GL ignores.
 #include "host/frame_pacing.h"
 
 #include <gtest/gtest.h>
@@ -27,6 +27,31 @@ TEST(FramePacing, TheSwapIntervalGivesTheDivisorOfTheRefreshNearestTheTargetAtOr
   for (const Row& row : rows) {
     EXPECT_EQ(swapIntervalFor(row.refresh, row.target), row.interval)
         << row.refresh << " Hz, " << row.target << " a second";
+  }
+}
+
+// Each choice on the displays users have: the refreshes each frame stays up, on mains and on
+// battery (half the rate), and the rate the deadline keeps where the refresh is not known.
+TEST(FramePacing, EachFrameRateChoiceGivesItsIntervalOnMainsAndOnBattery) {
+  struct Row {
+    int32_t stored;  // the choice's index as the settings hold it
+    double refresh;
+    int32_t onMains, onBattery;  // swap intervals
+    double rate;                 // frames a second wanted on mains
+  };
+  const Row rows[] = {
+      {0, 60, 2, 4, 30},   {0, 144, 4, 9, 30},  {0, 165, 5, 11, 30},     {1, 60, 1, 2, 60},
+      {1, 120, 2, 4, 60},  {1, 144, 2, 4, 60},  {1, 165, 2, 5, 60},      {2, 60, 1, 2, 60},
+      {2, 144, 1, 2, 144}, {2, 165, 1, 2, 165}, {2, 59.94, 1, 2, 59.94}, {2, 0, 0, 0, 60},
+      {1, 0, 0, 0, 60},    {0, 0, 0, 0, 30},    {3, 144, 4, 9, 30},      {-1, 60, 2, 4, 30},
+  };
+  for (const Row& row : rows) {
+    const double rate = wantedFrameRate(frameRateChoiceOf(row.stored), row.refresh);
+    EXPECT_EQ(rate, row.rate) << "choice " << row.stored << " at " << row.refresh << " Hz";
+    EXPECT_EQ(swapIntervalFor(row.refresh, rate), row.onMains)
+        << "choice " << row.stored << " at " << row.refresh << " Hz";
+    EXPECT_EQ(swapIntervalFor(row.refresh, rate / 2), row.onBattery)
+        << "choice " << row.stored << " at " << row.refresh << " Hz on battery";
   }
 }
 

@@ -62,6 +62,10 @@ TEST(OptionResources, TheDialogTemplateHasEachRowsControlAndNoOther) {
     if (row->kind == OptionKind::Switch) {
       EXPECT_TRUE(holds(m[4], "BS_AUTOCHECKBOX")) << id;
     }
+    if (row->kind == OptionKind::Choice) {
+      // A list the user picks from, not an edit box that takes any words.
+      EXPECT_TRUE(holds(m[4], "CBS_DROPDOWNLIST")) << id;
+    }
     EXPECT_EQ(std::stoi(m[5]), row->place.x) << row->storedName;
     EXPECT_EQ(std::stoi(m[6]), row->place.y) << row->storedName;
     EXPECT_EQ(std::stoi(m[7]), row->place.width) << row->storedName;
@@ -100,6 +104,13 @@ TEST(OptionResources, TheSettingsPageHasEachRowWithItsFlagAndNoOther) {
         break;
       case OptionKind::Choice:
         element = "<select [^>]*id=\"[a-z]*\"[^>]*>[^<]*<option [^>]*_label=";
+        // Each name as the dialogs show it, passing that name to the flag.
+        for (size_t i = 0; row.choices[i] != nullptr; ++i) {
+          const std::string option = "<option [^>]*_label=\"" + std::string(choiceLabel(row, i)) +
+                                     "\" arg-set=\"" + row.flag + " " + row.choices[i] + "\"";
+          EXPECT_TRUE(std::regex_search(xml, std::regex(option)))
+              << row.storedName << ": " << option;
+        }
         break;
     }
     EXPECT_TRUE(std::regex_search(xml, std::regex(element))) << row.storedName << ": " << element;

@@ -312,6 +312,39 @@ TEST_F(SaverSessionTest, SwapIntervalWhereTheGlKeepsItOtherwiseTheDeadline) {
   EXPECT_EQ(std::next(dropped)->rfind("sleep", 0), 0u);
   EXPECT_EQ(count("frame") - sleeps(), std::count(surface.log.begin(), dropped, "frame") - 1);
 
+  // The display's refresh at 144 Hz is one refresh a frame, two on battery; 60 a second is two.
+  surface.log.clear();
+  surface.swapControl = true;
+  surface.refreshHz = 144.0;
+  surface.presentMs = 7;
+  surface.framesBeforeQuit = 3;
+  SessionOptions everyRefresh;
+  everyRefresh.frameRate = FrameRateChoice::DisplayRefresh;
+  run(everyRefresh);
+  EXPECT_EQ(count("interval 1"), 1);
+  EXPECT_EQ(sleeps(), 0);
+  surface.log.clear();
+  surface.framesBeforeQuit = 3;
+  everyRefresh.pace = &pace;
+  run(everyRefresh);
+  EXPECT_EQ(count("interval 2"), 1);
+  surface.log.clear();
+  surface.framesBeforeQuit = 3;
+  SessionOptions sixty;
+  sixty.frameRate = FrameRateChoice::Sixty;
+  run(sixty);
+  EXPECT_EQ(count("interval 2"), 1);
+
+  // With no refresh known, the display's refresh is paced by deadline at 60 a second.
+  surface.log.clear();
+  surface.refreshHz = 0.0;
+  surface.presentMs = 0;
+  surface.framesBeforeQuit = 3;
+  everyRefresh.pace = nullptr;
+  run(everyRefresh);
+  EXPECT_EQ(loopPart(), (Log{"frame", "swap", "sleep 17", "frame", "swap", "sleep 16", "frame",
+                             "swap", "sleep 17", "quit", "deleteRenderer", "destroy"}));
+
   // A forced delay sleeps exactly that, with no interval.
   surface.log.clear();
   surface.framesBeforeQuit = 2;

@@ -764,6 +764,11 @@ TEST_F(X11SaverTest, ConfigDialogWritesTheBoxesOnOkAndNothingOnCancel) {
   pressKey(XK_Tab);                              // Burn-in guard
   pressKey(XK_Tab);                              // Main monitor only
   pressKey(XK_space);                            // on
+  pressKey(XK_Tab);                              // Slower on battery
+  pressKey(XK_Tab);                              // Frame rate, 30 a second
+  pressKey(XK_Down);                             // 60 a second
+  pressKey(XK_Down);                             // the display's refresh
+  pressKey(XK_Down);                             // the last stays
   pressKey(XK_Return);                           // OK, the default button
   EXPECT_EQ(saver_->waitForExit(kExitMs), std::optional<int>(0));
   // Settings added after these six append their lines.
@@ -772,6 +777,7 @@ TEST_F(X11SaverTest, ConfigDialogWritesTheBoxesOnOkAndNothingOnCancel) {
       "# mine\nUseStars=1\nMouse Threshold=9\nUseBlur=1\nUseTrails=1\nBurnInGuard=1\n"
       "MainMonitorOnly=1\nBatteryPace=1\n";
   EXPECT_EQ(saved.substr(0, firstSix.size()), firstSix);
+  EXPECT_NE(saved.find("\nFrameRate=refresh\n"), std::string::npos) << saved;
 }
 
 // OK that cannot save keeps the dialog open, grows it to show why, and writes nothing; the
