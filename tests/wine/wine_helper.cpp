@@ -13,6 +13,9 @@
 //   wine_helper saver-rect          "rect <left> <top> <width> <height>" of the saver window.
 //   wine_helper dialog              "boxes <1001> ... <1006>" check states of the dialog.
 //   wine_helper click <id>          Clicks a control of the dialog as the user would.
+//   wine_helper list <id>           "list <selected> <count> <selected item's text>" of a
+//                                   drop-down list of the dialog.
+//   wine_helper choose <id> <index> Selects a drop-down list's item as the user would.
 //   wine_helper lock-key <path>     Creates HKCU\<path> with a DACL that grants nothing, so that
 //                                   no program may open it for writing; "locked" or "failed".
 //   wine_helper platform            "platform <id>" from GetVersionExA.
@@ -196,6 +199,37 @@ int clickControl(int id) {
   if (control == nullptr) return 1;
   SendMessageA(control, BM_CLICK, 0, 0);
   report("clicked %d", id);
+  return 0;
+}
+
+HWND dialogControl(int id) {
+  HWND dialog = findDialog();
+  return dialog != nullptr ? found(GetDlgItem(dialog, id)) : nullptr;
+}
+
+int listState(int id) {
+  HWND list = dialogControl(id);
+  if (list == nullptr) return 1;
+  const LRESULT selected = SendMessageA(list, CB_GETCURSEL, 0, 0);
+  const LRESULT count = SendMessageA(list, CB_GETCOUNT, 0, 0);
+  // The saver's lists hold UTF-16 items; read as such, whatever this program's code page.
+  wchar_t item[256] = {};
+  if (selected >= 0 && SendMessageW(list, CB_GETLBTEXTLEN, selected, 0) < 255) {
+    SendMessageW(list, CB_GETLBTEXT, selected, reinterpret_cast<LPARAM>(item));
+  }
+  char text[1024] = {};
+  WideCharToMultiByte(CP_UTF8, 0, item, -1, text, sizeof text, nullptr, nullptr);
+  report("list %ld %ld %s", static_cast<long>(selected), static_cast<long>(count), text);
+  return 0;
+}
+
+// As a pick from the opened list: the selection, then the notification the dialog gets.
+int chooseItem(int id, int index) {
+  HWND list = dialogControl(id);
+  if (list == nullptr || SendMessageA(list, CB_SETCURSEL, index, 0) == CB_ERR) return 1;
+  SendMessageA(GetParent(list), WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE),
+               reinterpret_cast<LPARAM>(list));
+  report("chose %d", index);
   return 0;
 }
 
@@ -488,6 +522,8 @@ int main(int argc, char** argv) {
   if (command == "power" && argc == 3) return power(argv[2]);
   if (command == "dialog") return dialogBoxes();
   if (command == "click" && argc == 3) return clickControl(std::atoi(argv[2]));
+  if (command == "list" && argc == 3) return listState(std::atoi(argv[2]));
+  if (command == "choose" && argc == 4) return chooseItem(std::atoi(argv[2]), std::atoi(argv[3]));
   if (command == "lock-key" && argc == 3) return lockKey(argv[2]);
   if (command == "platform") return platform();
   if (command == "version") return version();
