@@ -424,6 +424,26 @@ std::string clipping(HWND dialog, HWND control, int dpi, HFONT font) {
 
   HDC dc = GetDC(control);
   HGDIOBJ old = SelectObject(dc, font);
+  // A drop-down list shows any of its items in the field left of its arrow button.
+  if (lstrcmpiA(className, "ComboBox") == 0) {
+    room -= GetSystemMetrics(SM_CXVSCROLL) + 2 * GetSystemMetrics(SM_CXEDGE) + 2;
+    const LRESULT count = SendMessageW(control, CB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+      wchar_t item[256] = {};
+      if (SendMessageW(control, CB_GETLBTEXTLEN, i, 0) >= 255) continue;
+      SendMessageW(control, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item));
+      RECT needed = {0, 0, room, 0};
+      DrawTextW(dc, item, -1, &needed, DT_CALCRECT | DT_NOPREFIX | DT_SINGLELINE);
+      if (needed.right > room) {
+        SelectObject(dc, old);
+        ReleaseDC(control, dc);
+        char why[96] = "";
+        std::snprintf(why, sizeof why, "item %ld needs %ld px across, has %d", static_cast<long>(i),
+                      needed.right, room);
+        return why;
+      }
+    }
+  }
   // A static wraps at word breaks, so what matters is whether the wrapped lines fit its height.
   RECT needed = {0, 0, room, 0};
   DrawTextA(dc, text.c_str(), -1, &needed,
