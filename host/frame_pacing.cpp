@@ -1,6 +1,7 @@
 // The swap interval's choice, the frame deadline and the check that a swap interval holds.
 #include "host/frame_pacing.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace marvolet {
@@ -36,9 +37,10 @@ int32_t swapIntervalFor(double refreshHz, double targetFps) {
   return whole > 1000.0 ? 1000 : static_cast<int32_t>(whole);
 }
 
-uint32_t FrameDeadline::waitAfterFrame(uint32_t nowMs, double frameRate) {
+uint32_t FrameDeadline::waitAfterFrame(uint32_t startMs, uint32_t nowMs, double frameRate) {
   const double periodUs = 1e6 / (frameRate > 0.0 ? frameRate : 1.0);
-  if (!started_ || frameRate != frameRate_) {
+  const bool fresh = !started_ || frameRate != frameRate_;
+  if (fresh) {
     started_ = true;
     frameRate_ = frameRate;
     lastMs_ = nowMs;
@@ -51,9 +53,19 @@ uint32_t FrameDeadline::waitAfterFrame(uint32_t nowMs, double frameRate) {
   dueUs_ += periodUs;
   const double now = static_cast<double>(elapsedUs_);
   if (dueUs_ + periodUs < now) dueUs_ = now + periodUs;
-  if (dueUs_ <= now) return 0;
+  // A start after `nowMs` (a caller's mistake) counts as at it.
+  const double costUs = (nowMs - startMs <= 0x7FFFFFFFu ? nowMs - startMs : 0u) * 1000.0;
+  // The next present, a usual cost after the next start, comes 7/8 of a period after this one
+  // at the soonest; this one's own cost counts where it was less.
+  if (fresh) costUs_ = costUs;
+  const double earliest = now + periodUs * 7.0 / 8.0 - std::min(costUs, costUs_);
+  // What a frame costs as a rule, from start to present: a frame slowed by the machine moves it
+  // an eighth of the way, and only for the frames after it.
+  costUs_ += (costUs - costUs_) / 8.0;
+  const double wake = dueUs_ > earliest ? dueUs_ : earliest;
+  if (wake <= now) return 0;
   // The counter reads whole milliseconds, half a millisecond behind on average.
-  return static_cast<uint32_t>(std::lround((dueUs_ - now) / 1000.0));
+  return static_cast<uint32_t>(std::lround((wake - now) / 1000.0));
 }
 
 bool SwapIntervalCheck::honoured(uint32_t nowMs, double promisedRate) {

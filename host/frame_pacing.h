@@ -27,14 +27,18 @@ int32_t swapIntervalFor(double refreshHz, double targetFps);
 
 // Frames presented when `frameRate` a second are wanted, spaced by a deadline on the wrapping
 // millisecond counter. Deadlines are spaced from the schedule's start, not from the last frame,
-// so that rounding to whole milliseconds never accumulates into drift. A frame late by less
-// than one period is followed at once and the schedule holds; one late by more (a slow frame,
-// a stopped process) starts the schedule afresh from itself, so frames never come in a burst.
+// so that rounding to whole milliseconds never accumulates into drift. Lateness of less than a
+// period is caught up an eighth of a period a frame: each present comes at least seven eighths
+// of a period after the one before (reckoned with what a frame costs as a rule), so a late
+// frame is not followed by a short one, both uneven to the eye, and the rate holds over a
+// second while lateness comes slower than that. A frame late by more than a period (a stopped
+// process) starts the schedule afresh from itself, so frames never come in a burst.
 class FrameDeadline {
  public:
-  // Milliseconds to wait after the frame presented at `nowMs` before drawing the next one.
-  // A new rate (the battery's, the user's choice) starts the schedule afresh.
-  uint32_t waitAfterFrame(uint32_t nowMs, double frameRate);
+  // Milliseconds to wait after the frame that began drawing at `startMs` and was presented at
+  // `nowMs` before drawing the next one. A new rate (the battery's, the user's choice) starts
+  // the schedule afresh.
+  uint32_t waitAfterFrame(uint32_t startMs, uint32_t nowMs, double frameRate);
   // Forgets the schedule: the next frame starts a new one (after a dark display).
   void reset() { started_ = false; }
 
@@ -44,6 +48,7 @@ class FrameDeadline {
   uint32_t lastMs_ = 0;    // the counter at the last frame, to extend across its wrap
   int64_t elapsedUs_ = 0;  // microseconds from the schedule's start to lastMs_
   double dueUs_ = 0.0;     // the next frame's due time, microseconds from the start
+  double costUs_ = 0.0;    // what a frame costs as a rule, start to present, microseconds
 };
 
 // Whether presents under a swap interval really wait for the refresh. A GL may accept the

@@ -82,7 +82,7 @@ void SaverSession::stopSwapControl() {
   deadline_.reset();
 }
 
-void SaverSession::pace(double frameRate) {
+void SaverSession::pace(double frameRate, uint32_t startMs) {
   if (options_.forcedFrameDelay > 0) {
     // A test's fixed pause between frames: nothing else may shorten or lengthen it.
     if (swapInterval_ > 0) stopSwapControl();
@@ -109,7 +109,7 @@ void SaverSession::pace(double frameRate) {
     if (swapCheck_.honoured(now, refreshHz_ / swapInterval_)) return;
     stopSwapControl();
   }
-  surface_.sleep(deadline_.waitAfterFrame(now, frameRate));
+  surface_.sleep(deadline_.waitAfterFrame(startMs, now, frameRate));
 }
 
 // Handles every pending event before each frame; returns when the surface quits. A dark
@@ -128,12 +128,13 @@ void SaverSession::loop() {
       surface_.waitForEvents();
       continue;
     }
+    const uint32_t startMs = platform::milliseconds();
     const double wanted = wantedFrameRate(options_.frameRate, refreshHz_);
     const double frameRate =
-        options_.pace != nullptr ? options_.pace->paced(platform::milliseconds(), wanted) : wanted;
+        options_.pace != nullptr ? options_.pace->paced(startMs, wanted) : wanted;
     picture_.draw(surface_.layout());
     surface_.present();
-    pace(frameRate);
+    pace(frameRate, startMs);
   }
 }
 

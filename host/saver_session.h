@@ -87,9 +87,9 @@ class SaverSession {
  private:
   void loop();
   void followMonitors();
-  // Waits after the frame presented: by the swap interval where the surface's GL keeps one in
-  // step with a known refresh, otherwise until the deadline.
-  void pace(double frameRate);
+  // Waits after the frame presented, which began at `startMs`: by the swap interval where the
+  // surface's GL keeps one in step with a known refresh, otherwise until the deadline.
+  void pace(double frameRate, uint32_t startMs);
   // Drops the swap interval for the deadline; the surface's swap control is not asked again.
   void stopSwapControl();
 

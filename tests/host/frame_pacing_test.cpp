@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace marvolet {
@@ -55,53 +56,80 @@ TEST(FramePacing, EachFrameRateChoiceGivesItsIntervalOnMainsAndOnBattery) {
   }
 }
 
-// Frames whose drawing costs vary up to most of a period start exactly on schedule from the
-// first present on: each gap between starts the period to a millisecond either way, and a
-// thousand periods take a thousand periods to the millisecond, across the counter's wrap.
+// Frames that all cost the same start exactly on schedule from the first present on: each gap
+// between starts the period to a millisecond either way. Frames whose costs vary up to most of
+// a period keep the rate: a thousand periods take a thousand periods, less than one either
+// way. Both across the counter's wrap.
 TEST(FramePacing, TheDeadlineHoldsTheRateWithoutDriftWhateverEachFrameCosts) {
   for (const double rate : {30.0, 15.0, 60.0, 37.5}) {
-    SCOPED_TRACE(rate);
-    FrameDeadline deadline;
-    const double period = 1000.0 / rate;
-    uint32_t now = 0xFFFFFFFFu - 5000;  // wraps a few seconds in
-    uint32_t first = now;
-    uint32_t previous = now;
-    uint32_t seed = 7;
-    for (int frame = 1; frame <= 1001; ++frame) {
-      if (frame == 2) first = now;
-      if (frame > 2) {
-        const uint32_t gap = now - previous;
-        EXPECT_LE(std::abs(static_cast<double>(gap) - period), 1.0) << "frame " << frame;
+    for (const bool varying : {false, true}) {
+      SCOPED_TRACE(std::to_string(rate) + (varying ? " a second, varying" : " a second"));
+      FrameDeadline deadline;
+      const double period = 1000.0 / rate;
+      uint32_t now = 0xFFFFFFFFu - 5000;  // wraps a few seconds in
+      uint32_t first = now;
+      uint32_t previous = now;
+      uint32_t seed = 7;
+      for (int frame = 1; frame <= 1001; ++frame) {
+        if (frame == 2) first = now;
+        if (frame > 2 && !varying) {
+          const uint32_t gap = now - previous;
+          EXPECT_LE(std::abs(static_cast<double>(gap) - period), 1.0) << "frame " << frame;
+        }
+        previous = now;
+        seed = seed * 1103515245u + 12345u;
+        // A drawing and present of 0 to 60% of the period, or 40% each, then the wait.
+        const uint32_t start = now;
+        now += varying ? (seed >> 16) % static_cast<uint32_t>(period * 0.6)
+                       : static_cast<uint32_t>(period * 0.4);
+        now += deadline.waitAfterFrame(start, now, rate);
       }
-      previous = now;
-      seed = seed * 1103515245u + 12345u;
-      // A drawing and present of 0 to 60% of the period, then the wait.
-      now += static_cast<uint32_t>((seed >> 16) % static_cast<uint32_t>(period * 0.6));
-      now += deadline.waitAfterFrame(now, rate);
+      EXPECT_NEAR(static_cast<double>(static_cast<uint32_t>(now - first)), 1000 * period,
+                  varying ? period : 1.0);
     }
-    EXPECT_NEAR(static_cast<double>(static_cast<uint32_t>(now - first)), 1000 * period, 1.0);
   }
 }
 
-TEST(FramePacing, AStallStartsTheScheduleAfreshAndALateFrameIsCaughtUpOnce) {
+// Frames that cost nothing but the one noted; each returns the wait after it.
+TEST(FramePacing, ALateFrameIsCaughtUpAnEighthOfAPeriodAFrameAndAStallStartsAfresh) {
   FrameDeadline deadline;
   uint32_t now = 1000;
-  for (int frame = 0; frame < 10; ++frame) now += deadline.waitAfterFrame(now, 30.0);
-  // A frame that took half a period more than its own: the next comes at once, and the one
-  // after is on schedule again.
-  now += 50;
-  EXPECT_EQ(deadline.waitAfterFrame(now, 30.0), 0u);
-  EXPECT_EQ(deadline.waitAfterFrame(now, 30.0), 17u);
+  const auto frame = [&](uint32_t cost) {
+    const uint32_t start = now;
+    now += cost;
+    const uint32_t wait = deadline.waitAfterFrame(start, now, 30.0);
+    now += wait;
+    return wait;
+  };
+  for (int i = 0; i < 10; ++i) frame(0);
+  // A frame 17 ms late: the next starts 29 ms (seven eighths of 33.3) after it, rather than
+  // 16.7, and so on until the schedule is met again, 33.3 ms apart from then on.
   now += 17;
+  EXPECT_EQ(frame(0), 29u);
+  EXPECT_EQ(frame(0), 29u);
+  EXPECT_EQ(frame(0), 29u);
+  EXPECT_EQ(frame(0), 30u);  // back on the schedule, at 1000 + 14 periods
+  EXPECT_EQ(frame(0), 33u);
+  EXPECT_EQ(now, 1500u);
+  EXPECT_EQ(frame(0), 33u);
+  EXPECT_EQ(frame(0), 34u);
+  // A frame that itself costs more than a period is presented late; the next present still
+  // comes 7/8 of a period after it, not at once.
+  EXPECT_EQ(frame(50), 29u);
+  EXPECT_EQ(frame(0), 29u);
   // A stall of two seconds: no burst of frames to catch up, a full period after it.
   now += 2000;
-  EXPECT_EQ(deadline.waitAfterFrame(now, 30.0), 33u);
-  now += 33;
-  EXPECT_EQ(deadline.waitAfterFrame(now, 30.0), 34u);  // 66.7 ms after the stall's frame
+  EXPECT_EQ(frame(0), 33u);
+  EXPECT_EQ(frame(0), 34u);  // 66.7 ms after the stall's frame
   // A new rate, or a reset after a dark display, starts from the frame at hand.
-  EXPECT_EQ(deadline.waitAfterFrame(now, 15.0), 67u);
+  EXPECT_EQ(deadline.waitAfterFrame(now, now, 15.0), 67u);
   deadline.reset();
-  EXPECT_EQ(deadline.waitAfterFrame(now + 500, 15.0), 67u);
+  EXPECT_EQ(deadline.waitAfterFrame(now + 500, now + 500, 15.0), 67u);
+  // Frames dearer than the period, as a rule: after the schedule's first, each follows the
+  // last at once.
+  deadline.reset();
+  EXPECT_EQ(frame(40), 33u);
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(frame(40), 0u);
 }
 
 TEST(FramePacing, ASwapIntervalThatDoesNotWaitFailsAfterASecondForGood) {
