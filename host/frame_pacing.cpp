@@ -5,6 +5,12 @@
 #include <cmath>
 
 namespace marvolet {
+namespace {
+
+// A schedule this far behind (a stopped process, a display woken) starts afresh.
+constexpr double kForgottenLateUs = 250000.0;
+
+}  // namespace
 
 FrameRateChoice frameRateChoiceOf(int32_t index) {
   switch (index) {
@@ -52,7 +58,8 @@ uint32_t FrameDeadline::waitAfterFrame(uint32_t startMs, uint32_t nowMs, double 
   lastMs_ = nowMs;
   dueUs_ += periodUs;
   const double now = static_cast<double>(elapsedUs_);
-  if (dueUs_ + periodUs < now) dueUs_ = now + periodUs;
+  // Lateness the catching up would take seconds to make good is forgotten instead.
+  if (dueUs_ + kForgottenLateUs < now) dueUs_ = now + periodUs;
   // A start after `nowMs` (a caller's mistake) counts as at it.
   const double costUs = (nowMs - startMs <= 0x7FFFFFFFu ? nowMs - startMs : 0u) * 1000.0;
   // The next present, a usual cost after the next start, comes 7/8 of a period after this one

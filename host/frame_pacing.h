@@ -31,8 +31,8 @@ int32_t swapIntervalFor(double refreshHz, double targetFps);
 // period is caught up an eighth of a period a frame: each present comes at least seven eighths
 // of a period after the one before (reckoned with what a frame costs as a rule), so a late
 // frame is not followed by a short one, both uneven to the eye, and the rate holds over a
-// second while lateness comes slower than that. A frame late by more than a period (a stopped
-// process) starts the schedule afresh from itself, so frames never come in a burst.
+// second while lateness comes slower than that. A frame late by more than a quarter of a second
+// (a stopped process) starts the schedule afresh from itself, as catching up would take long.
 class FrameDeadline {
  public:
   // Milliseconds to wait after the frame that began drawing at `startMs` and was presented at

@@ -91,7 +91,7 @@ TEST(FramePacing, TheDeadlineHoldsTheRateWithoutDriftWhateverEachFrameCosts) {
 }
 
 // Frames that cost nothing but the one noted; each returns the wait after it.
-TEST(FramePacing, ALateFrameIsCaughtUpAnEighthOfAPeriodAFrameAndAStallStartsAfresh) {
+TEST(FramePacing, LatenessIsCaughtUpAnEighthOfAPeriodAFrameAndALongStallStartsAfresh) {
   FrameDeadline deadline;
   uint32_t now = 1000;
   const auto frame = [&](uint32_t cost) {
@@ -117,6 +117,15 @@ TEST(FramePacing, ALateFrameIsCaughtUpAnEighthOfAPeriodAFrameAndAStallStartsAfre
   // comes 7/8 of a period after it, not at once.
   EXPECT_EQ(frame(50), 29u);
   EXPECT_EQ(frame(0), 29u);
+  // A stall of three periods is caught up all the same, 4.2 ms a frame, so the schedule
+  // holds: 40 frames from a new schedule's start take 40 periods.
+  deadline.reset();
+  const uint32_t scheduleStart = now;
+  for (int i = 0; i < 10; ++i) frame(0);
+  now += 100;
+  for (int i = 0; i < 23; ++i) EXPECT_EQ(frame(0), 29u);
+  for (int i = 0; i < 7; ++i) frame(0);
+  EXPECT_NEAR(now - scheduleStart, 40 * 1000 / 30.0, 1.0);
   // A stall of two seconds: no burst of frames to catch up, a full period after it.
   now += 2000;
   EXPECT_EQ(frame(0), 33u);
