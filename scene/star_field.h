@@ -41,13 +41,18 @@ class StarField {
   // seconds, a far one in 32. A star that leaves the view is reborn at the far depth, carried
   // on by the part of the flight left after it left, and stars reborn in one flight draw their
   // places in the order they left: at any frame rate the field is the same at the same moment.
-  void move(float seconds, int32_t width, int32_t height);
+  void move(double seconds, int32_t width, int32_t height);
   // The three layers as fogged points; leaves the state the verse rings expect.
   void draw() const;
 
   Star warm[WarmStarCount] = {};
   Star cool[CoolStarCount] = {};
   Star far[FarStarCount] = {};
+  // Each star's depth as the flight adds it up, which its z rounds: a thousand small steps at a
+  // high frame rate then come where a hundred large ones do. A z changed from outside is taken.
+  double warmDepth[WarmStarCount] = {};
+  double coolDepth[CoolStarCount] = {};
+  double farDepth[FarStarCount] = {};
   Random rebirths;  // the field's own generator, for the places of reborn stars
 };
 

@@ -65,7 +65,7 @@ TEST_F(StarFieldTest, StepsATwentiethOfASecondAndRebirthAtTheCameraPlane) {
   farStars[0] = Star{0.45f, 0.45f, 0.45f, 0.0f, 0.0f, -700.0f};
   coolStars[1] = Star{0.6f, 0.9f, 0.95f, 0.0f, 0.0f, -9.125f};  // lands exactly on z = 0
   warmStars[0] = Star{0.95f, 0.7f, 0.6f, 0.0f, 0.0f, -9.124f};  // passes it
-  scene->stars.field.move(0.05f, renderer->width, renderer->height);
+  scene->stars.field.move(0.05, renderer->width, renderer->height);
   EXPECT_FLOAT_EQ(coolStars[0].z, -690.875f);
   EXPECT_FLOAT_EQ(farStars[0].z, -700.0f + 1.140625f);
   EXPECT_EQ(coolStars[1].z, 0.0f);
@@ -129,7 +129,7 @@ TEST_F(StarFieldTest, StarsFlyTowardsTheViewer) {
   int approached = 0;
   Star before[CoolStarCount];
   std::memcpy(before, coolStars, sizeof before);
-  scene->stars.field.move(0.05f, renderer->width, renderer->height);
+  scene->stars.field.move(0.05, renderer->width, renderer->height);
   for (int i = 0; i < CoolStarCount; ++i) {
     if (coolStars[i].z > before[i].z) ++approached;
   }
