@@ -71,7 +71,7 @@ const OptionRow kSaverRows[] = {
               kFrameRateLabels,
               "-frame-rate",
               "Frame rate",
-              "frames a second; refresh: one a refresh of the display",
+              "30 or 60 frames a second, or one each refresh of the display",
               1007,
               {127, 64, 95, 60},
               0,
