@@ -13,28 +13,21 @@ constexpr OptionRow switchRow(const char* storedName, int32_t defaultOn, const c
                               const char* label, const char* help, int32_t controlId,
                               DialogPlace place, RenderFlags renderFlag, bool fillingScreenOnly,
                               int32_t SaverSettings::*hostField) {
-  return OptionRow{storedName,
-                   OptionKind::Switch,
-                   defaultOn,
-                   nullptr,
-                   0,
-                   1,
-                   0,
-                   nullptr,
-                   flag,
-                   label,
-                   help,
-                   controlId,
-                   place,
-                   renderFlag,
-                   fillingScreenOnly,
+  return OptionRow{storedName, OptionKind::Switch,
+                   defaultOn,  nullptr,
+                   0,          1,
+                   0,          nullptr,
+                   nullptr,    flag,
+                   label,      help,
+                   controlId,  place,
+                   renderFlag, fillingScreenOnly,
                    hostField};
 }
 
 constexpr OptionRow textRow(OptionKind kind, const char* storedName, uint32_t maxBytes,
                             const char* flag, const char* label, const char* help,
                             int32_t controlId, DialogPlace place) {
-  return OptionRow{storedName, kind,  0,    "",        0,     0, maxBytes, nullptr,
+  return OptionRow{storedName, kind,  0,    "",        0,     0, maxBytes, nullptr, nullptr,
                    flag,       label, help, controlId, place, 0, false,    nullptr};
 }
 
@@ -42,6 +35,12 @@ constexpr OptionRow textRow(OptionKind kind, const char* storedName, uint32_t ma
 constexpr uint32_t kLongestPath = 4096;
 // The title's 200 characters, each at most four bytes of UTF-8.
 constexpr uint32_t kLongestTitle = 800;
+
+// The frame rate's names, as stored and typed, and as the dialogs show them. Its index is
+// SaverSettings::frameRate, which frameRateChoiceOf reads in this order.
+const char* const kFrameRates[] = {"30", "60", "refresh", nullptr};
+const char* const kFrameRateLabels[] = {"30 a second", "60 a second", "the display's refresh",
+                                        nullptr};
 
 // "UseBlur" is the light effects' name since the first release; users have it stored.
 const OptionRow kSaverRows[] = {
@@ -61,6 +60,23 @@ const OptionRow kSaverRows[] = {
     switchRow("BatteryPace", 1, "-battery-pace", "Slower on battery",
               "half the frame rate on battery", 1006, {88, 48, 78, 10}, 0, false,
               &SaverSettings::batteryPace),
+    OptionRow{"FrameRate",
+              OptionKind::Choice,
+              0,
+              nullptr,
+              0,
+              0,
+              0,
+              kFrameRates,
+              kFrameRateLabels,
+              "-frame-rate",
+              "Frame rate",
+              "30 or 60 frames a second, or one each refresh of the display",
+              1007,
+              {127, 64, 95, 60},
+              0,
+              false,
+              &SaverSettings::frameRate},
     // The user's own words and pictures: an edit box each, the files' read-only with their
     // Browse and Built-in buttons and the line under them beside it (host/config_dialog.h).
     textRow(OptionKind::Path, "Passage", kLongestPath, "-passage", "Passage",
@@ -178,6 +194,10 @@ std::string valueWords(const OptionRow& row) {
 
 const OptionTable& saverOptionTable() {
   return kSaverTable;
+}
+
+const char* choiceLabel(const OptionRow& row, size_t index) {
+  return row.choiceLabels != nullptr ? row.choiceLabels[index] : row.choices[index];
 }
 
 size_t OptionTable::find(const char* storedName) const {

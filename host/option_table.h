@@ -37,6 +37,8 @@ struct OptionRow {
   int32_t maximum;
   uint32_t maxBytes;           // Text, Path: longest value in UTF-8 bytes
   const char* const* choices;  // Choice: the names, ended by a null; null elsewhere
+  // Choice: what the dialogs show for each name, in the same order; null shows the names.
+  const char* const* choiceLabels;
   const char* flag;            // "-stars": the on flag (off is "-no-stars"), or "-name VALUE"
   const char* label;           // the dialog control's text and the xscreensaver page's label
   const char* help;            // -help's words after the flags
@@ -58,8 +60,12 @@ struct OptionTable {
   size_t find(const char* storedName) const;
 };
 
-// The saver's own table: the six switches, under the names users already have.
+// The saver's own table: the six switches, under the names users already have, the frame rate,
+// and the user's own passage, title and logos.
 const OptionTable& saverOptionTable();
+
+// What a choice row's dialog control shows for its `index`th name.
+const char* choiceLabel(const OptionRow& row, size_t index);
 
 // One value per row of a table. Switches, numbers and choices hold a number (a choice its
 // index); text and paths hold text.

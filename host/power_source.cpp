@@ -6,11 +6,11 @@ namespace marvolet {
 int32_t BatteryPace::targetFps(uint32_t nowMs) {
   // Unsigned difference: the counter's wrap does not stop the readings.
   if (stale_ || static_cast<uint32_t>(nowMs - readAt_) >= kPowerReadInterval) {
-    fps_ = source_.onBattery() ? kBatteryFps : kMainsFps;
+    battery_ = source_.onBattery();
     readAt_ = nowMs;
     stale_ = false;
   }
-  return fps_;
+  return battery_ ? kBatteryFps : kMainsFps;
 }
 
 }  // namespace marvolet

@@ -29,6 +29,11 @@ class BatteryPace {
   // is read on the first call, when kPowerReadInterval has passed since the last reading, and
   // on the first call after recheck().
   int32_t targetFps(uint32_t nowMs);
+  // `wanted` frames a second, halved while on battery, read as targetFps reads the source.
+  double paced(uint32_t nowMs, double wanted) {
+    targetFps(nowMs);
+    return battery_ ? wanted / 2.0 : wanted;
+  }
   // The platform announced a change of power source: the next call reads it at once.
   void recheck() { stale_ = true; }
 
@@ -36,7 +41,7 @@ class BatteryPace {
   PowerSource& source_;
   bool stale_ = true;
   uint32_t readAt_ = 0;
-  int32_t fps_ = kMainsFps;
+  bool battery_ = false;
 };
 
 }  // namespace marvolet

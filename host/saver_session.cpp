@@ -44,6 +44,7 @@ void SaverSession::run() {
   if (failure != SetupFailure::NoFailure) return surface_.abandon(failure);
   if (!picture_.create(surface_.layout())) return surface_.abandon(SetupFailure::NoRenderer);
   showing_ = true;
+  refreshHz_ = surface_.refreshRate();
   if (options_.showFrameRate) picture_.keyCommand(KeyCommand::ToggleFrameRate);
   surface_.show();
   loop();
@@ -58,16 +59,57 @@ void SaverSession::keyCommand(KeyCommand command) {
 
 void SaverSession::followLayout() {
   if (showing_) picture_.follow(surface_.layout());
+  // Another primary may refresh at another rate: the pace follows it.
+  refreshHz_ = surface_.refreshRate();
 }
 
 void SaverSession::followMonitors() {
   monitorsChanged_ = false;
+  // The same monitors at another mode keep the layout but may change the refresh.
+  refreshHz_ = surface_.refreshRate();
   MonitorReading reading;
   if (!surface_.readMonitors(reading)) return;
   const SaverLayout fresh = fullScreenLayout(reading.monitors, reading.screen);
   if (fresh == surface_.layout()) return;
   surface_.adoptLayout(fresh);
   followLayout();
+}
+
+void SaverSession::stopSwapControl() {
+  if (swapInterval_ > 0) surface_.setSwapInterval(0);
+  swapInterval_ = 0;
+  swapControl_ = false;
+  deadline_.reset();
+}
+
+void SaverSession::pace(double frameRate, uint32_t startMs) {
+  if (options_.forcedFrameDelay > 0) {
+    // A test's fixed pause between frames: nothing else may shorten or lengthen it.
+    if (swapInterval_ > 0) stopSwapControl();
+    surface_.sleep(static_cast<uint32_t>(options_.forcedFrameDelay));
+    return;
+  }
+  const int32_t wanted = swapControl_ ? swapIntervalFor(refreshHz_, frameRate) : 0;
+  if (wanted != swapInterval_) {
+    if (wanted == 0) {
+      // The refresh is no longer known: the deadline paces, swap control stays for later.
+      surface_.setSwapInterval(0);
+      swapInterval_ = 0;
+      deadline_.reset();
+    } else if (surface_.setSwapInterval(wanted)) {
+      swapInterval_ = wanted;
+      swapCheck_.reset();
+    } else {
+      stopSwapControl();
+    }
+  }
+  const uint32_t now = platform::milliseconds();
+  if (swapInterval_ > 0) {
+    // The next present waits for the refresh; a GL that lets it through at once is dropped.
+    if (swapCheck_.honoured(now, refreshHz_ / swapInterval_)) return;
+    stopSwapControl();
+  }
+  surface_.sleep(deadline_.waitAfterFrame(startMs, now, frameRate));
 }
 
 // Handles every pending event before each frame; returns when the surface quits. A dark
@@ -80,17 +122,19 @@ void SaverSession::loop() {
     if (pumped == PumpResult::Dispatched) continue;
     if (monitorsChanged_) followMonitors();
     if (surface_.displayAsleep()) {
+      // Nobody sees the frames missed: the schedule starts afresh rather than catching up.
+      deadline_.reset();
+      swapCheck_.reset();
       surface_.waitForEvents();
       continue;
     }
-    if (options_.pace != nullptr) {
-      picture_.setTargetFps(options_.pace->targetFps(platform::milliseconds()));
-    }
+    const uint32_t startMs = platform::milliseconds();
+    const double wanted = wantedFrameRate(options_.frameRate, refreshHz_);
+    const double frameRate =
+        options_.pace != nullptr ? options_.pace->paced(startMs, wanted) : wanted;
     picture_.draw(surface_.layout());
     surface_.present();
-    const int32_t delay =
-        options_.forcedFrameDelay > 0 ? options_.forcedFrameDelay : picture_.frameDelay();
-    surface_.sleep(delay > 0 ? static_cast<uint32_t>(delay) : 0u);
+    pace(frameRate, startMs);
   }
 }
 

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "host/frame_pacing.h"
 #include "host/monitor_layout.h"
 #include "host/power_source.h"
 #include "host/saver_surface.h"
@@ -24,10 +25,6 @@ class SaverPicture {
   // The window or its monitors changed.
   virtual void follow(const SaverLayout& layout) = 0;
   virtual void keyCommand(KeyCommand command) = 0;
-  // Milliseconds to sleep after a frame; may be zero or negative.
-  virtual int32_t frameDelay() const = 0;
-  // The frame rate the delay aims at from now on, frames per second.
-  virtual void setTargetFps(int32_t fps) = 0;
   // Releases the picture; its context must still be current.
   virtual void destroy() = 0;
 };
@@ -45,8 +42,6 @@ class RendererPicture final : public SaverPicture {
   void draw(const SaverLayout& layout) override;
   void follow(const SaverLayout& layout) override;
   void keyCommand(KeyCommand command) override { renderer_->keyCommand(command); }
-  int32_t frameDelay() const override { return renderer_->frameDelay(); }
-  void setTargetFps(int32_t fps) override { renderer_->setTargetFps(fps); }
   void destroy() override;
 
  private:
@@ -59,8 +54,10 @@ class RendererPicture final : public SaverPicture {
 
 struct SessionOptions {
   bool showFrameRate = false;    // the frame-rate text is on from the first frame
-  int32_t forcedFrameDelay = 0;  // milliseconds; above 0 it replaces the picture's own delay
-  // Sets the picture's target frame rate before each frame; null keeps the renderer's own.
+  int32_t forcedFrameDelay = 0;  // milliseconds; above 0 a plain sleep after each frame paces
+  // The frames a second wanted on mains power.
+  FrameRateChoice frameRate = FrameRateChoice::Thirty;
+  // Halves the wanted rate while on battery; null keeps it.
   BatteryPace* pace = nullptr;
   // How the picture's renderer draws; whoever builds the picture hands it on.
   DrawPath drawPath = DrawPath::Fast;
@@ -90,12 +87,22 @@ class SaverSession {
  private:
   void loop();
   void followMonitors();
+  // Waits after the frame presented, which began at `startMs`: by the swap interval where the
+  // surface's GL keeps one in step with a known refresh, otherwise until the deadline.
+  void pace(double frameRate, uint32_t startMs);
+  // Drops the swap interval for the deadline; the surface's swap control is not asked again.
+  void stopSwapControl();
 
   SaverSurface& surface_;
   SaverPicture& picture_;
   SessionOptions options_;
   bool showing_ = false;  // the picture exists
   bool monitorsChanged_ = false;
+  double refreshHz_ = 0.0;    // the primary monitor's, 0 where unknown
+  int32_t swapInterval_ = 0;  // the interval the surface presents with; 0: the deadline paces
+  bool swapControl_ = true;   // false once the surface refused an interval or ignored one
+  FrameDeadline deadline_;
+  SwapIntervalCheck swapCheck_;
 };
 
 // The options tests and comparisons set through the environment, from the two variables' texts

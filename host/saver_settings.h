@@ -38,6 +38,7 @@ struct SaverSettings {
   // Fed from `options` by feedHostFields(); read them, change `options`.
   int32_t mainMonitorOnly = 0;  // the other monitors stay black instead of showing copies
   int32_t batteryPace = 1;      // half the frame rate while on battery
+  int32_t frameRate = 0;        // the frame-rate choice's index (frameRateChoiceOf)
 };
 
 // The renderer's flags for the options that feed one, each while its switch is non-zero;

@@ -64,6 +64,17 @@ class SaverSurface {
   virtual void waitForEvents() = 0;
   // Shows the back buffer.
   virtual void present() = 0;
+  // The primary monitor's refresh rate in Hz (the copies on other monitors follow it); 0 where
+  // the platform cannot tell, as on a virtual display. Read after create() and whenever the
+  // monitors change.
+  virtual double refreshRate() { return 0.0; }
+  // Asks the GL to show each frame for `interval` refreshes, 0 for at once. False where the
+  // GL, as found at create(), offers no swap control or refuses the interval: the session then
+  // paces by deadline.
+  virtual bool setSwapInterval(int32_t interval) {
+    (void)interval;
+    return false;
+  }
   virtual void sleep(uint32_t milliseconds) = 0;
   // Releases the context and the window's resources. Called once the picture is gone.
   virtual void destroy() = 0;

@@ -15,6 +15,7 @@ void FrameClock::start() {
   frameCount_ = 0;
   fps_ = 50.0f;
   seconds_ = 0.0;
+  frameSeconds_ = 0.0;
 }
 
 int32_t FrameClock::tick(int32_t frameDelay) {
@@ -22,6 +23,7 @@ int32_t FrameClock::tick(int32_t frameDelay) {
   // Unsigned differences of the wrapping counter, summed in 64 bits: time only moves forward,
   // across 2^31 and 2^32 alike, as long as frames come less than 49 days apart.
   const uint32_t step = now - lastReading_;
+  const double before = seconds_;
   lastReading_ = now;
   const bool first = !stepKnown_;
   stepKnown_ = true;
@@ -37,6 +39,7 @@ int32_t FrameClock::tick(int32_t frameDelay) {
     // seconds still moves, and its next gap is judged against that rather than against 0.
     elapsed_ += first ? PauseMilliseconds : lastStep_;
     seconds_ = static_cast<double>(elapsed_) * 0.001;
+    frameSeconds_ = seconds_ - before;
     lastStep_ = PauseMilliseconds;
     windowStart_ = now;
     frameCount_ = 0;
@@ -45,6 +48,7 @@ int32_t FrameClock::tick(int32_t frameDelay) {
   lastStep_ = step;
   elapsed_ += step;
   seconds_ = static_cast<double>(elapsed_) * 0.001;
+  frameSeconds_ = seconds_ - before;
 
   const double elapsed = static_cast<double>(static_cast<uint32_t>(now - windowStart_)) * 0.001;
   if (elapsed < 1.0) {

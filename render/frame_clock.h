@@ -35,6 +35,8 @@ class FrameClock {
   // so that neither the 32-bit counter's wrap nor float rounding disturbs a saver left running for
   // weeks.
   double seconds() const { return seconds_; }
+  // Animation seconds the last tick moved on: the frame's own time, or what a pause counts as.
+  double frameSeconds() const { return frameSeconds_; }
   float fps() const { return fps_; }  // frames per second over the last measuring window
   int32_t frameCount() const { return frameCount_; }  // frames in the current window so far
 
@@ -56,6 +58,7 @@ class FrameClock {
   uint32_t lastStep_ = 0;     // the last ordinary frame, milliseconds: what a pause counts as
   bool stepKnown_ = false;    // whether any tick has come since start()
   double seconds_ = 0.0;
+  double frameSeconds_ = 0.0;
   float fps_ = 10.0f;
   int32_t frameCount_ = 0;
   int32_t targetFps_ = TargetFps;

@@ -35,7 +35,9 @@ class Renderer {
   // several monitors.
   void resize(int32_t width, int32_t height, int32_t originX = 0, int32_t originY = 0);
 
-  // Milliseconds the host sleeps after each frame, 1 to 1000, steered towards the target rate.
+  // Milliseconds to sleep after each frame, 1 to 1000, steered towards the target rate. The
+  // hosts no longer sleep it (the session paces by swap interval or deadline); the pacing
+  // benchmark runs it as the baseline.
   int32_t frameDelay() const { return frameDelay_; }
   // The rate the delay aims at from the next measuring window on, frames per second (the host
   // lowers it on battery); clamped to 1..1000.

@@ -99,8 +99,25 @@ void Scene::retarget() {
   segmentDuration = segmentLength(random.nextUnit());
 }
 
+double Scene::travelInSegment(double now) const {
+  const double duration = segmentDuration;
+  const double spent = now - segmentStart;
+  const double from = start[textspeed], to = target[textspeed];
+  if (!(duration > 0.0) || spent >= duration) {
+    // The whole segment, then its target held until the frame that ends it.
+    const double whole = duration > 0.0 ? duration * 0.5 * (from + to) : 0.0;
+    return whole + (spent - (duration > 0.0 ? duration : 0.0)) * to;
+  }
+  const double t = spent > 0.0 ? spent / duration : 0.0;
+  // The integral of start + (3t^2 - 2t^3)(target - start) over the segment so far.
+  return duration * (from * t + (to - from) * (t * t * t - 0.5 * t * t * t * t));
+}
+
 void Scene::update(double now) {
+  // The new segment starts at the frame that notices the end: the easing is flat at both ends,
+  // so how late a frame rate notices moves the parameters by next to nothing.
   if (now - segmentStart > segmentDuration) {
+    textTravel += travelInSegment(now);
     segmentStart = now;
     retarget();
   }
@@ -164,9 +181,23 @@ void Scene::loadLogo(int32_t slot, const unsigned char* builtIn, size_t builtInL
 
 StageInputs Scene::stageInputs(int32_t width, int32_t height) {
   const TextAtlas font = fontAtlas();
-  return StageInputs{drawing,        random,          current,        text,           font,
-                     textureName(1), textureName(2),  logoAspect_[0], logoAspect_[1], lightEffects,
-                     showFrameRate,  clock.seconds(), clock.fps(),    width,          height};
+  return StageInputs{drawing,
+                     random,
+                     current,
+                     text,
+                     font,
+                     textureName(1),
+                     textureName(2),
+                     logoAspect_[0],
+                     logoAspect_[1],
+                     lightEffects,
+                     showFrameRate,
+                     clock.seconds(),
+                     clock.frameSeconds(),
+                     textTravel + travelInSegment(clock.seconds()),
+                     clock.fps(),
+                     width,
+                     height};
 }
 
 void Scene::drawStages(int32_t width, int32_t height) {

@@ -50,6 +50,8 @@ class Scene {
   StageInputs stageInputs(int32_t width, int32_t height);
 
   float draw(int32_t k);  // a fresh random value for parameter k
+  // The text's travel within the current segment up to `now` (clock seconds).
+  double travelInSegment(double now) const;
   // GL name of texture slot 0 to 2, or 0 when the slot never loaded.
   uint32_t textureName(int32_t slot) const;
   // The text style's atlas; the missing atlas when the textures failed to load.
@@ -63,6 +65,9 @@ class Scene {
   float current[SceneParameterCount];
   double segmentStart;  // clock seconds at which the current segment began
   float segmentDuration;
+  // The text's travel: clock seconds weighted by the text speed as it drifts, integrated exactly
+  // over each segment, so that the scroll reaches the same place at any frame rate.
+  double textTravel = 0.0;
   bool lightEffects;           // toggled by KeyCommand::ToggleLightEffects
   bool showFrameRate = false;  // toggled by KeyCommand::ToggleFrameRate
   Texture* textures;           // [0] font atlas, [1] first logo, [2] second logo

@@ -26,11 +26,13 @@ struct StageInputs {
   // fills the place and takes the scene's tint.
   float firstLogoAspect;
   float secondLogoAspect;
-  bool lightEffects;   // the scene's switch
-  bool showFrameRate;  // the scene's switch
-  double seconds;      // the renderer's clock
-  float fps;           // frames per second over the clock's last measuring window
-  int32_t width;       // the renderer's drawing area, pixels (not the capture's viewport)
+  bool lightEffects;    // the scene's switch
+  bool showFrameRate;   // the scene's switch
+  double seconds;       // the renderer's clock
+  double frameSeconds;  // how far the clock moved at this frame, seconds
+  double textTravel;    // the scene's text travel to now: seconds weighted by the text speed
+  float fps;            // frames per second over the clock's last measuring window
+  int32_t width;        // the renderer's drawing area, pixels (not the capture's viewport)
   int32_t height;
 };
 

@@ -1,6 +1,9 @@
 // Star field placement, motion and drawing.
 #include "scene/star_field.h"
 
+#include <algorithm>
+#include <array>
+
 #include "render/gl.h"
 #include "scene/random.h"
 
@@ -66,19 +69,51 @@ void placeStar(Star& star, Layer layer, Random& random, const ViewMatrices& view
   }
 }
 
-void moveLayer(Star* stars, int32_t count, float step, Random& random, const ViewMatrices& view,
-               int32_t width, int32_t height) {
+bool leftView(const Star& star, float z, const ViewMatrices& view, int32_t width, int32_t height) {
+  GLdouble wx = 0, wy = 0, wz = 0;
+  gluProject(star.x, star.y, z, view.modelview, view.projection, view.viewport, &wx, &wy, &wz);
+  return starNeedsRebirth(z, wx, wy, width, height);
+}
+
+// A star due for rebirth in this flight, and how far into the flight (0 to 1) it left.
+struct Rebirth {
+  double when;
+  Star* star;
+  double* depth;
+  double step;  // its layer's step over the whole flight
+};
+
+// Every star's, at most: noted on the stack, as a frame allocates nothing.
+struct Rebirths {
+  std::array<Rebirth, CoolStarCount + WarmStarCount + FarStarCount> list;
+  size_t count = 0;
+};
+
+// Moves each star by `step`; the ones that leave the view are noted with the moment they left.
+void moveLayer(Star* stars, double* depths, int32_t count, double step, const ViewMatrices& view,
+               int32_t width, int32_t height, Rebirths& rebirths) {
   for (int32_t i = 0; i < count; ++i) {
     Star& star = stars[i];
-    star.z += step;
-    GLdouble wx = 0, wy = 0, wz = 0;
-    gluProject(star.x, star.y, star.z, view.modelview, view.projection, view.viewport, &wx, &wy,
-               &wz);
-    if (starNeedsRebirth(star.z, wx, wy, width, height)) {
-      star.x = (2.0f * random.nextUnit() - 1.0f) * 500.0f;
-      star.z = -730.0f;
-      star.y = (2.0f * random.nextUnit() - 1.0f) * 250.0f;
+    double& depth = depths[i];
+    // A depth set from outside (placement, a test) is taken as it is.
+    if (static_cast<float>(depth) != star.z) depth = star.z;
+    const double from = depth;
+    depth += step;
+    star.z = static_cast<float>(depth);
+    if (!leftView(star, star.z, view, width, height)) continue;
+    // Where along the flight it left: past the camera plane by arithmetic, out of the side of
+    // the view by halving (the projection moves outwards as the star comes nearer).
+    double low = 0.0, high = 1.0;
+    if (star.z > 0.0f && step > 0.0) low = high = std::clamp(-from / step, 0.0, 1.0);
+    for (int k = 0; k < 16 && high - low > 1e-6; ++k) {
+      const double middle = 0.5 * (low + high);
+      if (leftView(star, static_cast<float>(from + step * middle), view, width, height)) {
+        high = middle;
+      } else {
+        low = middle;
+      }
     }
+    rebirths.list[rebirths.count++] = {high, &star, &depth, step};
   }
 }
 
@@ -98,16 +133,32 @@ void StarField::start(Random& random, int32_t width, int32_t height) {
   for (Star& star : cool) placeStar(star, Layer::Cool, random, view, width, height);
   for (Star& star : warm) placeStar(star, Layer::Warm, random, view, width, height);
   for (Star& star : far) placeStar(star, Layer::Far, random, view, width, height);
-  for (int32_t i = 0; i < 200; ++i) move(random, WarmUpFps, width, height);
+  rebirths = random;
+  rebirths.nextInt();  // one ahead of the scene's own sequence
+  for (int32_t i = 0; i < 200; ++i) move(1.0 / WarmUpFps, width, height);
   glPopMatrix();
 }
 
-void StarField::move(Random& random, float fps, int32_t width, int32_t height) {
+void StarField::move(double seconds, int32_t width, int32_t height) {
   const ViewMatrices view = readViewMatrices();
-  const float step = 730.0f / (fps * 4.0f);
-  moveLayer(cool, CoolStarCount, step, random, view, width, height);
-  moveLayer(warm, WarmStarCount, step, random, view, width, height);
-  moveLayer(far, FarStarCount, step * 0.125f, random, view, width, height);
+  // Multiplied before dividing, so that a twentieth of a second is 9.125 units exactly.
+  const double step = 730.0 * seconds / 4.0;
+  Rebirths due;
+  moveLayer(cool, coolDepth, CoolStarCount, step, view, width, height, due);
+  moveLayer(warm, warmDepth, WarmStarCount, step, view, width, height, due);
+  moveLayer(far, farDepth, FarStarCount, step * 0.125, view, width, height, due);
+  // In the order they left; among stars that left at once, in the arrays' order.
+  const auto end = due.list.begin() + static_cast<std::ptrdiff_t>(due.count);
+  std::stable_sort(due.list.begin(), end,
+                   [](const Rebirth& a, const Rebirth& b) { return a.when < b.when; });
+  for (auto it = due.list.begin(); it != end; ++it) {
+    const Rebirth& rebirth = *it;
+    Star& star = *rebirth.star;
+    star.x = (2.0f * rebirths.nextUnit() - 1.0f) * 500.0f;
+    *rebirth.depth = -730.0 + rebirth.step * (1.0 - rebirth.when);
+    star.z = static_cast<float>(*rebirth.depth);
+    star.y = (2.0f * rebirths.nextUnit() - 1.0f) * 250.0f;
+  }
 }
 
 void StarField::draw() const {

@@ -14,7 +14,7 @@ void StarStage::draw(const StageInputs& in) {
   // The field moves at every drawing of the scene, so in a light-effects frame, which draws the
   // scene twice (the capture, then the frame), the stars take two steps. That is intended: it
   // is how the saver has always flown them with the light effects on.
-  if (flies_) field.move(in.random, in.fps, in.width, in.height);
+  if (flies_) field.move(in.frameSeconds, in.width, in.height);
   field.draw();
   glPopMatrix();
 

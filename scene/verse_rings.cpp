@@ -22,10 +22,13 @@ void VerseRings::scroll(const char* verse, const BitmapFont& font, float textspe
   const double dt = now - previousTime;
   previousTime = now;
   if (verse[0] == '\0') return;
+  const size_t length = std::strlen(verse);
   for (TextRing& ring : rings) {
     ring.offset += static_cast<float>(ring.speed * textspeed * dt);
-    const float first = ringWidth(font.glyphFor(verse[ring.charIndex]));
-    if (ring.offset >= first) {
+    // Bounded by the verse's length: characters without a glyph take no width to pass.
+    for (size_t passed = 0; passed <= length; ++passed) {
+      const float first = ringWidth(font.glyphFor(verse[ring.charIndex]));
+      if (ring.offset < first) break;
       ring.charIndex += 1;
       ring.offset -= first;
       if (verse[ring.charIndex] == '\0') ring.charIndex = 0;

@@ -15,8 +15,9 @@ struct VerseRings {
 
   // Every ring back to the verse's start: ring n begins 41 n characters in, modulo its length.
   void layOut(const char* verse);
-  // Moves every ring by the time since the previous scroll, `now` in seconds. A ring steps on by
-  // one character at most, so a long pause is worked off over the next drawings.
+  // Moves every ring by the time since the previous scroll, `now` in seconds, times textspeed.
+  // A ring steps on by as many characters as it moved past; the clock never hands over more
+  // than an ordinary frame for a long pause, so no drawing has far to go.
   void scroll(const char* verse, const BitmapFont& font, float textspeed, double now);
 };
 

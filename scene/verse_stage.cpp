@@ -43,7 +43,8 @@ void VerseStage::draw(const StageInputs& in) {
   beginGlyphState(in.font.name);
   glColor3f(1.0f, 1.0f, 1.0f);
 
-  rings.scroll(verse_, *in.text.font, in.parameters[textspeed], in.seconds);
+  // The rings follow the scene's text travel, in which the text speed is already weighed.
+  rings.scroll(verse_, *in.text.font, 1.0f, in.textTravel);
   if (verse_[0] != '\0') {
     VerseStyle style{};
     style.verse = verse_;

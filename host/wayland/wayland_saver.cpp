@@ -50,8 +50,10 @@ namespace {
 constexpr int32_t kTryWindowWidth = 800;  // -window's first size, logical pixels
 constexpr int32_t kTryWindowHeight = 600;
 constexpr uint32_t kDisplayStateMilliseconds = 1000;  // a frame unanswered this long: dark
-constexpr int kConfigureRoundtrips = 8;               // enough for every first configure to arrive
-constexpr uint32_t kReadbackEvery = 15;               // frames between two read-backs for the tests
+// A frame unanswered this long is not on show: several refreshes of any display.
+constexpr uint32_t kUnansweredMs = 100;
+constexpr int kConfigureRoundtrips = 8;  // enough for every first configure to arrive
+constexpr uint32_t kReadbackEvery = 15;  // frames between two read-backs for the tests
 
 // SIGTERM and SIGINT: the loop ends at once and cleanly. The pipe wakes a wait that began just
 // before the flag was set.
@@ -144,6 +146,7 @@ struct Output {
   int32_t y = 0;
   int32_t modeWidth = 0;  // the current mode, real pixels
   int32_t modeHeight = 0;
+  double refreshHz = 0.0;  // the current mode's; 0 where the compositor does not say
   int32_t scale = 1;
   std::string name;        // the compositor's, e.g. HEADLESS-1; empty before wl_output 4
   bool announced = false;  // its first done event came
@@ -172,6 +175,7 @@ struct Pane {
   bool closed = false;
   wl_callback* frame = nullptr;  // the compositor's answer to the last frame shown
   uint32_t frameAskedAt = 0;
+  int32_t swapInterval = -1;  // what its EGL surface was last given; -1: not yet
 
   int32_t pixelWidth() const { return width * scale; }
   int32_t pixelHeight() const { return height * scale; }
@@ -272,8 +276,10 @@ class WaylandSurface : public SaverSurface, public SaverWindowPort {
       return SetupFailure::ContextNotCurrent;
     }
     rules().windowCreated(reinterpret_cast<uintptr_t>(primary_->surface));
-    // Frames are paced by the renderer's own delay; a surface nobody sees must not block it.
-    eglSwapInterval(egl_, 0);
+    // Until the session asks for an interval, presents do not wait: the session paces them.
+    maxSwapInterval_ = 0;
+    eglGetConfigAttrib(egl_, config_, EGL_MAX_SWAP_INTERVAL, &maxSwapInterval_);
+    holdInterval(*primary_, 0);
     platform::setGlProcAddressSource(
         [](const char* name) -> void* { return reinterpret_cast<void*>(eglGetProcAddress(name)); });
     return SetupFailure::NoFailure;
@@ -339,19 +345,49 @@ class WaylandSurface : public SaverSurface, public SaverWindowPort {
     const bool copying = !mainMonitorOnly_ && panes_.size() > 1;
     if (copying) captureFrame(*primary);
     if (!readbackPath_.empty() && presented_++ % kReadbackEvery == 0) readBack(*primary);
+    // A present under a swap interval waits for the compositor's answer to the frame before;
+    // one that has not come for a while may never come (a hidden output), so this present
+    // does not wait, and a frame's worth of refreshes is slept instead, as the wait would.
+    const bool unanswered = primary->frame != nullptr &&
+                            platform::milliseconds() - primary->frameAskedAt >= kUnansweredMs;
+    const bool waitInstead = swapInterval_ > 0 && unanswered;
+    holdInterval(*primary, waitInstead ? 0 : swapInterval_);
     askForFrame(*primary);
     eglSwapBuffers(egl_, primary->egl);
+    if (waitInstead) {
+      const double refresh = refreshRate();
+      waitFor(refresh > 0.0 ? static_cast<uint32_t>(1000.0 * swapInterval_ / refresh) : 0, -1);
+    }
     bool switched = false;
     for (auto& pane : panes_) {
       if (pane.get() == primary || pane->egl == EGL_NO_SURFACE) continue;
       if (!copying && !pane->stale) continue;
       if (eglMakeCurrent(egl_, pane->egl, pane->egl, copyContext_) != EGL_TRUE) continue;
       switched = true;
+      // The copies follow the primary's pace: their presents never wait on their outputs.
+      holdInterval(*pane, 0);
       drawCopy(*pane, copying);
       eglSwapBuffers(egl_, pane->egl);
       pane->stale = false;
     }
     if (switched) eglMakeCurrent(egl_, primary->egl, primary->egl, context_);
+  }
+
+  // The primary output's current mode; with -window, the first output's that tells one.
+  double refreshRate() override {
+    if (primary_ != nullptr && primary_->output != nullptr) return primary_->output->refreshHz;
+    for (const auto& output : outputs_) {
+      if (output->refreshHz > 0.0) return output->refreshHz;
+    }
+    return 0.0;
+  }
+
+  // Beyond the EGL config's largest interval (Mesa's Wayland EGL takes 1 at most) the session
+  // paces by deadline rather than have the interval cut down silently.
+  bool setSwapInterval(int32_t interval) override {
+    if (primary_ == nullptr || interval < 0 || interval > maxSwapInterval_) return false;
+    swapInterval_ = interval;
+    return holdInterval(*primary_, interval);
   }
 
   void sleep(uint32_t milliseconds) override { waitFor(milliseconds, -1); }
@@ -570,6 +606,15 @@ class WaylandSurface : public SaverSurface, public SaverWindowPort {
     }
     close(fd);
     if (!written || rename(partial.c_str(), readbackPath_.c_str()) != 0) unlink(partial.c_str());
+  }
+
+  // Gives the pane's EGL surface `interval`, unless it has it; the pane's surface must be the
+  // current draw surface. False when EGL refuses it.
+  bool holdInterval(Pane& pane, int32_t interval) {
+    if (pane.swapInterval == interval) return true;
+    if (eglSwapInterval(egl_, interval) != EGL_TRUE) return false;
+    pane.swapInterval = interval;
+    return true;
   }
 
   void askForFrame(Pane& pane) {
@@ -1056,6 +1101,8 @@ class WaylandSurface : public SaverSurface, public SaverWindowPort {
   EGLConfig config_ = nullptr;
   EGLContext context_ = EGL_NO_CONTEXT;      // the renderer's
   EGLContext copyContext_ = EGL_NO_CONTEXT;  // the copies', sharing the renderer's textures
+  EGLint maxSwapInterval_ = 0;               // the config's largest
+  int32_t swapInterval_ = 0;                 // the session's, for the primary's presents
   bool eglReady_ = false;
   bool presentOpaque_ = false;
   bool surfaceless_ = false;
@@ -1090,10 +1137,12 @@ const wl_output_listener WaylandSurface::kOutputListener = {
       static_cast<Output*>(data)->x = x;
       static_cast<Output*>(data)->y = y;
     },
-    [](void* data, wl_output*, uint32_t flags, int32_t width, int32_t height, int32_t) {
+    [](void* data, wl_output*, uint32_t flags, int32_t width, int32_t height, int32_t refresh) {
       if ((flags & WL_OUTPUT_MODE_CURRENT) == 0) return;
       static_cast<Output*>(data)->modeWidth = width;
       static_cast<Output*>(data)->modeHeight = height;
+      // Millihertz; 0 where the compositor has no refresh to tell.
+      static_cast<Output*>(data)->refreshHz = refresh > 0 ? refresh / 1000.0 : 0.0;
     },
     [](void* data, wl_output*) {
       Output& output = *static_cast<Output*>(data);
@@ -1247,6 +1296,7 @@ int runWaylandSaver(const HackOptions& options, const SaverSettings& settings,
     SessionOptions running = sessionOptions;
     running.showFrameRate = options.showFps;
     running.pace = settings.batteryPace != 0 ? &pace : nullptr;
+    running.frameRate = frameRateChoiceOf(settings.frameRate);
     SaverSession session(surface, picture, running);
     surface.attach(session);
     session.run();

@@ -113,6 +113,18 @@ void builtIn(HWND dialog, const FileRowControls& file) {
   showGlimpse(dialog, file, std::string());
 }
 
+// A drop-down list's items come from its row, in the order of the row's names, so that an
+// item's index is the choice's.
+void fillChoiceLists(HWND dialog) {
+  for (const OptionRow& row : saverOptionTable()) {
+    if (row.kind != OptionKind::Choice || row.controlId == 0) continue;
+    for (size_t i = 0; row.choices[i] != nullptr; ++i) {
+      SendDlgItemMessageW(dialog, row.controlId, CB_ADDSTRING, 0,
+                          reinterpret_cast<LPARAM>(wide(choiceLabel(row, i)).c_str()));
+    }
+  }
+}
+
 }  // namespace
 
 INT_PTR CALLBACK configDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -122,6 +134,7 @@ INT_PTR CALLBACK configDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
     case WM_INITDIALOG: {
       settings = reinterpret_cast<SaverSettings*>(lParam);
       SetWindowLongPtrW(dialog, DWLP_USER, lParam);
+      fillChoiceLists(dialog);
       Win32DialogControls controls(dialog);
       // Code points of the title; a character beyond the first 65,536 counts twice here, so a
       // title that fits is never refused for its length when the saver reads it.

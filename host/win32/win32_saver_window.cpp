@@ -5,10 +5,14 @@
 #include "host/closing_rules.h"
 #include "host/monitor_layout.h"
 #include "host/saver_session.h"
+#include "host/swap_control.h"
 #include "host/win32/win32_host.h"
 #include "host/win32/win32_keys.h"
 #include "host/win32/win32_power_source.h"
 #include "host/win32/win32_surface.h"
+
+#include <GL/gl.h>
+#include <mmsystem.h>
 
 namespace marvolet {
 namespace {
@@ -46,6 +50,30 @@ BOOL CALLBACK addMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM list) {
          (info.dwFlags & MONITORINFOF_PRIMARY) != 0});
   }
   return TRUE;
+}
+
+// The primary display's refresh in Hz from its current mode; 0 where the driver reports the
+// hardware's default (0 or 1) rather than a rate. The other monitors' copies follow its pace.
+double primaryRefresh() {
+  DEVMODEA mode = {};
+  mode.dmSize = sizeof mode;
+  if (!EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &mode)) return 0.0;
+  return mode.dmDisplayFrequency > 1 ? static_cast<double>(mode.dmDisplayFrequency) : 0.0;
+}
+
+void* wglFunction(const char* name) {
+  return reinterpret_cast<void*>(wglGetProcAddress(name));
+}
+
+// WGL's own extension list, from the EXT query or the ARB one (which wants the device context).
+const char* wglExtensions(HDC deviceContext) {
+  using ExtFn = const char*(WINAPI*)();
+  using ArbFn = const char*(WINAPI*)(HDC);
+  if (auto ext = reinterpret_cast<ExtFn>(wglFunction("wglGetExtensionsStringEXT"))) return ext();
+  if (auto arb = reinterpret_cast<ArbFn>(wglFunction("wglGetExtensionsStringARB"))) {
+    return arb(deviceContext);
+  }
+  return nullptr;
 }
 
 // Every monitor's rectangle in the virtual screen, and the primary screen at (0, 0).
@@ -129,7 +157,14 @@ class Win32SaverSurface final : public Win32Surface, public SaverWindowPort {
   }
 
   void present() override { SwapBuffers(deviceContext_); }
-  void sleep(uint32_t milliseconds) override { Sleep(milliseconds); }
+  double refreshRate() override { return primaryRefresh(); }
+  bool setSwapInterval(int32_t interval) override { return swapControl_.set(interval); }
+  // The deadline's waits need Sleep to the millisecond, not to the default 15.6 ms tick; the
+  // finer timer is asked for only once the saver paces by sleeping, and given back at destroy.
+  void sleep(uint32_t milliseconds) override {
+    if (!fineTimer_) fineTimer_ = timeBeginPeriod(1) == TIMERR_NOERROR;
+    Sleep(milliseconds);
+  }
 
   // SaverWindowPort: the window is the one the closing rules recorded at WM_CREATE, as messages
   // arrive before CreateWindowEx returns.
@@ -227,12 +262,23 @@ class Win32SaverSurface final : public Win32Surface, public SaverWindowPort {
     return glContext_ != nullptr;
   }
 
-  bool makeCurrent() override { return wglMakeCurrent(deviceContext_, glContext_) != FALSE; }
+  // Swap control is chosen once, with the context current.
+  bool makeCurrent() override {
+    if (wglMakeCurrent(deviceContext_, glContext_) == FALSE) return false;
+    swapControl_ =
+        SwapControl::forWgl(wglExtensions(deviceContext_),
+                            reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS)), wglFunction);
+    return true;
+  }
 
   void showError(const char* text) override { MessageBoxA(nullptr, text, "Error", MB_OK); }
   void releaseCurrent() override { wglMakeCurrent(nullptr, nullptr); }
   void releaseDeviceContext() override { ReleaseDC(window_, deviceContext_); }
-  void deleteContext() override { wglDeleteContext(glContext_); }
+  void deleteContext() override {
+    wglDeleteContext(glContext_);
+    if (fineTimer_) timeEndPeriod(1);
+    fineTimer_ = false;
+  }
 
   const SaverSettings& settings_;
   ClosingState closing_;
@@ -252,6 +298,8 @@ class Win32SaverSurface final : public Win32Surface, public SaverWindowPort {
   PIXELFORMATDESCRIPTOR pixelFormatRequest_ = {};
   int pixelFormat_ = 0;
   HGLRC glContext_ = nullptr;
+  SwapControl swapControl_;  // the context's, found when it is made current
+  bool fineTimer_ = false;   // timeBeginPeriod(1) is in force
 };
 
 LRESULT Win32SaverSurface::handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -339,6 +387,7 @@ void runSaverWindow(SaverMode mode, const SaverSettings& settings,
   BatteryPace pace(power);
   SessionOptions running = sessionOptions;
   running.pace = settings.batteryPace != 0 ? &pace : nullptr;
+  running.frameRate = frameRateChoiceOf(settings.frameRate);
   SaverSession session(surface, picture, running);
   surface.attach(session, pace);
   session.run();

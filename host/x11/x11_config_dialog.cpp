@@ -195,13 +195,17 @@ class DialogFonts {
   std::map<FcChar32, XftFont*> chosen_;  // characters the dialog's font lacks
 };
 
-enum class Kind { Button, CheckBox, Label, Field, Line };
+enum class Kind { Button, CheckBox, Label, Field, Line, DropDown };
+
+// A drop-down list's field, dialog units: the template's height is that of the list opened.
+constexpr int kListFieldHeight = 12;
 
 struct Control {
   Kind kind;
-  int32_t id;  // command, box, field or line id; 0 for a label
+  int32_t id;  // command, box, field, list or line id; 0 for a label
   std::string text;
-  int x, y, width, height;  // pixels
+  int x, y, width, height;         // pixels
+  const OptionRow* row = nullptr;  // a drop-down list's, for its items
 };
 
 const FileRowControls* fileRowOfField(int32_t fieldId) {
@@ -212,11 +216,12 @@ const FileRowControls* fileRowOfField(int32_t fieldId) {
   return nullptr;
 }
 
-// Tab order: the buttons, then the switches in table order, as the Windows template has them;
-// then each edit row from the top, a file's Built-in button after its field. Labels and lines
-// take no focus. A file's field is typed or pasted into (there is no file picker here) and
-// spans the Windows dialog's box and Browse button; its Built-in button sits where Windows has
-// it.
+// Tab order: the buttons, then the switches and lists in table order, as the Windows template
+// has them; then each edit row from the top, a file's Built-in button after its field. Labels
+// and lines take no focus. A drop-down list steps through its items in place (click, space, up
+// and down) rather than opening. A file's field is typed or pasted into (there is no file picker
+// here) and spans the Windows dialog's box and Browse button; its Built-in button sits where
+// Windows has it.
 std::vector<Control> dialogControls() {
   std::vector<Control> controls = {
       {Kind::Button, static_cast<int32_t>(kDialogOk), "OK", px(172), py(4), px(50), py(14)},
@@ -229,6 +234,9 @@ std::vector<Control> dialogControls() {
     if (row.kind == OptionKind::Switch) {
       controls.push_back({Kind::CheckBox, row.controlId, row.label, px(row.place.x),
                           py(row.place.y), px(row.place.width), py(row.place.height)});
+    } else if (row.kind == OptionKind::Choice) {
+      controls.push_back({Kind::DropDown, row.controlId, row.label, px(row.place.x),
+                          py(row.place.y), px(row.place.width), py(kListFieldHeight), &row});
     } else if (row.kind == OptionKind::Text || row.kind == OptionKind::Path) {
       edits.push_back(&row);
     }
@@ -508,6 +516,9 @@ class ConfigDialog {
     } else if (keysym == XK_Return || keysym == XK_KP_Enter) {
       // The focused push button, else the default one (OK).
       activate(controls_[focus_].kind == Kind::Button ? focus_ : 0);
+    } else if ((keysym == XK_Up || keysym == XK_Down) && controls_[focus_].kind == Kind::DropDown) {
+      step(controls_[focus_], keysym == XK_Down ? 1 : -1, false);
+      draw();
     } else if (editing()) {
       editKey(key);
       draw();
@@ -662,6 +673,10 @@ class ConfigDialog {
       state = state == 1 ? 0 : 1;
       return;
     }
+    if (control.kind == Kind::DropDown) {
+      step(control, 1, true);
+      return;
+    }
     if (control.kind != Kind::Button) return;
     for (const FileRowControls& file : kFileRowControls) {
       if (control.id == file.builtInId) {
@@ -672,6 +687,24 @@ class ConfigDialog {
       }
     }
     command(static_cast<uint32_t>(control.id));
+  }
+
+  static uint32_t itemCount(const Control& list) {
+    uint32_t count = 0;
+    while (list.row->choices[count] != nullptr) ++count;
+    return count;
+  }
+
+  // The next or previous item; past the last, the first again when `wrap`, else it stays.
+  void step(const Control& list, int by, bool wrap) {
+    const uint32_t count = itemCount(list);
+    uint32_t& selected = values_.states[list.id];
+    if (selected >= count) selected = 0;
+    if (by > 0) {
+      selected = selected + 1 < count ? selected + 1 : (wrap ? 0 : selected);
+    } else {
+      selected = selected > 0 ? selected - 1 : selected;
+    }
   }
 
   void command(uint32_t id) {
@@ -758,6 +791,30 @@ class ConfigDialog {
     }
   }
 
+  // The field with the selected item and the arrow button; the row's label left of it.
+  void drawDropDown(const Control& c, bool focused) {
+    const int middle = c.y + c.height / 2;
+    text(c.x - textWidth(c.text) - 6, middle, c.text);
+    XSetForeground(display_, gc_, light_);
+    XFillRectangle(display_, window_, gc_, c.x, c.y, static_cast<unsigned>(c.width),
+                   static_cast<unsigned>(c.height));
+    bevel(c.x, c.y, c.width, c.height, true);
+    const int button = c.height - 4;
+    const int buttonX = c.x + c.width - 2 - button;
+    XSetForeground(display_, gc_, face_);
+    XFillRectangle(display_, window_, gc_, buttonX, c.y + 2, static_cast<unsigned>(button),
+                   static_cast<unsigned>(button));
+    bevel(buttonX, c.y + 2, button, button, false);
+    XSetForeground(display_, gc_, dark_);
+    const int ax = buttonX + button / 2, ay = c.y + 2 + button / 2 + 2;
+    XPoint arrow[] = {
+        {short(ax - 4), short(ay - 3)}, {short(ax + 4), short(ay - 3)}, {short(ax), short(ay + 1)}};
+    XFillPolygon(display_, window_, gc_, arrow, 3, Convex, CoordModeOrigin);
+    const uint32_t selected = values_.states[c.id];
+    if (selected < itemCount(c)) text(c.x + 4, middle, choiceLabel(*c.row, selected));
+    if (focused) focusFrame(c.x + 2, c.y + 2, buttonX - c.x - 5, c.height - 5);
+  }
+
   void draw() {
     XSetForeground(display_, gc_, face_);
     XFillRectangle(display_, window_, gc_, 0, 0, kDialogWidth, static_cast<unsigned>(height_));
@@ -773,6 +830,9 @@ class ConfigDialog {
           break;
         case Kind::Field:
           drawField(c, focus_ == i);
+          break;
+        case Kind::DropDown:
+          drawDropDown(c, focus_ == i);
           break;
         case Kind::Button: {
           bevel(c.x, c.y, c.width, c.height, pressed_ == i);

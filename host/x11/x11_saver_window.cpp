@@ -19,6 +19,7 @@
 #include "host/linux/linux_power_supply.h"
 #include "host/monitor_layout.h"
 #include "host/saver_session.h"
+#include "host/swap_control.h"
 #include "host/x11/x11_host.h"
 #include "host/x11/x11_keys.h"
 #include "platform/clock.h"
@@ -102,6 +103,45 @@ std::vector<Monitor> queryMonitors(Display* display, Window root) {
     if (heads != nullptr) XFree(heads);
   }
   return xinerama.size() > randr.size() ? xinerama : randr;
+}
+
+// The primary output's refresh in Hz from its CRTC's current mode (RandR 1.3); without a primary
+// marked, the first output that shows a picture. The other monitors' copies follow the primary's
+// pace whatever their own. 0 where RandR cannot tell, as on a virtual display.
+double primaryRefresh(Display* display, Window root) {
+  int event = 0, error = 0, major = 0, minor = 0;
+  if (!XRRQueryExtension(display, &event, &error) || !XRRQueryVersion(display, &major, &minor) ||
+      (major == 1 && minor < 3)) {
+    return 0.0;
+  }
+  XRRScreenResources* resources = XRRGetScreenResourcesCurrent(display, root);
+  if (resources == nullptr) return 0.0;
+  std::vector<RROutput> outputs;
+  if (const RROutput primary = XRRGetOutputPrimary(display, root); primary != None) {
+    outputs.push_back(primary);
+  }
+  outputs.insert(outputs.end(), resources->outputs, resources->outputs + resources->noutput);
+  double rate = 0.0;
+  for (const RROutput output : outputs) {
+    XRROutputInfo* info = XRRGetOutputInfo(display, resources, output);
+    if (info == nullptr) continue;
+    XRRCrtcInfo* crtc =
+        info->crtc != None ? XRRGetCrtcInfo(display, resources, info->crtc) : nullptr;
+    if (crtc != nullptr && crtc->mode != None) {
+      for (int m = 0; m < resources->nmode; ++m) {
+        const XRRModeInfo& mode = resources->modes[m];
+        if (mode.id != crtc->mode) continue;
+        rate = modeRefreshHz(static_cast<double>(mode.dotClock), mode.hTotal, mode.vTotal,
+                             (mode.modeFlags & RR_Interlace) != 0,
+                             (mode.modeFlags & RR_DoubleScan) != 0);
+      }
+    }
+    if (crtc != nullptr) XRRFreeCrtcInfo(crtc);
+    XRRFreeOutputInfo(info);
+    if (rate > 0.0) break;
+  }
+  XRRFreeScreenResources(resources);
+  return rate;
 }
 
 // A GL visual fit for the renderer: RGBA, double-buffered, with a depth buffer.
@@ -200,9 +240,13 @@ class X11Surface : public SaverSurface, public SaverWindowPort {
     }
     current_ = true;
     // GLX's lookup, for the GL functions beyond 1.1 the renderer may use (the one-pass glow).
-    platform::setGlProcAddressSource([](const char* name) -> void* {
+    const auto lookup = [](const char* name) -> void* {
       return reinterpret_cast<void*>(glXGetProcAddressARB(reinterpret_cast<const GLubyte*>(name)));
-    });
+    };
+    platform::setGlProcAddressSource(lookup);
+    // Chosen once for the context; the session asks for the interval it wants.
+    swapControl_ = SwapControl::forGlx(glXQueryExtensionsString(display_, screen_), lookup,
+                                       display_, drawable_);
     return SetupFailure::NoFailure;
   }
 
@@ -280,6 +324,8 @@ class X11Surface : public SaverSurface, public SaverWindowPort {
   void waitForEvents() override { waitInterruptibly(kDisplayStateMilliseconds, display_); }
 
   void present() override { glXSwapBuffers(display_, drawable_); }
+  double refreshRate() override { return primaryRefresh(display_, root_); }
+  bool setSwapInterval(int32_t interval) override { return swapControl_.set(interval); }
   // A termination signal ends the pause at once, not after it.
   void sleep(uint32_t milliseconds) override { waitInterruptibly(milliseconds, nullptr); }
 
@@ -584,6 +630,7 @@ class X11Surface : public SaverSurface, public SaverWindowPort {
   Atom deleteWindowAtom_ = None;
   GLXContext context_ = nullptr;
   bool current_ = false;
+  SwapControl swapControl_;  // the context's, found at create()
   // The drawable in its parent (FullScreen: over every monitor, with the copies).
   SaverLayout layout_;
   int randrEvents_ = -1;  // the RandR extension's first event number; -1 without it
@@ -612,6 +659,7 @@ int runX11Saver(Display* display, const HackOptions& options, const SaverSetting
   SessionOptions running = sessionOptions;
   running.showFrameRate = options.showFps;
   running.pace = settings.batteryPace != 0 ? &pace : nullptr;
+  running.frameRate = frameRateChoiceOf(settings.frameRate);
   SaverSession session(surface, picture, running);
   surface.attach(session);
   session.run();

@@ -17,10 +17,14 @@ using testing::Difference;
 
 // The viewport's offset changes the GL's float window coordinates, and with them, now and then,
 // the side of a sample point an edge falls on: a few edge pixels may differ, by a step or by a
-// point's whole coverage. A star field judged in the wrong place or a glow made of another
-// monitor's pixels changes hundreds.
+// point's whole coverage. The glow repeats the frame outwards from its centre, so a few such
+// pixels far from the centre become a streak of their copies: at 9 s, after the long gap over
+// which stars and scroll now move by the clock, 4 such pixels by up to 9 (which pass the first
+// bar without the glow) become about 230 by up to 10 with it. Either way none goes past the drawing
+// paths' own bar of 16. A star field judged in the wrong place or a glow made of another monitor's
+// pixels changes hundreds, by far more.
 bool samePlacedPicture(const Difference& d) {
-  return d.mean <= 0.02 && d.withinThree >= 0.9999;
+  return d.mean <= 0.02 && (d.withinThree >= 0.9999 || (d.withinThree >= 0.999 && d.largest <= 16));
 }
 
 struct Placement {

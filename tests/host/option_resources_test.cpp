@@ -94,6 +94,10 @@ TEST(OptionResources, TheDialogTemplateHasEachRowsControlAndNoOther) {
     } else {
       EXPECT_EQ(c.text, row->label) << c.id;
     }
+    if (row->kind == OptionKind::Choice) {
+      // A list the user picks from, not an edit box that takes any words.
+      EXPECT_TRUE(holds(c.style, "CBS_DROPDOWNLIST")) << c.id;
+    }
     EXPECT_EQ(c.x, row->place.x) << row->storedName;
     EXPECT_EQ(c.y, row->place.y) << row->storedName;
     EXPECT_EQ(c.width, row->place.width) << row->storedName;
@@ -159,6 +163,13 @@ TEST(OptionResources, TheSettingsPageHasEachRowWithItsFlagAndNoOther) {
         break;
       case OptionKind::Choice:
         element = "<select [^>]*id=\"[a-z]*\"[^>]*>[^<]*<option [^>]*_label=";
+        // Each name as the dialogs show it, passing that name to the flag.
+        for (size_t i = 0; row.choices[i] != nullptr; ++i) {
+          const std::string option = "<option [^>]*_label=\"" + std::string(choiceLabel(row, i)) +
+                                     "\" arg-set=\"" + row.flag + " " + row.choices[i] + "\"";
+          EXPECT_TRUE(std::regex_search(xml, std::regex(option)))
+              << row.storedName << ": " << option;
+        }
         break;
     }
     EXPECT_TRUE(std::regex_search(xml, std::regex(element))) << row.storedName << ": " << element;

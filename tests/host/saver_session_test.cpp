@@ -11,6 +11,7 @@
 
 #include "host/saver_session.h"
 #include "host/win32/win32_surface.h"
+#include "test_clock.h"
 
 namespace marvolet {
 namespace {
@@ -31,7 +32,6 @@ class FakePicture : public SaverPicture {
  public:
   explicit FakePicture(Log& log) : log_(log) {}
   bool failing = false;
-  int32_t delay = 60;
 
   bool create(const SaverLayout& layout) override {
     log_.push_back("createRenderer " + std::to_string(layout.primary.width));
@@ -46,8 +46,6 @@ class FakePicture : public SaverPicture {
   void keyCommand(KeyCommand command) override {
     log_.push_back("key " + std::to_string(static_cast<int>(command)));
   }
-  int32_t frameDelay() const override { return delay; }
-  void setTargetFps(int32_t fps) override { log_.push_back("fps " + std::to_string(fps)); }
   void destroy() override { log_.push_back("deleteRenderer"); }
 
  private:
@@ -113,8 +111,25 @@ class WithFakeEvents : public Base {
                   std::to_string(w.width) + "x" + std::to_string(w.height));
     current = layout;
   }
-  void present() override { log.push_back("swap"); }
-  void sleep(uint32_t ms) override { log.push_back("sleep " + std::to_string(ms)); }
+  // Each present takes `presentMs` of the test clock, as one that waits for the refresh does.
+  uint32_t presentMs = 0;
+  void present() override {
+    log.push_back("swap");
+    clock.advance(presentMs);
+  }
+  void sleep(uint32_t ms) override {
+    log.push_back("sleep " + std::to_string(ms));
+    clock.advance(ms);
+  }
+  // The refresh reported and whether the GL takes a swap interval; none by default.
+  double refreshHz = 0.0;
+  bool swapControl = false;
+  double refreshRate() override { return refreshHz; }
+  bool setSwapInterval(int32_t interval) override {
+    log.push_back("interval " + std::to_string(interval));
+    return swapControl;
+  }
+  testing::ScopedTestClock clock{1000};
 };
 
 class FakeSurface : public WithFakeEvents<SaverSurface> {
@@ -146,17 +161,16 @@ class SaverSessionTest : public ::testing::Test {
 TEST_F(SaverSessionTest, ARendererAtThePrimarysSizeAFrameThenThePictureGoesBeforeTheSurface) {
   surface.current = layoutMonitors({{{0, 0, 300, 200}, true}, {{300, 0, 400, 300}, false}}, {});
   run();
-  EXPECT_EQ(surface.log, (Log{"create", "createRenderer 300", "show", "frame", "swap", "sleep 60",
+  EXPECT_EQ(surface.log, (Log{"create", "createRenderer 300", "show", "frame", "swap", "sleep 33",
                               "quit", "deleteRenderer", "destroy"}));
 }
 
 TEST_F(SaverSessionTest, EveryPendingEventIsHandledBeforeTheNextFrame) {
   surface.queue = {PumpResult::Dispatched, PumpResult::Dispatched, PumpResult::Dispatched};
   surface.framesBeforeQuit = 2;
-  picture.delay = 7;
   run();
-  EXPECT_EQ(loopPart(), (Log{"dispatch", "dispatch", "dispatch", "frame", "swap", "sleep 7",
-                             "frame", "swap", "sleep 7", "quit", "deleteRenderer", "destroy"}));
+  EXPECT_EQ(loopPart(), (Log{"dispatch", "dispatch", "dispatch", "frame", "swap", "sleep 33",
+                             "frame", "swap", "sleep 34", "quit", "deleteRenderer", "destroy"}));
 }
 
 TEST_F(SaverSessionTest, QuitEndsTheLoopAtOnce) {
@@ -173,8 +187,8 @@ TEST_F(SaverSessionTest, ADarkDisplayGetsNoFramesButItsEventsAndWakesToDrawAgain
   surface.arrivals = {{}, {PumpResult::Dispatched}, {}};
   surface.framesBeforeQuit = 5;  // counts the empty queues: three dark, two frames
   run();
-  EXPECT_EQ(loopPart(), (Log{"wait", "wait", "dispatch", "wait", "frame", "swap", "sleep 60",
-                             "frame", "swap", "sleep 60", "quit", "deleteRenderer", "destroy"}));
+  EXPECT_EQ(loopPart(), (Log{"wait", "wait", "dispatch", "wait", "frame", "swap", "sleep 33",
+                             "frame", "swap", "sleep 34", "quit", "deleteRenderer", "destroy"}));
 }
 
 TEST_F(SaverSessionTest, AClosingEventWhileDarkEndsTheSaverWithoutAFrame) {
@@ -182,7 +196,7 @@ TEST_F(SaverSessionTest, AClosingEventWhileDarkEndsTheSaverWithoutAFrame) {
   surface.arrivals = {{}, {PumpResult::Dispatched, PumpResult::Quit}};
   run();
   EXPECT_EQ(std::count(surface.log.begin(), surface.log.end(), "frame"), 0);
-  EXPECT_EQ(std::count(surface.log.begin(), surface.log.end(), "sleep 60"), 0);
+  EXPECT_EQ(std::count(surface.log.begin(), surface.log.end(), "swap"), 0);
   EXPECT_EQ(Log(surface.log.end() - 3, surface.log.end()),
             (Log{"quit", "deleteRenderer", "destroy"}));
 }
@@ -207,17 +221,6 @@ TEST_F(SaverSessionTest, ARendererFailureAbandonsTheSurfaceWithoutShowingIt) {
             (Log{"create", "createRenderer 640", "abandon " + name(SetupFailure::NoRenderer)}));
 }
 
-TEST_F(SaverSessionTest, NegativeFrameDelayNeverSleepsForAgesAndAForcedOneWins) {
-  picture.delay = -5;
-  run();
-  EXPECT_NE(std::find(surface.log.begin(), surface.log.end(), "sleep 0"), surface.log.end());
-
-  surface.log.clear();
-  surface.framesBeforeQuit = 1;
-  run({false, 25});
-  EXPECT_NE(std::find(surface.log.begin(), surface.log.end(), "sleep 25"), surface.log.end());
-}
-
 // A delay out of bounds or not a number must not stall the saver: it forces none.
 TEST(SessionOptionsFromEnvironment, OnlyABoundedDelayAndTheLiteralNameTakeEffect) {
   const SessionOptions unset = sessionOptionsFromEnvironment(nullptr, nullptr);
@@ -236,19 +239,118 @@ TEST_F(SaverSessionTest, TheFrameRateOptionTogglesItBeforeTheFirstFrame) {
   run({true, 0});
   const std::string toggle = "key " + std::to_string(static_cast<int>(KeyCommand::ToggleFrameRate));
   EXPECT_EQ(surface.log, (Log{"create", "createRenderer 640", toggle, "show", "frame", "swap",
-                              "sleep 60", "quit", "deleteRenderer", "destroy"}));
+                              "sleep 33", "quit", "deleteRenderer", "destroy"}));
 }
 
-// The battery pace reaches the picture before every frame; without one the picture keeps its own.
-TEST_F(SaverSessionTest, ThePaceSetsTheTargetRateBeforeEachFrame) {
+// How the loop waits between frames: with a known refresh and swap control, the interval once
+// and no sleeping; without either, the deadline; the battery halves the rate either way; a GL
+// that refuses the interval, or takes it and ignores it, leaves the pacing to the deadline; a
+// forced delay wins over all of them.
+TEST_F(SaverSessionTest, SwapIntervalWhereTheGlKeepsItOtherwiseTheDeadline) {
   struct Unplugged : PowerSource {
     bool onBattery() override { return true; }
   } power;
   BatteryPace pace(power);
+  const auto count = [&](const std::string& entry) {
+    return std::count(surface.log.begin(), surface.log.end(), entry);
+  };
+  const auto sleeps = [&] {
+    return std::count_if(surface.log.begin(), surface.log.end(),
+                         [](const std::string& entry) { return entry.rfind("sleep", 0) == 0; });
+  };
+
+  // 144 Hz in step: four refreshes a frame (36 a second), set once, the present waits.
+  surface.refreshHz = 144.0;
+  surface.swapControl = true;
+  surface.presentMs = 28;
+  surface.framesBeforeQuit = 100;
+  run();
+  EXPECT_EQ(count("interval 4"), 1);
+  EXPECT_EQ(count("frame"), 100);
+  EXPECT_EQ(sleeps(), 0);
+
+  // On battery at 60 Hz: 15 a second, four refreshes.
+  surface.log.clear();
+  surface.refreshHz = 60.0;
+  surface.presentMs = 67;
+  surface.framesBeforeQuit = 3;
+  SessionOptions onBattery;
+  onBattery.pace = &pace;
+  run(onBattery);
+  EXPECT_EQ(count("interval 4"), 1);
+  EXPECT_EQ(sleeps(), 0);
+
+  // No refresh known: the deadline at 15 a second on battery, with no interval asked for.
+  surface.log.clear();
+  surface.refreshHz = 0.0;
+  surface.presentMs = 0;
   surface.framesBeforeQuit = 2;
-  run({false, 0, &pace});
-  EXPECT_EQ(loopPart(), (Log{"fps 15", "frame", "swap", "sleep 60", "fps 15", "frame", "swap",
-                             "sleep 60", "quit", "deleteRenderer", "destroy"}));
+  run(onBattery);
+  EXPECT_EQ(loopPart(), (Log{"frame", "swap", "sleep 67", "frame", "swap", "sleep 66", "quit",
+                             "deleteRenderer", "destroy"}));
+
+  // A GL that refuses the interval is asked once; the deadline paces every frame.
+  surface.log.clear();
+  surface.refreshHz = 60.0;
+  surface.swapControl = false;
+  surface.framesBeforeQuit = 3;
+  run();
+  EXPECT_EQ(loopPart(), (Log{"frame", "swap", "interval 2", "sleep 33", "frame", "swap", "sleep 34",
+                             "frame", "swap", "sleep 33", "quit", "deleteRenderer", "destroy"}));
+
+  // A GL that takes the interval and presents at once (200 a second for 30 promised): after a
+  // second the interval is dropped and the deadline paces.
+  surface.log.clear();
+  surface.swapControl = true;
+  surface.presentMs = 5;
+  surface.framesBeforeQuit = 210;
+  run();
+  EXPECT_EQ(count("interval 2"), 1);
+  ASSERT_EQ(count("interval 0"), 1);
+  const auto dropped = std::find(surface.log.begin(), surface.log.end(), "interval 0");
+  EXPECT_GE(std::count(surface.log.begin(), dropped, "frame"), 200);
+  EXPECT_EQ(std::next(dropped)->rfind("sleep", 0), 0u);
+  EXPECT_EQ(count("frame") - sleeps(), std::count(surface.log.begin(), dropped, "frame") - 1);
+
+  // The display's refresh at 144 Hz is one refresh a frame, two on battery; 60 a second is two.
+  surface.log.clear();
+  surface.swapControl = true;
+  surface.refreshHz = 144.0;
+  surface.presentMs = 7;
+  surface.framesBeforeQuit = 3;
+  SessionOptions everyRefresh;
+  everyRefresh.frameRate = FrameRateChoice::DisplayRefresh;
+  run(everyRefresh);
+  EXPECT_EQ(count("interval 1"), 1);
+  EXPECT_EQ(sleeps(), 0);
+  surface.log.clear();
+  surface.framesBeforeQuit = 3;
+  everyRefresh.pace = &pace;
+  run(everyRefresh);
+  EXPECT_EQ(count("interval 2"), 1);
+  surface.log.clear();
+  surface.framesBeforeQuit = 3;
+  SessionOptions sixty;
+  sixty.frameRate = FrameRateChoice::Sixty;
+  run(sixty);
+  EXPECT_EQ(count("interval 2"), 1);
+
+  // With no refresh known, the display's refresh is paced by deadline at 60 a second.
+  surface.log.clear();
+  surface.refreshHz = 0.0;
+  surface.presentMs = 0;
+  surface.framesBeforeQuit = 3;
+  everyRefresh.pace = nullptr;
+  run(everyRefresh);
+  EXPECT_EQ(loopPart(), (Log{"frame", "swap", "sleep 17", "frame", "swap", "sleep 16", "frame",
+                             "swap", "sleep 17", "quit", "deleteRenderer", "destroy"}));
+
+  // A forced delay sleeps exactly that, with no interval.
+  surface.log.clear();
+  surface.framesBeforeQuit = 2;
+  run({false, 25});
+  EXPECT_EQ(loopPart(), (Log{"frame", "swap", "sleep 25", "frame", "swap", "sleep 25", "quit",
+                             "deleteRenderer", "destroy"}));
 }
 
 TEST_F(SaverSessionTest, KeysAndLayoutChangesReachThePictureOnlyWhileItExists) {
@@ -267,7 +369,7 @@ TEST_F(SaverSessionTest, KeysAndLayoutChangesReachThePictureOnlyWhileItExists) {
   const std::string toggle =
       "key " + std::to_string(static_cast<int>(KeyCommand::ToggleLightEffects));
   EXPECT_EQ(surface.log, (Log{"create", "createRenderer 640", "show", "follow 800", toggle, "frame",
-                              "swap", "sleep 60", "quit", "deleteRenderer", "destroy"}));
+                              "swap", "sleep 33", "quit", "deleteRenderer", "destroy"}));
 }
 
 TEST_F(SaverSessionTest, MonitorChangesAreReadOnceBeforeTheNextFrameAndWindowAndPictureFollow) {
@@ -315,7 +417,7 @@ TEST_F(SaverSessionTest, MonitorChangesAreReadOnceBeforeTheNextFrameAndWindowAnd
     Log loop = {"dispatch", "readMonitors"};
     if (change.move != nullptr)
       loop = concat(loop, {change.move, "follow " + std::to_string(expected.primary.width)});
-    EXPECT_EQ(loopPart(), concat(loop, {"frame", "swap", "sleep 60", "frame", "swap", "sleep 60",
+    EXPECT_EQ(loopPart(), concat(loop, {"frame", "swap", "sleep 33", "frame", "swap", "sleep 34",
                                         "quit", "deleteRenderer", "destroy"}));
     EXPECT_TRUE(surface.current == expected);
     if (change.move != nullptr) {
@@ -351,7 +453,7 @@ TEST_F(SaverSessionTest, ASurfaceThatDoesNotFollowMonitorsKeepsItsLayout) {
     surface.duringPump = nullptr;
   };
   session.run();
-  EXPECT_EQ(loopPart(), (Log{"readMonitors", "frame", "swap", "sleep 60", "quit", "deleteRenderer",
+  EXPECT_EQ(loopPart(), (Log{"readMonitors", "frame", "swap", "sleep 33", "quit", "deleteRenderer",
                              "destroy"}));
   EXPECT_TRUE(surface.current == before);
 }
@@ -402,7 +504,7 @@ const Log kSetUp = {"registerClass",     "createWindow",   "running on",    "get
 
 TEST(Win32Surface, SaverRunsAFrameThenTearsDownInOrder) {
   EXPECT_EQ(runWin32(Saver, ""),
-            concat(kSetUp, {"createRenderer 6", "show", "frame", "swap", "sleep 60", "quit",
+            concat(kSetUp, {"createRenderer 6", "show", "frame", "swap", "sleep 33", "quit",
                             "deleteRenderer", "releaseCurrent", "releaseDC", "deleteContext",
                             "running off"}));
 }

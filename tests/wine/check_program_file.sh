@@ -27,6 +27,7 @@ BEGIN
   CONTROL "Burn-in guard", 1004, "BUTTON", 0x50010003, 88, 32, 78, 10
   CONTROL "Main monitor only", 1005, "BUTTON", 0x50010003, 7, 48, 78, 10
   CONTROL "Slower on battery", 1006, "BUTTON", 0x50010003, 88, 48, 78, 10'
+# Later rows' controls, the file rows' buttons and lines, and the labels (id -1) beside them.
 later_control='^  CONTROL "[^"]*", (1[0-9]{3}|9[0-9]{2}|65535), "(BUTTON|EDIT|COMBOBOX|STATIC)", 0x[0-9a-f]{8}(, [0-9]+){4}$'
 dialog=$(sed -n '/^104 DIALOG/,/^END/p' <<<"$rc")
 head_lines=$(wc -l <<<"$expected_dialog")

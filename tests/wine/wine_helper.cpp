@@ -13,6 +13,9 @@
 //   wine_helper saver-rect          "rect <left> <top> <width> <height>" of the saver window.
 //   wine_helper dialog              "boxes <1001> ... <1006>" check states of the dialog.
 //   wine_helper click <id>          Clicks a control of the dialog as the user would.
+//   wine_helper list <id>           "list <selected> <count> <selected item's text>" of a
+//                                   drop-down list of the dialog.
+//   wine_helper choose <id> <index> Selects a drop-down list's item as the user would.
 //   wine_helper lock-key <path>     Creates HKCU\<path> with a DACL that grants nothing, so that
 //                                   no program may open it for writing; "locked" or "failed".
 //   wine_helper platform            "platform <id>" from GetVersionExA.
@@ -252,9 +255,13 @@ std::wstring windowText(HWND window) {
   return text;
 }
 
-int controlText(int id) {
+HWND dialogControl(int id) {
   HWND dialog = findDialog();
-  HWND control = dialog != nullptr ? found(GetDlgItem(dialog, id)) : nullptr;
+  return dialog != nullptr ? found(GetDlgItem(dialog, id)) : nullptr;
+}
+
+int controlText(int id) {
+  HWND control = dialogControl(id);
   if (control == nullptr) return 1;
   report("text %s", hexOf(windowText(control)).c_str());
   return 0;
@@ -323,6 +330,32 @@ int pickFile(int browseId, const char* hex) {
   for (int i = 0; i < 100 && IsWindow(picker); ++i) Sleep(100);
   report(IsWindow(picker) ? "picker-stays" : "picked");
   return IsWindow(picker) ? 1 : 0;
+}
+
+int listState(int id) {
+  HWND list = dialogControl(id);
+  if (list == nullptr) return 1;
+  const LRESULT selected = SendMessageA(list, CB_GETCURSEL, 0, 0);
+  const LRESULT count = SendMessageA(list, CB_GETCOUNT, 0, 0);
+  // The saver's lists hold UTF-16 items; read as such, whatever this program's code page.
+  wchar_t item[256] = {};
+  if (selected >= 0 && SendMessageW(list, CB_GETLBTEXTLEN, selected, 0) < 255) {
+    SendMessageW(list, CB_GETLBTEXT, selected, reinterpret_cast<LPARAM>(item));
+  }
+  char text[1024] = {};
+  WideCharToMultiByte(CP_UTF8, 0, item, -1, text, sizeof text, nullptr, nullptr);
+  report("list %ld %ld %s", static_cast<long>(selected), static_cast<long>(count), text);
+  return 0;
+}
+
+// As a pick from the opened list: the selection, then the notification the dialog gets.
+int chooseItem(int id, int index) {
+  HWND list = dialogControl(id);
+  if (list == nullptr || SendMessageA(list, CB_SETCURSEL, index, 0) == CB_ERR) return 1;
+  SendMessageA(GetParent(list), WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE),
+               reinterpret_cast<LPARAM>(list));
+  report("chose %d", index);
+  return 0;
 }
 
 int run(int argc, char** argv) {
@@ -522,6 +555,26 @@ std::string clipping(HWND dialog, HWND control, int dpi, HFONT font) {
 
   HDC dc = GetDC(control);
   HGDIOBJ old = SelectObject(dc, font);
+  // A drop-down list shows any of its items in the field left of its arrow button.
+  if (lstrcmpiA(className, "ComboBox") == 0) {
+    room -= GetSystemMetrics(SM_CXVSCROLL) + 2 * GetSystemMetrics(SM_CXEDGE) + 2;
+    const LRESULT count = SendMessageW(control, CB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+      wchar_t item[256] = {};
+      if (SendMessageW(control, CB_GETLBTEXTLEN, i, 0) >= 255) continue;
+      SendMessageW(control, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item));
+      RECT needed = {0, 0, room, 0};
+      DrawTextW(dc, item, -1, &needed, DT_CALCRECT | DT_NOPREFIX | DT_SINGLELINE);
+      if (needed.right > room) {
+        SelectObject(dc, old);
+        ReleaseDC(control, dc);
+        char why[96] = "";
+        std::snprintf(why, sizeof why, "item %ld needs %ld px across, has %d", static_cast<long>(i),
+                      needed.right, room);
+        return why;
+      }
+    }
+  }
   // A static wraps at word breaks, so what matters is whether the wrapped lines fit its height.
   RECT needed = {0, 0, room, 0};
   DrawTextA(dc, text.c_str(), -1, &needed,
@@ -622,6 +675,8 @@ int main(int argc, char** argv) {
   if (command == "power" && argc == 3) return power(argv[2]);
   if (command == "dialog") return dialogBoxes();
   if (command == "click" && argc == 3) return clickControl(std::atoi(argv[2]));
+  if (command == "list" && argc == 3) return listState(std::atoi(argv[2]));
+  if (command == "choose" && argc == 4) return chooseItem(std::atoi(argv[2]), std::atoi(argv[3]));
   if (command == "lock-key" && argc == 3) return lockKey(argv[2]);
   if (command == "platform") return platform();
   if (command == "version") return version();

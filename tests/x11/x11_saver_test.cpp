@@ -812,6 +812,11 @@ TEST_F(X11SaverTest, ConfigDialogWritesTheBoxesOnOkAndNothingOnCancel) {
   pressKey(XK_Tab);                              // Burn-in guard
   pressKey(XK_Tab);                              // Main monitor only
   pressKey(XK_space);                            // on
+  pressKey(XK_Tab);                              // Slower on battery
+  pressKey(XK_Tab);                              // Frame rate, 30 a second
+  pressKey(XK_Down);                             // 60 a second
+  pressKey(XK_Down);                             // the display's refresh
+  pressKey(XK_Down);                             // the last stays
   pressKey(XK_Return);                           // OK, the default button
   EXPECT_EQ(saver_->waitForExit(kExitMs), std::optional<int>(0));
   // Settings added after these six append their lines.
@@ -820,6 +825,7 @@ TEST_F(X11SaverTest, ConfigDialogWritesTheBoxesOnOkAndNothingOnCancel) {
       "# mine\nUseStars=1\nMouse Threshold=9\nUseBlur=1\nUseTrails=1\nBurnInGuard=1\n"
       "MainMonitorOnly=1\nBatteryPace=1\n";
   EXPECT_EQ(saved.substr(0, firstSix.size()), firstSix);
+  EXPECT_NE(saved.find("\nFrameRate=refresh\n"), std::string::npos) << saved;
 }
 
 // OK that cannot save keeps the dialog open, grows it to show why, and writes nothing; the
@@ -949,13 +955,13 @@ TEST_F(X11SaverTest, ConfigDialogShowsAndStoresTheUsersOwnWordsInAnyScript) {
             0u)
       << saved;
 
-  // OK, Cancel, six switches, then the title; Built-in of the passage and of the first logo
-  // follow each file's field.
+  // OK, Cancel, six switches, the frame-rate list, then the title; Built-in of the passage and
+  // of the first logo follow each file's field.
   const std::string pasted = " \xE4\xB8\xAD\xE6\x96\x87 words";  // U+4E2D U+6587
   ClipboardOwner clipboard(server_->name(), pasted + "\n");
   ASSERT_TRUE(clipboard.owns());
   ASSERT_NE(openDialog(), None);
-  for (int i = 0; i < 8; ++i) pressKey(XK_Tab);
+  for (int i = 0; i < 9; ++i) pressKey(XK_Tab);
   pressKey(XK_v, XK_Control_L);
   std::this_thread::sleep_for(std::chrono::milliseconds(500));  // the paste comes in its time
   pressKey(XK_exclam, XK_Shift_L);
