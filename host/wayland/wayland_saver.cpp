@@ -1211,6 +1211,13 @@ const wl_surface_listener WaylandSurface::kSurfaceListener = {
       }
     },
     [](void*, wl_surface*, wl_output*) {},
+    // Events of versions above the one bound, never sent; newer headers list them all the same.
+#ifdef WL_SURFACE_PREFERRED_BUFFER_SCALE_SINCE_VERSION
+    [](void*, wl_surface*, int32_t) {},
+#endif
+#ifdef WL_SURFACE_PREFERRED_BUFFER_TRANSFORM_SINCE_VERSION
+    [](void*, wl_surface*, uint32_t) {},
+#endif
 };
 
 const wl_callback_listener WaylandSurface::kFrameListener = {
@@ -1264,6 +1271,9 @@ const wl_pointer_listener WaylandSurface::kPointerListener = {
     [](void*, wl_pointer*, uint32_t, uint32_t) {},
     [](void*, wl_pointer*, uint32_t, int32_t) {},
     [](void*, wl_pointer*, uint32_t, int32_t) {},
+#ifdef WL_POINTER_AXIS_RELATIVE_DIRECTION_SINCE_VERSION
+    [](void*, wl_pointer*, uint32_t, uint32_t) {},  // a version above the one bound
+#endif
 };
 
 }  // namespace

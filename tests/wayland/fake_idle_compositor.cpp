@@ -53,6 +53,10 @@ const struct ext_idle_notifier_v1_interface kNotifier = {
       std::printf("notification %u\n", timeout);
       std::fflush(stdout);
     },
+    // Offered at version 1 only; newer headers list version 2's request all the same.
+#ifdef EXT_IDLE_NOTIFIER_V1_GET_INPUT_IDLE_NOTIFICATION_SINCE_VERSION
+    [](wl_client*, wl_resource*, uint32_t, uint32_t, wl_resource*) {},
+#endif
 };
 
 void bindSeat(wl_client* client, void*, uint32_t version, uint32_t id) {
