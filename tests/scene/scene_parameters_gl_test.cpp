@@ -33,7 +33,7 @@ TEST_F(SceneParameterTest, ConstructionDrawsTargetThenStartPerParameterThenRetar
   }
   EXPECT_EQ(scene->segmentStart, 0.0);
   EXPECT_TRUE(scene->lightEffects);
-  EXPECT_EQ(scene->verse.verse(), BuiltInVerse);
+  EXPECT_EQ(scene->verse.verse(), asciiGlyphs(BuiltInVerse, MainFont));
   // After two retargets start holds the first retarget's targets: exact 0 or 1 for the fade.
   EXPECT_TRUE(scene->start[imagefade] == 0.0f || scene->start[imagefade] == 1.0f);
   EXPECT_GE(scene->segmentDuration, 10.0f);
