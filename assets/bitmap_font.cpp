@@ -28,7 +28,7 @@ int32_t BitmapFont::measureLine(const char* text) const {
 int32_t BitmapFont::measureGlyphs(const uint32_t* entries, size_t count) const {
   int32_t width = 0;
   for (size_t i = 0; i < count; ++i) {
-    if (const Glyph* glyph = glyphAt(entries[i])) width += glyph->advance;
+    if (glyphAt(entries[i]) != nullptr) width += lineAdvance(entries[i]);
   }
   return width;
 }

@@ -41,7 +41,13 @@ struct BitmapFont {
   // Width of `text` in atlas pixels, before scaling. Characters outside the font count 0; null
   // counts as empty.
   int32_t measureLine(const char* text) const;
-  // Width of `count` glyph-table entries in atlas pixels; entries past the table count 0.
+  // How far a text line's pen moves over entry `index` (which must be in the table): the
+  // space's entry moves it by spaceAdvance, every other entry by its glyph's advance.
+  int32_t lineAdvance(uint32_t index) const {
+    return index == static_cast<uint32_t>(' ' - firstChar) ? spaceAdvance : glyphs[index].advance;
+  }
+  // Width of `count` glyph-table entries in atlas pixels, as a text line draws them; entries past
+  // the table count 0.
   int32_t measureGlyphs(const uint32_t* entries, size_t count) const;
 };
 

@@ -34,6 +34,8 @@ class GlyphAtlas {
   uint32_t addGlyph(int32_t picture, int32_t xOffset, int32_t yOffset, int32_t advance);
   // The entry of the box drawn for a character no font has.
   uint32_t box();
+  // Whether anything asked for the box.
+  bool hasBox() const { return box_ >= 0; }
 
   // Places every picture below the built-in one, growing the atlas by powers of two up to
   // MaxSide a side. False when some did not fit: their entries then draw the box. After it,

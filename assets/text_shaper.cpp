@@ -266,8 +266,14 @@ ShapedText TextShaper::shape(const std::u32string& input) {
     for (size_t i = b; i < e && !realScript(script); ++i)
       script = hb_unicode_script(unicode, text[i]);
     Run* last = runs.empty() ? nullptr : &runs.back();
-    const bool sameScript = last != nullptr && (!realScript(script) || !realScript(last->script) ||
-                                                script == last->script);
+    // A face's run keeps its neutral characters, so that they are shaped in context; the
+    // built-in glyphs need no shaping, and their spaces and punctuation stand apart to take the
+    // direction of what surrounds them.
+    const bool sameScript =
+        last != nullptr &&
+        (source == ShapedText::BuiltIn
+             ? realScript(script) == realScript(last->script)
+             : (!realScript(script) || !realScript(last->script) || script == last->script));
     if (last != nullptr && last->source == source && sameScript) {
       last->end = e;
       if (!realScript(last->script)) last->script = script;

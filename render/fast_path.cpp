@@ -142,7 +142,7 @@ void FastPath::drawGlyphs(const uint32_t* glyphs, size_t count, const TextStyle&
     const Glyph* glyph = style.font->glyphAt(glyphs[i]);
     if (glyph == nullptr) continue;
     if (glyph->width == 0 || glyph->height == 0) {
-      pen += glyph->advance;
+      pen += style.font->lineAdvance(glyphs[i]);
       continue;
     }
     if (quads.full()) {

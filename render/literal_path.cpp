@@ -69,7 +69,7 @@ void LiteralPath::drawGlyphs(const uint32_t* glyphs, size_t count, const TextSty
     const Glyph* glyph = style.font->glyphAt(glyphs[i]);
     if (glyph == nullptr) continue;
     if (glyph->width == 0 || glyph->height == 0) {
-      glTranslatef(static_cast<float>(glyph->advance), 0.0f, 0.0f);
+      glTranslatef(static_cast<float>(style.font->lineAdvance(glyphs[i])), 0.0f, 0.0f);
     } else {
       drawGlyph(*glyph, style, atlas);
     }

@@ -54,6 +54,8 @@ class Scene {
   uint32_t textureName(int32_t slot) const;
   // The text style's atlas; the missing atlas when the textures failed to load.
   TextAtlas fontAtlas() const;
+  // The glyphs made for the user's words; null with the built-in ones.
+  const GlyphAtlas* glyphAtlas() const { return glyphAtlas_.get(); }
 
   const FrameClock& clock;
   DrawingPath& drawing;

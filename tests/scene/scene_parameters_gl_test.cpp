@@ -3,9 +3,9 @@
 
 #include <algorithm>
 
-#include "scene/renderer.h"
 #include "saver_test.h"
 #include "scene/random.h"
+#include "scene/renderer.h"
 #include "scene/scene.h"
 
 namespace marvolet {
@@ -14,9 +14,7 @@ namespace {
 class SceneParameterTest : public testing::RendererFixture {
  protected:
   // Places the clock so the scene's next update sees `seconds`.
-  void updateAt(double seconds) {
-    scene->update(seconds);
-  }
+  void updateAt(double seconds) { scene->update(seconds); }
 };
 
 TEST_F(SceneParameterTest, ConstructionDrawsTargetThenStartPerParameterThenRetargetsTwice) {
