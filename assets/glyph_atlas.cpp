@@ -200,4 +200,8 @@ bool GlyphAtlas::paint(Texture& atlas) const {
   return true;
 }
 
+void GlyphAtlas::releasePictures() {
+  for (Picture& p : pictures_) std::vector<unsigned char>().swap(p.pixels);
+}
+
 }  // namespace marvolet

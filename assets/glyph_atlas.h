@@ -52,6 +52,8 @@ class GlyphAtlas {
   // width() x height(), in place. False, the texture untouched, when it is not that picture or
   // there is no memory.
   bool paint(Texture& atlas) const;
+  // Frees the pictures once painted; the table stays as it is.
+  void releasePictures();
 
  private:
   struct Picture {

@@ -147,6 +147,7 @@ void Scene::loadFontAtlas() {
   // Without memory for the grown picture the built-in one is drawn: the glyphs made at run time
   // then show as blank quads of their own size, and the rings keep their spacing.
   glyphAtlas_->paint(textures[0]);
+  glyphAtlas_->releasePictures();
   uploadTexture(textures[0], false);
 }
 
