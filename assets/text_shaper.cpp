@@ -368,15 +368,20 @@ ShapedText TextShaper::shape(const std::u32string& input) {
   }
   result.rightToLeft = paragraph == 1;
   auto levelOf = [&](int strong) { return strong == 1 ? 1 : (paragraph == 1 ? 2 : 0); };
+  // The nearest strong direction after each run, found in one sweep: a passage of a million
+  // neutral runs must not be searched once per run.
+  std::vector<int> after(runs.size(), -1);
+  for (size_t r = runs.size(); r-- > 1;) {
+    after[r - 1] = runs[r].strong >= 0 ? runs[r].strong : after[r];
+  }
+  int before = -1;
   for (size_t r = 0; r < runs.size(); ++r) {
     if (runs[r].strong >= 0) {
       runs[r].level = levelOf(runs[r].strong);
+      before = runs[r].strong;
       continue;
     }
-    int before = -1, after = -1;
-    for (size_t b = r; b-- > 0 && before < 0;) before = runs[b].strong;
-    for (size_t a = r + 1; a < runs.size() && after < 0; ++a) after = runs[a].strong;
-    runs[r].level = before >= 0 && before == after ? levelOf(before) : paragraph;
+    runs[r].level = before >= 0 && before == after[r] ? levelOf(before) : paragraph;
   }
   int highest = 0;
   for (const Run& run : runs) highest = std::max(highest, run.level);
