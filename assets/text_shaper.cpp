@@ -183,7 +183,7 @@ struct Run {
   hb_script_t script;
   int strong;  // 1 right to left, 0 left to right, -1 neutral
   int level = 0;
-  ShapedText glyphs;
+  size_t first = 0, last = 0;  // its glyphs in the shaper's list of every run's glyphs
 };
 
 void append(ShapedText& out, uint32_t entry, uint32_t cluster, uint32_t faceGlyph, int32_t face) {
@@ -278,21 +278,28 @@ ShapedText TextShaper::shape(const std::u32string& input) {
       last->end = e;
       if (!realScript(last->script)) last->script = script;
     } else {
-      runs.push_back(Run{b, e, source, script, -1, 0, {}});
+      runs.push_back(Run{b, e, source, script, -1, 0, 0, 0});
     }
   }
 
-  // Each run's glyphs, in visual order within the run.
+  // Each run's glyphs, in visual order within the run, one run after the other.
+  ShapedText shaped;
   hb_buffer_t* buffer = hb_buffer_create();
   for (Run& run : runs) {
+    run.first = shaped.glyphs.size();
+    // However the run's case ends, its glyphs end where the list does.
+    struct Close {
+      Run& run;
+      const ShapedText& shaped;
+      ~Close() { run.last = shaped.glyphs.size(); }
+    } close{run, shaped};
     const hb_direction_t direction =
         realScript(run.script) ? hb_script_get_horizontal_direction(run.script) : HB_DIRECTION_LTR;
     const bool rtl = direction == HB_DIRECTION_RTL;
     run.strong = realScript(run.script) ? (rtl ? 1 : 0) : -1;
     if (run.source == ShapedText::BuiltIn) {
       for (size_t i = run.begin; i < run.end; ++i) {
-        append(run.glyphs,
-               static_cast<uint32_t>(text[i] - static_cast<char32_t>(builtIn.firstChar)),
+        append(shaped, static_cast<uint32_t>(text[i] - static_cast<char32_t>(builtIn.firstChar)),
                static_cast<uint32_t>(i), static_cast<uint32_t>(text[i]), ShapedText::BuiltIn);
       }
       continue;
@@ -301,12 +308,13 @@ ShapedText TextShaper::shape(const std::u32string& input) {
       const uint32_t box = atlas_.box();
       for (auto k = std::lower_bound(starts.begin(), starts.end(), run.begin);
            k != starts.end() && *k < run.end; ++k) {
-        append(run.glyphs, box, static_cast<uint32_t>(*k), 0, ShapedText::Box);
+        append(shaped, box, static_cast<uint32_t>(*k), 0, ShapedText::Box);
         ++result.boxes;
       }
       if (rtl) {
-        std::reverse(run.glyphs.glyphs.begin(), run.glyphs.glyphs.end());
-        std::reverse(run.glyphs.clusters.begin(), run.glyphs.clusters.end());
+        const auto from = static_cast<ptrdiff_t>(run.first);
+        std::reverse(shaped.glyphs.begin() + from, shaped.glyphs.end());
+        std::reverse(shaped.clusters.begin() + from, shaped.clusters.end());
       }
       continue;
     }
@@ -344,14 +352,14 @@ ShapedText TextShaper::shape(const std::u32string& input) {
       }
       const Picture& picture = found->second;
       if (!picture.drawable) {
-        append(run.glyphs, atlas_.box(), info[g].cluster, 0, ShapedText::Box);
+        append(shaped, atlas_.box(), info[g].cluster, 0, ShapedText::Box);
         ++result.boxes;
         continue;
       }
       const uint32_t entry =
           atlas_.addGlyph(picture.picture, 2 * picture.left + rounded(pos[g].x_offset),
                           2 * picture.top + rounded(pos[g].y_offset), rounded(pos[g].x_advance));
-      append(run.glyphs, entry, info[g].cluster, gid, run.source);
+      append(shaped, entry, info[g].cluster, gid, run.source);
     }
   }
   hb_buffer_destroy(buffer);
@@ -398,10 +406,13 @@ ShapedText TextShaper::shape(const std::u32string& input) {
       r = e;
     }
   }
+  result.glyphs.reserve(shaped.glyphs.size());
+  result.clusters.reserve(shaped.glyphs.size());
+  result.faceGlyphs.reserve(shaped.glyphs.size());
+  result.faces.reserve(shaped.glyphs.size());
   for (const Run& run : runs) {
-    const ShapedText& g = run.glyphs;
-    for (size_t i = 0; i < g.glyphs.size(); ++i) {
-      append(result, g.glyphs[i], g.clusters[i], g.faceGlyphs[i], g.faces[i]);
+    for (size_t i = run.first; i < run.last; ++i) {
+      append(result, shaped.glyphs[i], shaped.clusters[i], shaped.faceGlyphs[i], shaped.faces[i]);
     }
   }
   return result;
