@@ -25,6 +25,25 @@ int32_t BitmapFont::measureLine(const char* text) const {
   return width;
 }
 
+int32_t BitmapFont::measureGlyphs(const uint32_t* entries, size_t count) const {
+  int32_t width = 0;
+  for (size_t i = 0; i < count; ++i) {
+    if (glyphAt(entries[i]) != nullptr) width += lineAdvance(entries[i]);
+  }
+  return width;
+}
+
+GlyphText asciiGlyphs(const char* text, const BitmapFont& font) {
+  GlyphText glyphs;
+  if (text == nullptr) return glyphs;
+  for (const char* p = text; *p != '\0'; ++p) {
+    if (font.glyphFor(*p) != nullptr) {
+      glyphs.push_back(static_cast<uint32_t>(static_cast<signed char>(*p) - font.firstChar));
+    }
+  }
+  return glyphs;
+}
+
 void TextStyle::setScale(float newScale) {
   if (newScale == 0.0f) {
     scale = static_cast<float>(font->displaySize) / static_cast<float>(font->atlasSize);
@@ -45,8 +64,8 @@ GlyphTexCoords glyphTexCoords(const Glyph& glyph, float atlasWidth, float atlasH
   GlyphTexCoords t;
   t.s0 = static_cast<float>(glyph.atlasX) / atlasWidth;
   t.t0 = static_cast<float>(glyph.atlasY) / atlasHeight;
-  t.s1 = t.s0 + static_cast<float>(glyph.width) / atlasWidth;
-  t.t1 = t.t0 + static_cast<float>(glyph.height) / atlasHeight;
+  t.s1 = t.s0 + static_cast<float>(glyph.width >> glyph.texelShift) / atlasWidth;
+  t.t1 = t.t0 + static_cast<float>(glyph.height >> glyph.texelShift) / atlasHeight;
   return t;
 }
 

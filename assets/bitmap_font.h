@@ -1,7 +1,9 @@
 // The bitmap font cut from the atlas image, and the style text lines are drawn in.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <vector>
 
 namespace marvolet {
 
@@ -15,6 +17,10 @@ struct Glyph {
   int32_t xOffset;  // pen position to the rectangle's left edge (may be negative)
   int32_t yOffset;  // height of the rectangle's top edge above the baseline
   int32_t advance;  // distance the pen moves after the glyph
+  // The rectangle holds the glyph at 1 / 2^texelShift of its size: width >> texelShift texels
+  // across. Glyphs made at run time are kept at half size, so that a passage of thousands of
+  // characters fits a modest texture; the built-in ones are whole.
+  int32_t texelShift = 0;
 };
 
 struct BitmapFont {
@@ -28,10 +34,30 @@ struct BitmapFont {
 
   // The glyph of `c`, or null for a character outside the font (the space has a glyph).
   const Glyph* glyphFor(char c) const;
+  // Entry `index` of the glyph table, or null past its end.
+  const Glyph* glyphAt(uint32_t index) const {
+    return index < static_cast<uint32_t>(glyphCount) ? &glyphs[index] : nullptr;
+  }
   // Width of `text` in atlas pixels, before scaling. Characters outside the font count 0; null
   // counts as empty.
   int32_t measureLine(const char* text) const;
+  // How far a text line's pen moves over entry `index` (which must be in the table): the
+  // space's entry moves it by spaceAdvance, every other entry by its glyph's advance.
+  int32_t lineAdvance(uint32_t index) const {
+    return index == static_cast<uint32_t>(' ' - firstChar) ? spaceAdvance : glyphs[index].advance;
+  }
+  // Width of `count` glyph-table entries in atlas pixels, as a text line draws them; entries past
+  // the table count 0.
+  int32_t measureGlyphs(const uint32_t* entries, size_t count) const;
 };
+
+// Text as the rings and lines draw it: indices into a font's glyph table, in the order the
+// glyphs lie from left to right. A glyph with an empty rectangle (the space) only moves the pen.
+using GlyphText = std::vector<uint32_t>;
+
+// The glyph-table entries of plain text in `font`, whose entry for a character c is
+// c - firstChar; characters the font lacks are left out.
+GlyphText asciiGlyphs(const char* text, const BitmapFont& font);
 
 constexpr int MainFontGlyphCount = 95;
 extern const Glyph MainFontGlyphs[MainFontGlyphCount];  // codes 32 to 126, generated
@@ -58,6 +84,7 @@ struct TextStyle {
 struct GlyphTexCoords {
   float s0, t0, s1, t1;
 };
+// The rectangle spans width >> texelShift texels across and height >> texelShift down.
 GlyphTexCoords glyphTexCoords(const Glyph& glyph, float atlasWidth, float atlasHeight);
 
 }  // namespace marvolet

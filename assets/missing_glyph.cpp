@@ -1,5 +1,7 @@
-// Text in the font's bytes with stand-ins, and the box glyph's place and pixels.
+// The box glyph's place in the atlas and its pixels.
 #include "assets/missing_glyph.h"
+
+#include <cstddef>
 
 namespace marvolet {
 
@@ -15,33 +17,7 @@ bool overlaps(const Glyph& g, int32_t x, int32_t y, int32_t w, int32_t h) {
 }
 }  // namespace
 
-std::string drawableText(const std::string& text, const BitmapFont& font, bool* missing) {
-  std::string out;
-  out.reserve(text.size());
-  bool any = false;
-  const auto* s = reinterpret_cast<const unsigned char*>(text.data());
-  for (size_t i = 0; i < text.size();) {
-    const unsigned char c = s[i++];
-    if (c < 0x80 && font.glyphFor(static_cast<char>(c)) != nullptr) {
-      out.push_back(static_cast<char>(c));
-      continue;
-    }
-    // One box per code point: a lead byte takes its continuation bytes along.
-    if (c >= 0xC0) {
-      while (i < text.size() && (s[i] & 0xC0) == 0x80) ++i;
-    }
-    out.push_back(MissingCharacter);
-    any = true;
-  }
-  if (missing != nullptr) *missing = any;
-  return out;
-}
-
-std::unique_ptr<FontWithBox> FontWithBox::make(const BitmapFont& base, int32_t atlasWidth,
-                                               int32_t atlasHeight) {
-  if (base.firstChar + base.glyphCount != static_cast<unsigned char>(MissingCharacter)) {
-    return nullptr;
-  }
+bool placeBox(const BitmapFont& base, int32_t atlasWidth, int32_t atlasHeight, Glyph* box) {
   // A capital's height and a little over half of it wide, sitting on the baseline.
   const Glyph* capital = base.glyphFor('H');
   const int32_t height = capital != nullptr ? capital->height : 64;
@@ -53,32 +29,28 @@ std::unique_ptr<FontWithBox> FontWithBox::make(const BitmapFont& base, int32_t a
         free = !overlaps(base.glyphs[k], x, y, width, height);
       }
       if (!free) continue;
-      std::unique_ptr<FontWithBox> made(new FontWithBox);
-      made->glyphs_.assign(base.glyphs, base.glyphs + base.glyphCount);
       const int32_t side = width / 6;
-      made->glyphs_.push_back(Glyph{static_cast<unsigned char>(MissingCharacter), x, y, width,
-                                    height, side, height, width + 2 * side});
-      made->font_ = base;
-      made->font_.glyphCount = base.glyphCount + 1;
-      made->font_.glyphs = made->glyphs_.data();
-      return made;
+      *box = Glyph{0x7f, x, y, width, height, side, height, width + 2 * side};
+      return true;
     }
   }
-  return nullptr;
+  return false;
 }
 
-void FontWithBox::paint(Texture& atlas) const {
-  if (atlas.pixels == nullptr || atlas.bitsPerPixel != 8) return;
-  const Glyph& b = box();
-  for (int32_t y = b.atlasY; y < b.atlasY + b.height; ++y) {
-    for (int32_t x = b.atlasX; x < b.atlasX + b.width; ++x) {
-      if (x < 0 || y < 0 || static_cast<uint32_t>(x) >= atlas.width ||
-          static_cast<uint32_t>(y) >= atlas.height) {
+void paintBox(const Glyph& b, unsigned char* pixels, uint32_t width, uint32_t height) {
+  if (pixels == nullptr) return;
+  const int32_t w = b.width >> b.texelShift;
+  const int32_t h = b.height >> b.texelShift;
+  const int32_t stroke = Stroke >> b.texelShift;
+  for (int32_t y = b.atlasY; y < b.atlasY + h; ++y) {
+    for (int32_t x = b.atlasX; x < b.atlasX + w; ++x) {
+      if (x < 0 || y < 0 || static_cast<uint32_t>(x) >= width ||
+          static_cast<uint32_t>(y) >= height) {
         continue;
       }
-      const bool edge = x < b.atlasX + Stroke || x >= b.atlasX + b.width - Stroke ||
-                        y < b.atlasY + Stroke || y >= b.atlasY + b.height - Stroke;
-      atlas.pixels[static_cast<size_t>(y) * atlas.width + static_cast<size_t>(x)] = edge ? 255 : 0;
+      const bool edge = x < b.atlasX + stroke || x >= b.atlasX + w - stroke ||
+                        y < b.atlasY + stroke || y >= b.atlasY + h - stroke;
+      pixels[static_cast<size_t>(y) * width + static_cast<size_t>(x)] = edge ? 255 : 0;
     }
   }
 }

@@ -3,11 +3,13 @@
 // alone; and the start-up time. With
 // --compare, the fast and the literal drawing path on the same frames, side by side, and the
 // cases a software GL meets: the scene further on, the glow without GLSL, two monitors, and no
-// GPU work at all; and the default frame's CPU stage by stage.
+// GPU work at all; the default frame's CPU stage by stage; and passages of 10,000 Latin and
+// Chinese characters against the built-in one.
 #include <time.h>
 
 #include <string>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -370,6 +372,155 @@ void runNoop(const char* self, int frames) {
   if (std::system(command.c_str()) != 0) std::fprintf(stderr, "frame_cost: the noop run failed\n");
 }
 
+#ifdef FRAME_COST_USER_CONTENT
+// The same numbers every run, so that the passages below are too.
+uint32_t nextRandom(uint32_t& state) {
+  state = state * 1664525u + 1013904223u;
+  return state >> 8;
+}
+
+void appendUtf8(std::string& out, char32_t c) {
+  if (c < 0x80) {
+    out += static_cast<char>(c);
+  } else if (c < 0x800) {
+    out += static_cast<char>(0xC0 | (c >> 6));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    out += static_cast<char>(0xE0 | (c >> 12));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  }
+}
+
+// 10,000 characters of words in Latin letters, about one word in four with letters the atlas
+// lacks.
+std::string latinPassage() {
+  const char32_t* const words[] = {U"the",   U"light", U"of",     U"été",    U"naïve", U"garçon",
+                                   U"ça",    U"über",  U"Straße", U"mañana", U"river", U"under",
+                                   U"stars", U"quiet", U"road",   U"home",   U"Łódź",  U"żółw",
+                                   U"and",   U"over",  U"words",  U"sphere", U"slow",  U"turn"};
+  uint32_t state = 7;
+  std::string out;
+  size_t characters = 0;
+  while (characters < 10000) {
+    for (const char32_t* c = words[nextRandom(state) % 24]; *c != 0 && characters < 10000; ++c) {
+      appendUtf8(out, *c);
+      ++characters;
+    }
+    if (characters < 10000) {
+      appendUtf8(out, nextRandom(state) % 11 == 0 ? U',' : U' ');
+      ++characters;
+    }
+  }
+  return out;
+}
+
+// 10,000 Chinese characters drawn from 2,500 of the common block, with a comma or full stop
+// every few; a passage of that length uses about as many different ones.
+std::string chinesePassage() {
+  uint32_t state = 11;
+  std::string out;
+  for (int i = 0; i < 10000; ++i) {
+    const uint32_t r = nextRandom(state);
+    if (i % 9 == 8) {
+      appendUtf8(out, r % 3 == 0 ? U'\u3002' : U'\uFF0C');
+    } else {
+      appendUtf8(out, static_cast<char32_t>(0x4E00 + r % 2500));
+    }
+  }
+  return out;
+}
+
+// Resident memory of the process, kilobytes.
+long residentKb() {
+  FILE* status = std::fopen("/proc/self/status", "r");
+  if (status == nullptr) return 0;
+  char line[256];
+  long kb = 0;
+  while (std::fgets(line, sizeof line, status) != nullptr) {
+    if (std::sscanf(line, "VmRSS: %ld kB", &kb) == 1) break;
+  }
+  std::fclose(status);
+  return kb;
+}
+
+// --words NAME, in a process of its own so that each passage starts from the same memory: the
+// time from nothing to the first frame (context excepted), the resident memory the renderer
+// adds, and the CPU per frame on both paths, for the built-in passage, "latin" or "chinese".
+int wordsLine(const std::string& name, int frames) {
+  const int w = 1280, h = 720;
+  const marvolet::RenderFlags flags = marvolet::Stars | marvolet::LightEffects;
+  const auto context = openContext(w, h);
+  if (!context) return 1;
+  double startup = 0.0, firstStartup = 0.0;
+  userContent = marvolet::SceneContent{};
+  if (name == "latin") userContent.passage = latinPassage();
+  if (name == "chinese") userContent.passage = chinesePassage();
+  const long before = residentKb();
+  simulatedNow = 0;
+  double residentMb = 0.0;
+  Cost fast{};
+  {
+    const double wall0 = wallMs();
+    Drawn renderer(w, h, flags, marvolet::DrawPath::Fast);
+    renderer.renderFrame();
+    glFinish();
+    startup = firstStartup = wallMs() - wall0;
+    residentMb = static_cast<double>(residentKb() - before) / 1024.0;
+    measure(3, [&] { renderer.renderFrame(); });
+    fast = measure(frames, [&] { renderer.renderFrame(); });
+  }
+  // The fastest of a few more starts: on a shared machine the first alone says little.
+  for (int k = 0; k < 3; ++k) {
+    simulatedNow = 0;
+    const double wall0 = wallMs();
+    Drawn renderer(w, h, flags, marvolet::DrawPath::Fast);
+    renderer.renderFrame();
+    glFinish();
+    startup = std::min(startup, wallMs() - wall0);
+  }
+  const PathCost literal = measurePath(w, h, flags, marvolet::DrawPath::Literal, frames);
+  std::printf(
+      "words %s %dx%d flags=%u startup=%.1f resident_mb=%.1f literal_cpu=%.2f "
+      "fast_cpu=%.2f first_startup=%.1f\n",
+      name.c_str(), w, h, static_cast<unsigned>(flags), startup, residentMb, literal.frame.cpu,
+      fast.cpu, firstStartup);
+  return 0;
+}
+
+// The three passages, each from a child process, and the passages' cost over the built-in one.
+void compareWords(const char* self, int frames) {
+  struct Line {
+    double startup = 0, resident = 0, literal = 0, fast = 0;
+  } lines[3];
+  const char* const names[] = {"builtin", "latin", "chinese"};
+  for (int k = 0; k < 3; ++k) {
+    const std::string command =
+        "'" + std::string(self) + "' --words " + names[k] + " " + std::to_string(frames);
+    std::fflush(stdout);
+    FILE* child = popen(command.c_str(), "r");
+    if (child == nullptr) return;
+    char text[512] = {};
+    while (std::fgets(text, sizeof text, child) != nullptr) {
+      std::fputs(text, stdout);
+      Line& l = lines[k];
+      std::sscanf(text,
+                  "words %*s %*s %*s startup=%lf resident_mb=%lf literal_cpu=%lf fast_cpu=%lf",
+                  &l.startup, &l.resident, &l.literal, &l.fast);
+    }
+    pclose(child);
+  }
+  for (int k = 1; k < 3; ++k) {
+    std::printf(
+        "words %s over builtin: literal_cpu=%+.1f%% fast_cpu=%+.1f%% resident=%+.1f MB "
+        "startup=%+.1f ms\n",
+        names[k], 100.0 * (lines[k].literal / lines[0].literal - 1.0),
+        100.0 * (lines[k].fast / lines[0].fast - 1.0), lines[k].resident - lines[0].resident,
+        lines[k].startup - lines[0].startup);
+  }
+}
+#endif
+
 int compare(int frames) {
   const int sizes[][2] = {{1280, 720}, {1920, 1080}};
   const marvolet::RenderFlags flagSets[] = {marvolet::Stars | marvolet::LightEffects,
@@ -414,6 +565,7 @@ int main(int argc, char** argv) {
   int frames = 60;
 #ifdef FRAME_COST_USER_CONTENT
   marvolet::SceneContentSources sources;
+  std::string words;  // --words: one passage's line, in a child process of --compare
 #endif
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--compare") == 0) {
@@ -425,6 +577,8 @@ int main(int argc, char** argv) {
     } else if (std::strcmp(argv[i], "--literal") == 0) {
       path = marvolet::DrawPath::Literal;
 #ifdef FRAME_COST_USER_CONTENT
+    } else if (std::strcmp(argv[i], "--words") == 0 && i + 1 < argc) {
+      words = argv[++i];
     } else if (std::strcmp(argv[i], "--passage") == 0 && i + 1 < argc) {
       sources.passagePath = argv[++i];
     } else if (std::strcmp(argv[i], "--title") == 0 && i + 1 < argc) {
@@ -455,8 +609,14 @@ int main(int argc, char** argv) {
   if (comparing) {
     const int result = compare(frames);
     if (result == 0) runNoop(argv[0], frames);
+#ifdef FRAME_COST_USER_CONTENT
+    if (result == 0) compareWords(argv[0], frames);
+#endif
     return result;
   }
+#ifdef FRAME_COST_USER_CONTENT
+  if (!words.empty()) return wordsLine(words, frames);
+#endif
   std::printf("%-11s %-26s %10s %10s\n", "size", "case", "wall ms", "cpu ms");
   const int sizes[][2] = {{1280, 720}, {1920, 1080}};
   for (const auto& size : sizes) {

@@ -47,7 +47,7 @@ while (($#)); do
 done
 
 bash "$root/scripts/install-packages.sh" cmake ninja-build g++ pkgconf libgl-dev libglu1-mesa-dev \
-  libegl-dev libegl-mesa0 libgl1-mesa-dri libglx-mesa0 libjpeg62-turbo-dev libpng-dev zlib1g-dev \
+  libegl-dev libegl-mesa0 libgl1-mesa-dri libglx-mesa0 libjpeg62-turbo-dev libfreetype-dev libharfbuzz-dev libfontconfig-dev fonts-texgyre libpng-dev zlib1g-dev \
   libx11-dev libxext-dev libxrandr-dev libxinerama-dev libxft-dev xvfb
 
 if [[ ! -f "$build/CMakeCache.txt" ]]; then

@@ -107,6 +107,7 @@ void FastPath::drawRings(const TextRing (&rings)[TextRingCount], const VerseStyl
   key.projection = currentProjection();
   key.modelview = currentModelview();
   key.verse = style.verse;
+  key.verseLength = style.verseLength;
   key.font = style.font;
   key.scale = style.scale;
   key.color[0] = style.color[0];
@@ -132,17 +133,18 @@ void FastPath::drawRings(const TextRing (&rings)[TextRingCount], const VerseStyl
   drawInClipSpace(quads);
 }
 
-void FastPath::drawGlyphs(const char* text, const TextStyle& style, const TextAtlas& atlas) {
+void FastPath::drawGlyphs(const uint32_t* glyphs, size_t count, const TextStyle& style,
+                          const TextAtlas& atlas) {
   GlyphQuads& quads = textQuads;
   quads.clear();
   int32_t pen = 0;
-  for (const char* p = text; *p != '\0'; ++p) {
-    if (*p == ' ') {
-      pen += style.font->spaceAdvance;
+  for (size_t i = 0; i < count; ++i) {
+    const Glyph* glyph = style.font->glyphAt(glyphs[i]);
+    if (glyph == nullptr) continue;
+    if (glyph->width == 0 || glyph->height == 0) {
+      pen += style.font->lineAdvance(glyphs[i]);
       continue;
     }
-    const Glyph* glyph = style.font->glyphFor(*p);
-    if (glyph == nullptr) continue;
     if (quads.full()) {
       quads.draw();
       quads.clear();

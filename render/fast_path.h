@@ -15,7 +15,8 @@ class FastPath : public DrawingPath {
   void drawRings(const TextRing (&rings)[TextRingCount], const VerseStyle& style) override;
   // The line's quads from one array: the pen stays in whole atlas pixels, which float holds
   // exactly, so the corners land where the literal path's translations put them.
-  void drawGlyphs(const char* text, const TextStyle& style, const TextAtlas& atlas) override;
+  void drawGlyphs(const uint32_t* glyphs, size_t count, const TextStyle& style,
+                  const TextAtlas& atlas) override;
   // Under the logos' blend a quad whose alpha is exactly 0 leaves every pixel as it was (source
   // factor 0, destination factor 1, alpha too), so it is skipped. A logo magnified at every
   // pixel is filtered without mipmaps, which gives the same pixels for less work.

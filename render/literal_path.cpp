@@ -63,11 +63,14 @@ void drawGlyph(const Glyph& glyph, const TextStyle& style, const TextAtlas& atla
 
 }  // namespace
 
-void LiteralPath::drawGlyphs(const char* text, const TextStyle& style, const TextAtlas& atlas) {
-  for (const char* p = text; *p != '\0'; ++p) {
-    if (*p == ' ') {
-      glTranslatef(static_cast<float>(style.font->spaceAdvance), 0.0f, 0.0f);
-    } else if (const Glyph* glyph = style.font->glyphFor(*p)) {
+void LiteralPath::drawGlyphs(const uint32_t* glyphs, size_t count, const TextStyle& style,
+                             const TextAtlas& atlas) {
+  for (size_t i = 0; i < count; ++i) {
+    const Glyph* glyph = style.font->glyphAt(glyphs[i]);
+    if (glyph == nullptr) continue;
+    if (glyph->width == 0 || glyph->height == 0) {
+      glTranslatef(static_cast<float>(style.font->lineAdvance(glyphs[i])), 0.0f, 0.0f);
+    } else {
       drawGlyph(*glyph, style, atlas);
     }
   }

@@ -10,7 +10,8 @@ class LiteralPath : public DrawingPath {
   // A matrix push, scale, two translations and a glBegin/glEnd pair per glyph.
   void drawRings(const TextRing (&rings)[TextRingCount], const VerseStyle& style) override;
   // A translation and a glBegin/glEnd pair per glyph.
-  void drawGlyphs(const char* text, const TextStyle& style, const TextAtlas& atlas) override;
+  void drawGlyphs(const uint32_t* glyphs, size_t count, const TextStyle& style,
+                  const TextAtlas& atlas) override;
   // Drawn whatever its alpha.
   void drawLogo(float w, float h, float alpha) override;
 };

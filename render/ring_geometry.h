@@ -44,7 +44,8 @@ inline float ringStep(const Glyph* glyph) {
 
 // What the rings are drawn with, besides the rings themselves.
 struct VerseStyle {
-  const char* verse;  // not empty
+  const uint32_t* verse;  // glyph-table entries of `font`
+  int32_t verseLength;    // at least 1
   const BitmapFont* font;
   float atlasWidth;  // atlas pixels; 0 for an atlas that failed to load (draws untextured)
   float atlasHeight;
@@ -54,23 +55,22 @@ struct VerseStyle {
 };
 
 // Visits every drawn glyph of ring n from left to right: visit(glyph, point, brightness), with
-// the glyph's point on the sphere and its ringBrightness. Spaces and characters the font lacks
-// are stepped over. A visit returning false ends the walk, and then walkRing returns false.
+// the glyph's point on the sphere and its ringBrightness. Glyphs with an empty rectangle (spaces)
+// and entries outside the table are stepped over. A visit returning false ends the walk, and
+// then walkRing returns false.
 template <typename Visit>
 bool walkRing(const TextRing& ring, int32_t n, const VerseStyle& style, Visit&& visit) {
   const float latitude = ringLatitude(n);
-  const char* p = style.verse + ring.charIndex;
+  int32_t i = ring.charIndex;
   for (float x = -RingEnd - ring.offset; x < RingEnd;) {
-    const char c = *p;
-    const Glyph* glyph = style.font->glyphFor(c);
-    if (glyph != nullptr && c != ' ') {
+    const Glyph* glyph = style.font->glyphAt(style.verse[i]);
+    if (glyph != nullptr && glyph->width != 0 && glyph->height != 0) {
       const RingPoint point = ringPoint(latitude, ringLongitude(x));
       const float brightness = ringBrightness(point.z, style.lightEffects);
       if (!visit(*glyph, point, brightness)) return false;
     }
     x += ringStep(glyph);
-    ++p;
-    if (*p == '\0') p = style.verse;
+    if (++i >= style.verseLength) i = 0;
   }
   return true;
 }

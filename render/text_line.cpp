@@ -30,12 +30,26 @@ void beginGlyphState(uint32_t atlasName) {
 
 void drawTextLine(DrawingPath& path, const TextStyle& style, const TextAtlas& atlas, float x,
                   float y, const char* text) {
+  // Lines of plain text are short (the frame-rate line at most 255 characters): no allocation.
+  uint32_t glyphs[256];
+  size_t count = 0;
+  const BitmapFont& font = *style.font;
+  for (const char* p = text; p != nullptr && *p != '\0' && count < 256; ++p) {
+    if (font.glyphFor(*p) != nullptr) {
+      glyphs[count++] = static_cast<uint32_t>(static_cast<signed char>(*p) - font.firstChar);
+    }
+  }
+  drawTextLine(path, style, atlas, x, y, text != nullptr ? glyphs : nullptr, count);
+}
+
+void drawTextLine(DrawingPath& path, const TextStyle& style, const TextAtlas& atlas, float x,
+                  float y, const uint32_t* glyphs, size_t count) {
   glPushMatrix();
   beginGlyphState(atlas.name);
 
   // -1.0 is the callers' way of asking for a centred line; any other value is a position.
   if (x == -1.0f) {
-    const int32_t width = style.font->measureLine(text);
+    const int32_t width = glyphs != nullptr ? style.font->measureGlyphs(glyphs, count) : 0;
     glTranslatef(0.0f, y, 0.0f);
     glScalef(style.scale, style.scale, 1.0f);
     glTranslatef(-0.5f * static_cast<float>(width), 0.0f, 0.0f);
@@ -44,7 +58,7 @@ void drawTextLine(DrawingPath& path, const TextStyle& style, const TextAtlas& at
     glScalef(style.scale, style.scale, 1.0f);
   }
 
-  if (text != nullptr) path.drawGlyphs(text, style, atlas);
+  if (glyphs != nullptr) path.drawGlyphs(glyphs, count, style, atlas);
 
   glPopMatrix();
   glDisable(GL_BLEND);

@@ -24,9 +24,13 @@ TextAtlas textAtlasOf(const Texture* texture);
 // GL_MODULATE, the atlas texture `atlasName` bound. Needs a current GL context.
 void beginGlyphState(uint32_t atlasName);
 
-// Draws `text` with `style` on `atlas`, pen at (x, y) on the baseline, scaled by style.scale;
-// x exactly -1.0 centres the line on 0 instead. `path` issues the glyphs. Leaves depth test,
-// blending and texturing disabled. A null text sets the state and draws no glyph.
+// Draws `count` entries of style.font's glyph table with `style` on `atlas`, pen at (x, y) on
+// the baseline, scaled by style.scale; x exactly -1.0 centres the line on 0 instead. `path`
+// issues the glyphs. Leaves depth test, blending and texturing disabled. No glyphs (null) sets
+// the state and draws nothing.
+void drawTextLine(DrawingPath& path, const TextStyle& style, const TextAtlas& atlas, float x,
+                  float y, const uint32_t* glyphs, size_t count);
+// The same for plain text, each character c as the font's entry c - firstChar.
 void drawTextLine(DrawingPath& path, const TextStyle& style, const TextAtlas& atlas, float x,
                   float y, const char* text);
 

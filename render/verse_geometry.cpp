@@ -11,10 +11,11 @@ bool VerseGeometry::matches(const VerseGeometryKey& key) const {
   return valid && std::memcmp(built.rings, key.rings, sizeof key.rings) == 0 &&
          std::memcmp(&built.projection, &key.projection, sizeof key.projection) == 0 &&
          std::memcmp(&built.modelview, &key.modelview, sizeof key.modelview) == 0 &&
-         built.verse == key.verse && built.font == key.font && built.scale == key.scale &&
-         built.color[0] == key.color[0] && built.color[1] == key.color[1] &&
-         built.color[2] == key.color[2] && built.lightEffects == key.lightEffects &&
-         built.atlasWidth == key.atlasWidth && built.atlasHeight == key.atlasHeight;
+         built.verse == key.verse && built.verseLength == key.verseLength &&
+         built.font == key.font && built.scale == key.scale && built.color[0] == key.color[0] &&
+         built.color[1] == key.color[1] && built.color[2] == key.color[2] &&
+         built.lightEffects == key.lightEffects && built.atlasWidth == key.atlasWidth &&
+         built.atlasHeight == key.atlasHeight;
 }
 
 }  // namespace marvolet

@@ -17,7 +17,8 @@ struct VerseGeometryKey {
   TextRing rings[TextRingCount];
   Matrix4 projection;  // the quads are kept in clip coordinates
   Matrix4 modelview;
-  const char* verse;
+  const uint32_t* verse;
+  int32_t verseLength;
   const BitmapFont* font;
   float scale;     // textdistance * 0.0005
   float color[3];  // textcolor

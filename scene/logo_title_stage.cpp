@@ -32,6 +32,8 @@ void drawOneLogo(const StageInputs& in, float aspect, float w, float h, const fl
 
 }  // namespace
 
+LogoTitleStage::LogoTitleStage() : title_(asciiGlyphs(BuiltInTitle, MainFont)) {}
+
 void LogoTitleStage::draw(const StageInputs& in) {
   glEnable(GL_BLEND);
   glBlendFunc(GL_SRC_ALPHA_SATURATE, GL_ONE_MINUS_SRC_ALPHA);
@@ -54,10 +56,10 @@ void LogoTitleStage::draw(const StageInputs& in) {
   const float savedScale = text.scale;
   text.setScale(0.001f);
   text.setColor(0.0f, 0.0f, 0.0f, 1.0f);
-  drawTextLine(in.drawing, text, in.font, 0.91f, -1.405f, title_);
+  drawTextLine(in.drawing, text, in.font, 0.91f, -1.405f, title_.data(), title_.size());
   const float* title = &in.parameters[logocolor];
   text.setColor(title[0], title[1], title[2], 1.0f);
-  drawTextLine(in.drawing, text, in.font, 0.9f, -1.4f, title_);
+  drawTextLine(in.drawing, text, in.font, 0.9f, -1.4f, title_.data(), title_.size());
   text.setScale(savedScale);
 }
 

@@ -2,6 +2,9 @@
 // shadow.
 #pragma once
 
+#include <utility>
+
+#include "assets/bitmap_font.h"
 #include "scene/stage_inputs.h"
 
 namespace marvolet {
@@ -10,15 +13,17 @@ extern const char BuiltInTitle[];
 
 class LogoTitleStage {
  public:
-  // Another title (kept by pointer: it must outlive the stage), in the font's bytes.
-  void setTitle(const char* title) { title_ = title; }
+  LogoTitleStage();
+  // Another title: entries of the scene's font, left to right.
+  void setTitle(GlyphText title) { title_ = std::move(title); }
+  const GlyphText& title() const { return title_; }
 
   // Sets the blend and texture state it needs; leaves the text style's scale as it found it and
   // its colour at the title's.
   void draw(const StageInputs& in);
 
  private:
-  const char* title_ = BuiltInTitle;
+  GlyphText title_;
 };
 
 }  // namespace marvolet

@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "assets/embedded_images.h"
+#include "assets/text_shaper.h"
 #include "render/gl.h"
 #include "render/texture_upload.h"
 
@@ -38,16 +39,17 @@ float segmentLength(float r) {
 Scene::Scene(Random random_, const FrameClock& clock_, DrawingPath& drawing_, bool flyStars,
              const SceneContent& content)
     : clock(clock_), drawing(drawing_), random(random_), textures(nullptr), stars(flyStars) {
-  bool missing = false;
-  if (!content.passage.empty()) {
-    verseText_ = drawableText(content.passage, *text.font, &missing);
-    wordsNeedBox_ = missing;
-    verse.setVerse(verseText_.c_str());
-  }
-  if (!content.title.empty()) {
-    titleText_ = drawableText(content.title, *text.font, &missing);
-    wordsNeedBox_ = wordsNeedBox_ || missing;
-    logoAndTitle.setTitle(titleText_.c_str());
+  if (!content.passage.empty() || !content.title.empty()) {
+    // Every glyph the words need is made now, so that the atlas is whole before the first frame
+    // and never changes while the scene draws.
+    glyphAtlas_ = std::make_unique<GlyphAtlas>(*text.font, MainFontAtlasWidth, MainFontAtlasHeight);
+    {
+      TextShaper shaper(*glyphAtlas_);
+      if (!content.passage.empty()) verse.setVerse(shaper.shape(content.passage).glyphs);
+      if (!content.title.empty()) logoAndTitle.setTitle(shaper.shape(content.title).glyphs);
+    }
+    glyphAtlas_->pack();
+    text.font = &glyphAtlas_->font();
   }
   userLogos_[0] = content.firstLogo;
   userLogos_[1] = content.secondLogo;
@@ -154,17 +156,15 @@ void Scene::loadAssets(int32_t width, int32_t height) {
 }
 
 void Scene::loadFontAtlas() {
-  if (!wordsNeedBox_) {
+  if (glyphAtlas_ == nullptr) {
     loadJpegTexture(textures[0], FontAtlasJpeg, static_cast<int32_t>(FontAtlasJpegLength), false);
     return;
   }
   if (!decodeJpeg(textures[0], FontAtlasJpeg, static_cast<int32_t>(FontAtlasJpegLength))) return;
-  fontWithBox_ = FontWithBox::make(*text.font, static_cast<int32_t>(textures[0].width),
-                                   static_cast<int32_t>(textures[0].height));
-  if (fontWithBox_ != nullptr) {
-    fontWithBox_->paint(textures[0]);
-    text.font = &fontWithBox_->font();
-  }
+  // Without memory for the grown picture the built-in one is drawn: the glyphs made at run time
+  // then show as blank quads of their own size, and the rings keep their spacing.
+  glyphAtlas_->paint(textures[0]);
+  glyphAtlas_->releasePictures();
   uploadTexture(textures[0], false);
 }
 

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "assets/bitmap_font.h"
-#include "assets/missing_glyph.h"
+#include "assets/glyph_atlas.h"
 #include "assets/texture.h"
 #include "assets/user_content.h"
 #include "render/frame_clock.h"
@@ -56,6 +56,8 @@ class Scene {
   uint32_t textureName(int32_t slot) const;
   // The text style's atlas; the missing atlas when the textures failed to load.
   TextAtlas fontAtlas() const;
+  // The glyphs made for the user's words; null with the built-in ones.
+  const GlyphAtlas* glyphAtlas() const { return glyphAtlas_.get(); }
 
   const FrameClock& clock;
   DrawingPath& drawing;
@@ -79,16 +81,13 @@ class Scene {
   LogoTitleStage logoAndTitle;
 
  private:
-  // The atlas, with the box for missing characters painted in when the user's words need it.
+  // The atlas, grown by the glyphs the user's words need beyond the built-in ones.
   void loadFontAtlas();
   // A user's picture in `slot` (1 or 2) when one was given and fits in memory, else the built-in.
   void loadLogo(int32_t slot, const unsigned char* builtIn, size_t builtInLength);
 
-  // The user's words in the font's bytes (empty for the built-in ones); the stages point here.
-  std::string verseText_;
-  std::string titleText_;
-  bool wordsNeedBox_ = false;
-  std::unique_ptr<FontWithBox> fontWithBox_;
+  // The glyph table of the user's words, when there are any; text.font points into it.
+  std::unique_ptr<GlyphAtlas> glyphAtlas_;
   // Held from construction until loadAssets has made them textures.
   std::shared_ptr<const RgbaImage> userLogos_[2];
   float logoAspect_[2] = {0.0f, 0.0f};

@@ -1,12 +1,9 @@
 // Ring layout and scrolling.
 #include "scene/verse_rings.h"
 
-#include <cstring>
-
 namespace marvolet {
 
-void VerseRings::layOut(const char* verse) {
-  const int32_t length = static_cast<int32_t>(std::strlen(verse));
+void VerseRings::layOut(int32_t length) {
   int32_t index = 0;
   for (TextRing& ring : rings) {
     ring.charIndex = index;
@@ -18,20 +15,20 @@ void VerseRings::layOut(const char* verse) {
   }
 }
 
-void VerseRings::scroll(const char* verse, const BitmapFont& font, float textspeed, double now) {
+void VerseRings::scroll(const uint32_t* verse, int32_t length, const BitmapFont& font,
+                        float textspeed, double now) {
   const double dt = now - previousTime;
   previousTime = now;
-  if (verse[0] == '\0') return;
-  const size_t length = std::strlen(verse);
+  if (length <= 0) return;
   for (TextRing& ring : rings) {
     ring.offset += static_cast<float>(ring.speed * textspeed * dt);
-    // Bounded by the verse's length: characters without a glyph take no width to pass.
-    for (size_t passed = 0; passed <= length; ++passed) {
-      const float first = ringWidth(font.glyphFor(verse[ring.charIndex]));
+    // Bounded by the verse's length: glyphs without width take none to pass.
+    for (int32_t passed = 0; passed <= length; ++passed) {
+      const float first = ringWidth(font.glyphAt(verse[ring.charIndex]));
       if (ring.offset < first) break;
       ring.charIndex += 1;
       ring.offset -= first;
-      if (verse[ring.charIndex] == '\0') ring.charIndex = 0;
+      if (ring.charIndex >= length) ring.charIndex = 0;
     }
   }
 }

@@ -1,6 +1,8 @@
 // The built-in verse and the verse stage's drawing.
 #include "scene/verse_stage.h"
 
+#include <utility>
+
 #include "render/drawing_path.h"
 #include "render/gl.h"
 #include "render/text_line.h"
@@ -29,9 +31,13 @@ VerseStage::VerseStage() {
   setVerse(BuiltInVerse);
 }
 
+void VerseStage::setVerse(GlyphText glyphs) {
+  verse_ = std::move(glyphs);
+  rings.layOut(static_cast<int32_t>(verse_.size()));
+}
+
 void VerseStage::setVerse(const char* text) {
-  verse_ = text;
-  rings.layOut(text);
+  setVerse(asciiGlyphs(text, MainFont));
 }
 
 void VerseStage::draw(const StageInputs& in) {
@@ -44,10 +50,12 @@ void VerseStage::draw(const StageInputs& in) {
   glColor3f(1.0f, 1.0f, 1.0f);
 
   // The rings follow the scene's text travel, in which the text speed is already weighed.
-  rings.scroll(verse_, *in.text.font, 1.0f, in.textTravel);
-  if (verse_[0] != '\0') {
+  const int32_t length = static_cast<int32_t>(verse_.size());
+  rings.scroll(verse_.data(), length, *in.text.font, 1.0f, in.textTravel);
+  if (length > 0) {
     VerseStyle style{};
-    style.verse = verse_;
+    style.verse = verse_.data();
+    style.verseLength = length;
     style.font = in.text.font;
     style.atlasWidth = in.font.width;
     style.atlasHeight = in.font.height;

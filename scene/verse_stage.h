@@ -2,6 +2,7 @@
 // frame-rate line when it is switched on.
 #pragma once
 
+#include "assets/bitmap_font.h"
 #include "scene/stage_inputs.h"
 #include "scene/verse_rings.h"
 
@@ -14,9 +15,12 @@ class VerseStage {
   // Starts with the built-in verse, every ring at its start.
   VerseStage();
 
-  // Another verse (kept by pointer: it must outlive the stage), every ring back to its start.
+  // Another verse, every ring back to its start: entries of the scene's font, in the order they
+  // lie along a ring.
+  void setVerse(GlyphText glyphs);
+  // Plain text, each character as the built-in font's entry.
   void setVerse(const char* text);
-  const char* verse() const { return verse_; }
+  const GlyphText& verse() const { return verse_; }
 
   // Scrolls the rings to the inputs' time and draws them; sets the state it needs (culling,
   // glyph state) and leaves what the logos expect.
@@ -25,7 +29,7 @@ class VerseStage {
   VerseRings rings;
 
  private:
-  const char* verse_;
+  GlyphText verse_;
 };
 
 }  // namespace marvolet

@@ -70,6 +70,8 @@ remove_old_deb_src_files
 
 need_commands x86_64-w64-mingw32-g++ mingw-w64 cmake cmake ninja ninja-build \
   dpkg-source dpkg-dev x86_64-w64-mingw32-objdump binutils-mingw-w64-x86-64 patch patch
+# The font face the program carries is taken from Debian's package at build time.
+bash "$repo/scripts/install-packages.sh" fonts-texgyre
 
 # Fetches Debian's source package $2 into $1 through the private apt configuration; its index is
 # updated once per run.
@@ -421,6 +423,10 @@ cmake -S "$repo" -B "$build" -G Ninja \
   -DJPEG_LIBRARY="$jpeg_prefix/lib/libjpeg.a" \
   -DPNG_PNG_INCLUDE_DIR="$png_prefix/include" -DPNG_LIBRARY="$png_prefix/lib/libpng.a" \
   -DZLIB_INCLUDE_DIR="$zlib_prefix/include" -DZLIB_LIBRARY="$zlib_prefix/lib/libz.a" \
+  -DFREETYPE_INCLUDE_DIR_ft2build="$freetype_prefix/include/freetype2" \
+  -DFREETYPE_INCLUDE_DIR_freetype2="$freetype_prefix/include/freetype2" \
+  -DFREETYPE_LIBRARY="$freetype_prefix/lib/libfreetype.a" \
+  -DMARVOLET_HARFBUZZ_PREFIX="$harfbuzz_prefix" \
   "${icon_args[@]}" >"$build/configure.log" || {
   cat "$build/configure.log" >&2
   exit 1

@@ -18,7 +18,7 @@ base=$(git rev-parse --verify "$1^{commit}") || exit 2
 
 bash scripts/install-packages.sh cmake ninja-build g++ pkgconf libgtest-dev libgmock-dev \
   libbenchmark-dev libgl-dev libglu1-mesa-dev libegl-dev libegl-mesa0 libgl1-mesa-dri \
-  libjpeg62-turbo-dev libpng-dev zlib1g-dev imagemagick
+  libjpeg62-turbo-dev libfreetype-dev libharfbuzz-dev libfontconfig-dev fonts-texgyre libpng-dev zlib1g-dev imagemagick
 
 out=$root/build/compare
 rm -rf "$out/base-src" "$out/frames" "$out/calls"

@@ -13,7 +13,7 @@ build=${MARVOLET_LOOP_BUILD:-$repo/build/readme-loop}
 
 # dump_frames draws on offscreen Mesa; img2webp (webp) makes the animation, ImageMagick blends.
 bash "$repo/scripts/install-packages.sh" cmake ninja-build g++ pkgconf libgl-dev libglu1-mesa-dev \
-  libegl-dev libegl-mesa0 libgl1-mesa-dri libjpeg62-turbo-dev libpng-dev zlib1g-dev webp imagemagick
+  libegl-dev libegl-mesa0 libgl1-mesa-dri libjpeg62-turbo-dev libfreetype-dev libharfbuzz-dev libfontconfig-dev fonts-texgyre libpng-dev zlib1g-dev webp imagemagick
 
 cmake -S "$repo" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DMARVOLET_BUILD_TESTS=OFF \
   -DMARVOLET_BUILD_X11=OFF -DMARVOLET_BUILD_TOOLS=ON >/dev/null

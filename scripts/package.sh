@@ -19,7 +19,7 @@ log() { printf '[package] %s\n' "$*"; }
 
 # dpkg-shlibdeps computes the dependencies and needs `file` to find the binaries.
 bash scripts/install-packages.sh cmake ninja-build g++ pkgconf dpkg-dev file lintian zip \
-  libgl-dev libglu1-mesa-dev libjpeg62-turbo-dev libpng-dev libx11-dev libxext-dev libxrandr-dev \
+  libgl-dev libglu1-mesa-dev libjpeg62-turbo-dev libfreetype-dev libharfbuzz-dev libfontconfig-dev fonts-texgyre libpng-dev libx11-dev libxext-dev libxrandr-dev \
   libxinerama-dev libxft-dev libegl-dev libwayland-dev wayland-protocols libxkbcommon-dev libdbus-1-dev
 
 log "building the X11 saver in $build"
@@ -89,6 +89,7 @@ if [[ "${MARVOLET_SKIP_WINDOWS:-0}" != 1 ]]; then
   sed "s/@VERSION@/$version/" resources/windows-readme.txt >"$stage/README.txt"
   cp "$jpeg_src/LICENSE.md" "$stage/licences/libjpeg-turbo-LICENSE.md"
   cp "$jpeg_src/README.ijg" "$stage/licences/libjpeg-turbo-README.ijg.txt"
+  cp resources/licences/GUST-Font-License.txt "$stage/licences/"
   # The other static libraries scripts/build-windows.sh builds, each from its Debian source folder
   # (name pattern, licence file in it, name in the zip). FreeType is taken under its own licence,
   # the FTL, of the two it offers.

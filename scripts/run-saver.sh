@@ -15,7 +15,7 @@ screen="${MARVOLET_SCREEN:-1024x768}"
 shot="${MARVOLET_SHOT:-$build/marvolet-screenshot.png}"
 
 bash "$root/scripts/install-packages.sh" cmake ninja-build g++ pkgconf libgl-dev libglu1-mesa-dev \
-  libgl1-mesa-dri libglx-mesa0 libjpeg62-turbo-dev libpng-dev libx11-dev libxext-dev libxrandr-dev \
+  libgl1-mesa-dri libglx-mesa0 libjpeg62-turbo-dev libfreetype-dev libharfbuzz-dev libfontconfig-dev fonts-texgyre libpng-dev libx11-dev libxext-dev libxrandr-dev \
   libxinerama-dev libxft-dev xvfb x11-utils imagemagick libegl-dev libwayland-dev wayland-protocols \
   libxkbcommon-dev libdbus-1-dev
 

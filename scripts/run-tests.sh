@@ -9,11 +9,11 @@ cd "$root"
 
 bash scripts/install-packages.sh cmake ninja-build g++ clang pkgconf libgtest-dev libgmock-dev \
   libbenchmark-dev libgl-dev libglu1-mesa-dev libegl-dev libegl-mesa0 libgl1-mesa-dri libpng-dev \
-  libjpeg62-turbo-dev libfreetype-dev zlib1g-dev libx11-dev libxext-dev libxi-dev libxtst-dev \
+  libjpeg62-turbo-dev libfreetype-dev libharfbuzz-dev libfontconfig-dev fonts-texgyre zlib1g-dev libx11-dev libxext-dev libxi-dev libxtst-dev \
   libxrandr-dev libxinerama-dev libxft-dev xvfb xserver-xephyr xdotool x11-utils x11-xserver-utils \
   imagemagick xscreensaver xscreensaver-gl libxml2-utils groff-base libglx-mesa0 openssl \
   osslsigncode libwayland-dev wayland-protocols libxkbcommon-dev sway grim wtype weston swayidle \
-  libdbus-1-dev dbus-daemon fonts-wqy-microhei
+  libdbus-1-dev dbus-daemon fonts-dejavu-core fonts-lohit-deva fonts-wqy-microhei
 # shellcheck source=lib/clang-runtime.sh
 . scripts/lib/clang-runtime.sh
 install_clang_with_runtime "$root"

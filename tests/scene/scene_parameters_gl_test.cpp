@@ -3,9 +3,9 @@
 
 #include <algorithm>
 
-#include "scene/renderer.h"
 #include "saver_test.h"
 #include "scene/random.h"
+#include "scene/renderer.h"
 #include "scene/scene.h"
 
 namespace marvolet {
@@ -14,9 +14,7 @@ namespace {
 class SceneParameterTest : public testing::RendererFixture {
  protected:
   // Places the clock so the scene's next update sees `seconds`.
-  void updateAt(double seconds) {
-    scene->update(seconds);
-  }
+  void updateAt(double seconds) { scene->update(seconds); }
 };
 
 TEST_F(SceneParameterTest, ConstructionDrawsTargetThenStartPerParameterThenRetargetsTwice) {
@@ -33,7 +31,7 @@ TEST_F(SceneParameterTest, ConstructionDrawsTargetThenStartPerParameterThenRetar
   }
   EXPECT_EQ(scene->segmentStart, 0.0);
   EXPECT_TRUE(scene->lightEffects);
-  EXPECT_EQ(scene->verse.verse(), BuiltInVerse);
+  EXPECT_EQ(scene->verse.verse(), asciiGlyphs(BuiltInVerse, MainFont));
   // After two retargets start holds the first retarget's targets: exact 0 or 1 for the fade.
   EXPECT_TRUE(scene->start[imagefade] == 0.0f || scene->start[imagefade] == 1.0f);
   EXPECT_GE(scene->segmentDuration, 10.0f);
