@@ -73,6 +73,7 @@ holder_pid=""
 attempt_logs=""
 cleanup() {
   set +e
+  trap - ERR
   if [ -n "${WINEPREFIX:-}" ] && [ -d "$WINEPREFIX" ]; then wineserver -k >/dev/null 2>&1; fi
   if [ -n "$holder_pid" ]; then kill "$holder_pid" >/dev/null 2>&1; wait "$holder_pid" 2>/dev/null; fi
   if [ -n "$work" ] && [ -n "$attempt_logs" ]; then cp "$work"/*.log "$attempt_logs/" 2>/dev/null; fi
@@ -992,8 +993,13 @@ run_case_once_more_for_wine() {
     attempt_logs=$(mktemp -d "$WINE_WORK/marvolet-wine-logs.XXXXXX")
     set +e
     (
-      set -e
+      set -eE
       trap cleanup EXIT
+      # A command that fails outside a check says where, rather than ending the case unexplained
+      # (only here: in a command substitution a failure may be what the caller expects).
+      case_depth=$BASH_SUBSHELL
+      trap '[ "$BASH_SUBSHELL" != "$case_depth" ] ||
+        printf "FAIL [%s]: line %s: \"%s\" ended with %s\n" "$name" "$LINENO" "$BASH_COMMAND" "$?" >&2' ERR
       setup_case
       "case_$name"
     ) 2>&1 | tee "$attempt_logs/output"
