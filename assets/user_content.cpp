@@ -67,7 +67,8 @@ SceneContent readSceneContent(const SceneContentSources& sources, std::vector<st
   if (!sources.passagePath.empty()) {
     UserText passage = readPassageFile(sources.passagePath);
     if (passage.usable()) {
-      content.passage = std::move(passage.text);
+      // The rings run the passage round and round: a space keeps its end off its start.
+      content.passage = std::move(passage.text) + ' ';
     } else {
       refuse(notes, "passage", sources.passagePath, passage.reason);
     }

@@ -18,7 +18,7 @@ constexpr uint32_t MaxLogoSide = 2048;
 
 // What the scene draws instead of its built-in items; an empty or null member keeps that item.
 struct SceneContent {
-  std::string passage;  // UTF-8 as readPassageFile makes it: one line, no control characters
+  std::string passage;  // UTF-8 as readPassageFile makes it, then a space where it comes round
   std::string title;    // UTF-8 as titleFromTyped makes it
   std::shared_ptr<const RgbaImage> firstLogo;
   std::shared_ptr<const RgbaImage> secondLogo;

@@ -41,7 +41,7 @@ TEST_F(UserContentFiles, EachItemThatCannotBeUsedIsToldAndStaysBuiltIn) {
   std::vector<std::string> notes;
   SceneContent content = readSceneContent(sources, &notes);
   EXPECT_TRUE(notes.empty()) << notes.front();
-  EXPECT_EQ(content.passage, "Our own words");
+  EXPECT_EQ(content.passage, "Our own words ");  // a space before the words come round again
   EXPECT_EQ(content.title, "A title");
   ASSERT_NE(content.firstLogo, nullptr);
   EXPECT_EQ(content.firstLogo->width, 40u);
