@@ -42,6 +42,27 @@ std::string hex(Window window) {
   return text;
 }
 
+// The viewable child of `root` named `name`, or None.
+Window findNamedWindow(Display* display, Window root, const char* name) {
+  Window rootReturn, parent, *children = nullptr;
+  unsigned count = 0;
+  Window found = None;
+  if (XQueryTree(display, root, &rootReturn, &parent, &children, &count)) {
+    for (unsigned i = 0; i < count && found == None; ++i) {
+      char* windowName = nullptr;
+      XWindowAttributes a;
+      if (XFetchName(display, children[i], &windowName) && windowName != nullptr &&
+          std::string(windowName) == name && XGetWindowAttributes(display, children[i], &a) &&
+          a.map_state == IsViewable) {
+        found = children[i];
+      }
+      if (windowName != nullptr) XFree(windowName);
+    }
+  }
+  if (children != nullptr) XFree(children);
+  return found;
+}
+
 class X11SaverTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -75,6 +96,21 @@ class X11SaverTest : public ::testing::Test {
     std::ostringstream text;
     text << file.rdbuf();
     return text.str();
+  }
+
+  // Starts the saver with `args`, waits for its settings dialog and gives it the focus; None if
+  // no dialog came.
+  Window openDialog(std::vector<std::string> args) {
+    start(std::move(args));
+    Window dialog = None;
+    EXPECT_TRUE(waitUntil(
+        [&] {
+          return (dialog = findNamedWindow(display_, server_->root(), "Config dialog")) != None;
+        },
+        kStartMs, 50));
+    XSetInputFocus(display_, dialog, RevertToParent, CurrentTime);
+    XSync(display_, False);
+    return dialog;
   }
 
   void start(std::vector<std::string> args, const char* screensaverWindow = nullptr,
@@ -729,26 +765,6 @@ TEST_F(X11SaverTest, UserItemsGivenByFlagsAreDrawn) {
 
 // --- The try-out window --------------------------------------------------------------------
 
-Window findNamedWindow(Display* display, Window root, const char* name) {
-  Window rootReturn, parent, *children = nullptr;
-  unsigned count = 0;
-  Window found = None;
-  if (XQueryTree(display, root, &rootReturn, &parent, &children, &count)) {
-    for (unsigned i = 0; i < count && found == None; ++i) {
-      char* windowName = nullptr;
-      XWindowAttributes a;
-      if (XFetchName(display, children[i], &windowName) && windowName != nullptr &&
-          std::string(windowName) == name && XGetWindowAttributes(display, children[i], &a) &&
-          a.map_state == IsViewable) {
-        found = children[i];
-      }
-      if (windowName != nullptr) XFree(windowName);
-    }
-  }
-  if (children != nullptr) XFree(children);
-  return found;
-}
-
 TEST_F(X11SaverTest, TryWindowKeepsRunningOnKeysAndEndsOnEscapeOrTheWindowManagersClose) {
   start({"-window"});
   Window window = None;
@@ -784,19 +800,6 @@ TEST_F(X11SaverTest, TryWindowKeepsRunningOnKeysAndEndsOnEscapeOrTheWindowManage
 // --- Configuration dialog ------------------------------------------------------------------
 
 TEST_F(X11SaverTest, ConfigDialogWritesTheBoxesOnOkAndNothingOnCancel) {
-  const auto openDialog = [&](std::vector<std::string> args) {
-    start(args);
-    Window dialog = None;
-    EXPECT_TRUE(waitUntil(
-        [&] {
-          return (dialog = findNamedWindow(display_, server_->root(), "Config dialog")) != None;
-        },
-        kStartMs, 50));
-    XSetInputFocus(display_, dialog, RevertToParent, CurrentTime);
-    XSync(display_, False);
-    return dialog;
-  };
-
   ASSERT_NE(openDialog({"/c"}), None);
   pressKey(XK_Tab);
   pressKey(XK_Tab);
@@ -832,17 +835,10 @@ TEST_F(X11SaverTest, ConfigDialogWritesTheBoxesOnOkAndNothingOnCancel) {
 // settings path here is a folder, which no user may lose to a save.
 TEST_F(X11SaverTest, ConfigDialogThatCannotSaveStaysOpenAndSaysWhy) {
   ASSERT_EQ(std::system(("mkdir -p '" + settingsPath() + "'").c_str()), 0);
-  start({"-config"});
-  Window dialog = None;
-  ASSERT_TRUE(waitUntil(
-      [&] {
-        return (dialog = findNamedWindow(display_, server_->root(), "Config dialog")) != None;
-      },
-      kStartMs, 50));
+  const Window dialog = openDialog({"-config"});
+  ASSERT_NE(dialog, None);
   XWindowAttributes before{};
   XGetWindowAttributes(display_, dialog, &before);
-  XSetInputFocus(display_, dialog, RevertToParent, CurrentTime);
-  XSync(display_, False);
   pressKey(XK_Return);  // OK
   XWindowAttributes after{};
   EXPECT_TRUE(waitUntil(
@@ -928,19 +924,7 @@ TEST_F(X11SaverTest, ConfigDialogShowsAndStoresTheUsersOwnWordsInAnyScript) {
   std::ofstream(greek) << "\xCE\x95\xCE\xBD \xCE\xB1\xCF\x81\xCF\x87\xCE\xAE\n";
   const std::string logo = configHome_ + "/logo.png";
   writeSettings("Title=" + title + "\nPassage=" + greek + "\nFirstLogo=" + logo + "\n");
-  const auto openDialog = [&] {
-    start({"-config"});
-    Window dialog = None;
-    EXPECT_TRUE(waitUntil(
-        [&] {
-          return (dialog = findNamedWindow(display_, server_->root(), "Config dialog")) != None;
-        },
-        kStartMs, 50));
-    XSetInputFocus(display_, dialog, RevertToParent, CurrentTime);
-    XSync(display_, False);
-    return dialog;
-  };
-  const Window dialog = openDialog();
+  const Window dialog = openDialog({"-config"});
   ASSERT_NE(dialog, None);
   // The title field at (52, 80) dialog units, 170 x 12, as 1.75 x 1.625 pixels each.
   const Capture field = capture(display_, dialog, 91 + 2, 130 + 2, 297 - 4, 19 - 4);
@@ -960,7 +944,7 @@ TEST_F(X11SaverTest, ConfigDialogShowsAndStoresTheUsersOwnWordsInAnyScript) {
   const std::string pasted = " \xE4\xB8\xAD\xE6\x96\x87 words";  // U+4E2D U+6587
   ClipboardOwner clipboard(server_->name(), pasted + "\n");
   ASSERT_TRUE(clipboard.owns());
-  ASSERT_NE(openDialog(), None);
+  ASSERT_NE(openDialog({"-config"}), None);
   for (int i = 0; i < 9; ++i) pressKey(XK_Tab);
   pressKey(XK_v, XK_Control_L);
   std::this_thread::sleep_for(std::chrono::milliseconds(500));  // the paste comes in its time
