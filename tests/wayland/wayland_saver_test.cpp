@@ -159,11 +159,15 @@ Shot readPpm(const std::string& path) {
 class HeadlessSway {
  public:
   explicit HeadlessSway(const std::string& config, bool weston = false) {
-    std::string pattern = std::string(MARVOLET_WAYLAND_RUNTIME) + "/run-XXXXXX";
+    // Under /tmp, as the build folder may lie where the unprivileged user cannot go (root's
+    // home); the programs it runs of ours are copied in for the same reason.
+    std::string pattern = "/tmp/marvolet-wayland-XXXXXX";
     if (mkdtemp(pattern.data()) == nullptr) return;
     folder_ = pattern;
     if (geteuid() == 0 && chown(folder_.c_str(), kUnprivileged, kUnprivileged) != 0) return;
     chmod(folder_.c_str(), 0700);
+    saverProgram_ = copyIn(MARVOLET_BINARY, "marvolet");
+    pointerProgram_ = copyIn(MARVOLET_VIRTUAL_POINTER, "virtual_pointer");
     std::ofstream(folder_ + "/config") << "xwayland disable\n" << config;
     chmod((folder_ + "/config").c_str(), 0644);
     const std::vector<std::string> environment = {"PATH=/usr/local/bin:/usr/bin:/bin",
@@ -205,6 +209,9 @@ class HeadlessSway {
   }
 
   bool ready() const { return ready_; }
+  // The saver and the virtual pointer, where the compositor's user can run them.
+  const std::string& saverProgram() const { return saverProgram_; }
+  const std::string& pointerProgram() const { return pointerProgram_; }
   // The compositor dies at once, as one that crashes.
   void kill() { sway_.reset(); }
   const std::string& folder() const { return folder_; }
@@ -284,7 +291,20 @@ class HeadlessSway {
     closedir(dir);
   }
 
+  // A copy of `program` in the run's folder as `name`, executable by all.
+  std::string copyIn(const char* program, const char* name) const {
+    const std::string copy = folder_ + "/" + name;
+    {
+      std::ifstream from(program, std::ios::binary);
+      std::ofstream to(copy, std::ios::binary);
+      to << from.rdbuf();
+    }
+    chmod(copy.c_str(), 0755);
+    return copy;
+  }
+
   std::string folder_;
+  std::string saverProgram_, pointerProgram_;
   std::string socket_;
   std::string ipc_;
   std::unique_ptr<Child> sway_;
@@ -304,7 +324,7 @@ class WaylandSaverTest : public ::testing::Test {
 
   void startSaver(const std::vector<std::string>& arguments,
                   const std::vector<std::string>& extra = {}) {
-    std::vector<std::string> argv = {MARVOLET_BINARY};
+    std::vector<std::string> argv = {sway_->saverProgram()};
     argv.insert(argv.end(), arguments.begin(), arguments.end());
     saver_ = sway_->start(argv, extra);
   }
@@ -353,17 +373,17 @@ TEST_F(WaylandSaverTest, PointerWithinTheThresholdKeepsItBeyondEndsItAndAClickEn
   ASSERT_TRUE(waitForPicture(0, 0, kWidth, kHeight));
   // The saver learns where the pointer is when it first comes over it; from there, moves that
   // stay within 50 pixels per axis keep it.
-  ASSERT_EQ(sway_->run({MARVOLET_VIRTUAL_POINTER, "move", "1", "1", "wait", "300", "move", "30",
+  ASSERT_EQ(sway_->run({sway_->pointerProgram(), "move", "1", "1", "wait", "300", "move", "30",
                         "30", "wait", "300", "move", "-20", "10", "wait", "500"}),
             0);
   EXPECT_TRUE(saver_->running()) << "moves within the threshold ended it";
-  ASSERT_EQ(sway_->run({MARVOLET_VIRTUAL_POINTER, "move", "60", "0", "wait", "200"}), 0);
+  ASSERT_EQ(sway_->run({sway_->pointerProgram(), "move", "60", "0", "wait", "200"}), 0);
   EXPECT_EQ(saver_->waitForExit(kExitMs), std::optional<int>(0));
 
   startSaver({"-s"});
   ASSERT_TRUE(waitForPicture(0, 0, kWidth, kHeight));
-  ASSERT_EQ(sway_->run({MARVOLET_VIRTUAL_POINTER, "move", "1", "1", "wait", "300", "click", "wait",
-                        "200"}),
+  ASSERT_EQ(sway_->run(
+                {sway_->pointerProgram(), "move", "1", "1", "wait", "300", "click", "wait", "200"}),
             0);
   EXPECT_EQ(saver_->waitForExit(kExitMs), std::optional<int>(0));
 }
@@ -410,8 +430,8 @@ TEST_F(WaylandSaverTest, SwayidleStartsItAfterItsTimeoutAndAKeyEndsIt) {
   }
   startCompositor();
   const std::string resumed = sway_->folder() + "/resumed";
-  saver_ = sway_->start({"swayidle", "-w", "timeout", "3", std::string(MARVOLET_BINARY) + " -s",
-                         "resume", "echo resumed >> " + resumed});
+  saver_ = sway_->start({"swayidle", "-w", "timeout", "3", sway_->saverProgram() + " -s", "resume",
+                         "echo resumed >> " + resumed});
   ASSERT_TRUE(waitForPicture(0, 0, kWidth, kHeight)) << "swayidle did not start the saver";
   sway_->keep("wayland-started-by-swayidle");
   ASSERT_EQ(sway_->run({"wtype", "-s", "300", "a"}), 0);
@@ -523,8 +543,8 @@ TEST_F(TwoOutputsTest, MainMonitorOnlyKeepsTheOtherBlackAndItsPointerStillEndsIt
   ASSERT_EQ(shot.width, kWidth + kSecondWidth);
   EXPECT_GT(shot.dark(kWidth, 0, kWidth + kSecondWidth, kSecondHeight), 0.999);
   // Pointer into the second output, then past the threshold there.
-  ASSERT_EQ(sway_->run({MARVOLET_VIRTUAL_POINTER, "move", "900", "100", "wait", "300", "move",
-                        "100", "0", "wait", "200"}),
+  ASSERT_EQ(sway_->run({sway_->pointerProgram(), "move", "900", "100", "wait", "300", "move", "100",
+                        "0", "wait", "200"}),
             0);
   EXPECT_EQ(saver_->waitForExit(kExitMs), std::optional<int>(0));
 }
@@ -549,8 +569,8 @@ TEST_F(TwoOutputsTest, UnderALockerOnlyTheNamedOutputIsCoveredAndInputEndsNothin
   EXPECT_GT(shot.lit(kWidth + 320, 120, kWidth + 640, 360), 0.05) << "the named output";
   sway_->keep("wayland-under-a-locker");
   ASSERT_EQ(sway_->run({"wtype", "-s", "700", "a"}), 0);
-  ASSERT_EQ(sway_->run({MARVOLET_VIRTUAL_POINTER, "move", "900", "100", "wait", "300", "move",
-                        "200", "0", "click", "wait", "300"}),
+  ASSERT_EQ(sway_->run({sway_->pointerProgram(), "move", "900", "100", "wait", "300", "move", "200",
+                        "0", "click", "wait", "300"}),
             0);
   EXPECT_TRUE(saver_->running()) << "input ended the saver under a locker";
   saver_->signal(SIGTERM);
