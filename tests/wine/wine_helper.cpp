@@ -322,12 +322,16 @@ int pickFile(int browseId, const char* hex) {
     report("no-picker");
     return 1;
   }
-  Sleep(500);  // the picker fills its lists first
-  SendMessageW(pickerNameBox(picker), WM_SETTEXT, 0,
-               reinterpret_cast<LPARAM>(fromHex(hex).c_str()));
-  PostMessageW(picker, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
-               reinterpret_cast<LPARAM>(GetDlgItem(picker, IDOK)));
-  for (int i = 0; i < 100 && IsWindow(picker); ++i) Sleep(100);
+  // The picker fills its lists and its name box after it shows, slowly on a loaded machine, and
+  // may overwrite a name typed too early: the name goes in again while the picker stays.
+  for (int attempt = 0; attempt < 3 && IsWindow(picker); ++attempt) {
+    Sleep(500 + 1000 * attempt);
+    SendMessageW(pickerNameBox(picker), WM_SETTEXT, 0,
+                 reinterpret_cast<LPARAM>(fromHex(hex).c_str()));
+    PostMessageW(picker, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(picker, IDOK)));
+    for (int i = 0; i < 50 && IsWindow(picker); ++i) Sleep(100);
+  }
   report(IsWindow(picker) ? "picker-stays" : "picked");
   return IsWindow(picker) ? 1 : 0;
 }
