@@ -225,13 +225,15 @@ prepare() {
 
 wine_reg() { timeout 60 wine reg "$@" 2>>"$work/wine.log"; }
 
-# Starts the saver in the background; its exit code, as Windows has it, lands in $work/saver.rc.
+# Starts the saver in the background; its exit code, as Windows has it, lands in $work/saver.rc,
+# whole: the file appears by a rename, so that nobody reads it empty.
 start_saver() {
   rm -f "$work/saver.rc"
   (
     set +e
     timeout -k 5 120 wine "$WINE_HELPER" run "$SCR_WIN" "$@" >"$work/saver.log" 2>&1
-    echo $? >"$work/saver.rc"
+    echo $? >"$work/saver.rc.part"
+    mv "$work/saver.rc.part" "$work/saver.rc"
   ) &
 }
 
