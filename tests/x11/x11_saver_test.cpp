@@ -979,10 +979,19 @@ class NoAlphaVisualTest : public X11SaverTest {
                                                       {"WAYLAND_DISPLAY", nullptr}});
     if (!drawsInto(server_->root(), 0.02)) return -1.0;
     std::this_thread::sleep_for(std::chrono::milliseconds(1500));
-    const Capture shot = capture(display_, server_->root());
+    // The scene fades in: on a loaded machine the first, dim frames may still be up, so the
+    // share is taken once the picture has come up (a veil is bright at once).
+    double share = 0.0;
+    waitUntil(
+        [&] {
+          const Capture shot = capture(display_, server_->root());
+          share = shot.litFraction(0, 0, shot.width, shot.height, 17);
+          return share > 0.02;
+        },
+        kStartMs, 250);
     saver_->sendSignal(SIGTERM);
     saver_->waitForExit(kExitMs);
-    return shot.litFraction(0, 0, shot.width, shot.height, 17);
+    return share;
   }
 
   // The literal picture lights about a quarter of the screen, the veil over 80%.
