@@ -31,6 +31,9 @@ name=${1:?usage: wine_e2e.sh prepare | <case> | screenshots <dir>}
 : "${WINE_TEMPLATE:?WINE_TEMPLATE must name the template prefix folder}"
 WINE_WORK=${WINE_WORK:-${TMPDIR:-/tmp}}
 export WINEDEBUG=${WINEDEBUG:--all}
+# Wine names the Unix files of Windows names in the locale's character set: a UTF-8 one, as
+# users have, keeps the Greek and Chinese names the cases use (a bare root has none set).
+export LC_ALL=C.UTF-8
 # No Mono or Gecko installers: they would need the network and are not used.
 export WINEDLLOVERRIDES="mscoree,mshtml="
 

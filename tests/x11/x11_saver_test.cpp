@@ -322,7 +322,9 @@ TEST_F(X11SaverTest, ATerminationSignalEndsTheFrameDelayAtOnce) {
     std::printf("%s: ended %lld ms after the signal\n", c.args[0].c_str(),
                 static_cast<long long>(ms));
     EXPECT_EQ(code, std::optional<int>(0));
-    EXPECT_LT(ms, 1000);  // the aim is 100 ms; this bound only catches a pause run to its end
+    // The aim is 100 ms; a pause run to its end would take 4.7 s. The bound only tells the two
+    // apart, with room for a loaded machine.
+    EXPECT_LT(ms, 3000);
     EXPECT_FALSE(keyboardGrabbedByAnother());
     EXPECT_EQ(topFullScreenWindow(), None);
   }
