@@ -108,6 +108,18 @@ HWND findDialog() {
   return found(FindWindowA(nullptr, "Config dialog"));
 }
 
+// Starts `commandLine`; false, with the reason reported, when it cannot be started.
+bool startProcess(std::string commandLine, PROCESS_INFORMATION* process) {
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  if (CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                     &startup, process)) {
+    return true;
+  }
+  report("error no-process %lu", GetLastError());
+  return false;
+}
+
 int preview(const char* scr, int width, int height, DWORD holdMs) {
   WNDCLASSA windowClass = {};
   windowClass.lpfnWndProc = DefWindowProcA;
@@ -127,14 +139,8 @@ int preview(const char* scr, int width, int height, DWORD holdMs) {
   std::string commandLine =
       std::string("\"") + scr + "\" /p " +
       std::to_string(static_cast<long long>(reinterpret_cast<intptr_t>(parent)));
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof startup;
   PROCESS_INFORMATION process = {};
-  if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                      &startup, &process)) {
-    report("error no-process %lu", GetLastError());
-    return 1;
-  }
+  if (!startProcess(commandLine, &process)) return 1;
 
   HWND child = nullptr;
   const DWORD start = GetTickCount();
@@ -365,14 +371,8 @@ int chooseItem(int id, int index) {
 int run(int argc, char** argv) {
   std::string commandLine = std::string("\"") + argv[2] + "\"";
   for (int i = 3; i < argc; ++i) commandLine += std::string(" ") + argv[i];
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof startup;
   PROCESS_INFORMATION process = {};
-  if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                      &startup, &process)) {
-    report("error no-process %lu", GetLastError());
-    return 126;
-  }
+  if (!startProcess(commandLine, &process)) return 126;
   WaitForSingleObject(process.hProcess, INFINITE);
   DWORD code = 1;
   GetExitCodeProcess(process.hProcess, &code);
