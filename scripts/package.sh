@@ -20,7 +20,7 @@ log() { printf '[package] %s\n' "$*"; }
 # dpkg-shlibdeps computes the dependencies and needs `file` to find the binaries.
 bash scripts/install-packages.sh cmake ninja-build g++ pkgconf dpkg-dev file lintian zip \
   libgl-dev libglu1-mesa-dev libjpeg62-turbo-dev libfreetype-dev libharfbuzz-dev libfontconfig-dev fonts-texgyre libpng-dev libx11-dev libxext-dev libxrandr-dev \
-  libxinerama-dev libxft-dev libegl-dev libwayland-dev wayland-protocols libxkbcommon-dev libdbus-1-dev
+  libxinerama-dev libxft-dev libegl-dev libwayland-dev wayland-protocols libxkbcommon-dev libdbus-1-dev libdecor-0-dev
 
 log "building the X11 saver in $build"
 rm -rf "$build"

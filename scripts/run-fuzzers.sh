@@ -16,7 +16,7 @@ install_clang_with_runtime "$root"
 bash "$root/scripts/install-packages.sh" cmake ninja-build pkgconf \
   libgtest-dev libgmock-dev libbenchmark-dev libgl-dev libglu1-mesa-dev libegl-dev libpng-dev \
   libjpeg62-turbo-dev libfreetype-dev libharfbuzz-dev libfontconfig-dev fonts-texgyre zlib1g-dev libx11-dev libxext-dev libxi-dev libxtst-dev \
-  libxrandr-dev libxinerama-dev libxft-dev libwayland-dev wayland-protocols libxkbcommon-dev libdbus-1-dev \
+  libxrandr-dev libxinerama-dev libxft-dev libwayland-dev wayland-protocols libxkbcommon-dev libdbus-1-dev libdecor-0-dev \
   fonts-dejavu-core fonts-lohit-deva fonts-wqy-microhei
 
 generator=()

@@ -17,7 +17,7 @@ shot="${MARVOLET_SHOT:-$build/marvolet-screenshot.png}"
 bash "$root/scripts/install-packages.sh" cmake ninja-build g++ pkgconf libgl-dev libglu1-mesa-dev \
   libgl1-mesa-dri libglx-mesa0 libjpeg62-turbo-dev libfreetype-dev libharfbuzz-dev libfontconfig-dev fonts-texgyre libpng-dev libx11-dev libxext-dev libxrandr-dev \
   libxinerama-dev libxft-dev xvfb x11-utils imagemagick libegl-dev libwayland-dev wayland-protocols \
-  libxkbcommon-dev libdbus-1-dev
+  libxkbcommon-dev libdbus-1-dev libdecor-0-dev libdecor-0-plugin-1-cairo
 
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DMARVOLET_BUILD_TESTS=OFF -DMARVOLET_BUILD_TOOLS=OFF -DMARVOLET_BUILD_X11=ON >/dev/null

@@ -13,7 +13,7 @@ bash scripts/install-packages.sh cmake ninja-build g++ clang pkgconf libgtest-de
   libxrandr-dev libxinerama-dev libxft-dev xvfb xserver-xephyr xdotool x11-utils x11-xserver-utils \
   imagemagick xscreensaver xscreensaver-gl libxml2-utils groff-base libglx-mesa0 openssl \
   osslsigncode libwayland-dev wayland-protocols libxkbcommon-dev sway grim wtype weston swayidle \
-  libdbus-1-dev dbus-daemon fonts-dejavu-core fonts-lohit-deva fonts-wqy-microhei
+  libdbus-1-dev libdecor-0-dev libdecor-0-plugin-1-cairo dbus-daemon fonts-dejavu-core fonts-lohit-deva fonts-wqy-microhei
 # shellcheck source=lib/clang-runtime.sh
 . scripts/lib/clang-runtime.sh
 install_clang_with_runtime "$root"

@@ -11,6 +11,9 @@
 #include <wayland-client.h>
 #include <wayland-egl.h>
 #include <xkbcommon/xkbcommon.h>
+#ifdef MARVOLET_WITH_LIBDECOR
+#include <libdecor.h>
+#endif
 
 #include <algorithm>
 #include <cerrno>
@@ -161,6 +164,9 @@ struct Pane {
   xdg_surface* xdgSurface = nullptr;
   xdg_toplevel* toplevel = nullptr;
   zxdg_toplevel_decoration_v1* decoration = nullptr;
+#ifdef MARVOLET_WITH_LIBDECOR
+  libdecor_frame* decorFrame = nullptr;  // -window's title bar and borders, drawn by libdecor
+#endif
   zwp_idle_inhibitor_v1* inhibitor = nullptr;
   wl_egl_window* window = nullptr;
   EGLSurface egl = EGL_NO_SURFACE;
@@ -177,8 +183,12 @@ struct Pane {
   uint32_t frameAskedAt = 0;
   int32_t swapInterval = -1;  // what its EGL surface was last given; -1: not yet
 
-  int32_t pixelWidth() const { return width * scale; }
-  int32_t pixelHeight() const { return height * scale; }
+  int32_t pixelWidth() const {
+    return width * scale;
+  }
+  int32_t pixelHeight() const {
+    return height * scale;
+  }
 };
 
 class WaylandSurface : public SaverSurface, public SaverWindowPort {
@@ -205,6 +215,10 @@ class WaylandSurface : public SaverSurface, public SaverWindowPort {
     for (auto& output : outputs_) releaseOutput(*output);
     outputs_.clear();
     releaseInput();
+#ifdef MARVOLET_WITH_LIBDECOR
+    if (decor_ != nullptr) libdecor_unref(decor_);
+    decor_ = nullptr;
+#endif
     if (seat_ != nullptr) wl_seat_destroy(seat_);
     if (idleInhibit_ != nullptr) zwp_idle_inhibit_manager_v1_destroy(idleInhibit_);
     if (decorations_ != nullptr) zxdg_decoration_manager_v1_destroy(decorations_);
@@ -254,6 +268,13 @@ class WaylandSurface : public SaverSurface, public SaverWindowPort {
     }
     const SetupFailure eglFailure = createEgl();
     if (eglFailure != SetupFailure::NoFailure) return eglFailure;
+#ifdef MARVOLET_WITH_LIBDECOR
+    // A compositor without server-side decorations (GNOME, weston) leaves a window's title bar
+    // to its client; without one the window could not be moved or closed by the mouse.
+    if (mode_ == HackMode::Window && decorations_ == nullptr) {
+      decor_ = libdecor_new(display_, &kDecorInterface);
+    }
+#endif
 
     if (mode_ == HackMode::Window) {
       addPane(nullptr);
@@ -293,7 +314,9 @@ class WaylandSurface : public SaverSurface, public SaverWindowPort {
     failed_ = true;
   }
 
-  const SaverLayout& layout() const override { return layout_; }
+  const SaverLayout& layout() const override {
+    return layout_;
+  }
 
   // The surfaces were committed with their first configure; each is mapped by its first frame.
   void show() override {}
@@ -390,7 +413,9 @@ class WaylandSurface : public SaverSurface, public SaverWindowPort {
     return holdInterval(*primary_, interval);
   }
 
-  void sleep(uint32_t milliseconds) override { waitFor(milliseconds, -1); }
+  void sleep(uint32_t milliseconds) override {
+    waitFor(milliseconds, -1);
+  }
 
   void destroy() override {
     if (egl_ == EGL_NO_DISPLAY) return;
@@ -409,10 +434,18 @@ class WaylandSurface : public SaverSurface, public SaverWindowPort {
 
   // SaverWindowPort --------------------------------------------------------------------------
 
-  CursorPoint cursorPosition() override { return cursor_; }
-  uint32_t tickCount() override { return platform::milliseconds(); }
-  void postClose() override { closePending_ = true; }
-  void destroyWindow() override { quit_ = true; }
+  CursorPoint cursorPosition() override {
+    return cursor_;
+  }
+  uint32_t tickCount() override {
+    return platform::milliseconds();
+  }
+  void postClose() override {
+    closePending_ = true;
+  }
+  void destroyWindow() override {
+    quit_ = true;
+  }
 
   // Hidden while the saver runs; Wayland gives no arrow back without a cursor theme, and no
   // password check ever shows one here.
@@ -423,7 +456,9 @@ class WaylandSurface : public SaverSurface, public SaverWindowPort {
   }
 
   // The screen locker, not the saver, asks for passwords on Wayland.
-  bool verifyPassword() override { return true; }
+  bool verifyPassword() override {
+    return true;
+  }
 
   void keyCommand(KeyCommand command) override {
     if (session_ != nullptr) session_->keyCommand(command);
@@ -642,7 +677,8 @@ class WaylandSurface : public SaverSurface, public SaverWindowPort {
     pane->output = output;
     pane->surface = wl_compositor_create_surface(compositor_);
     wl_surface_add_listener(pane->surface, &kSurfaceListener, pane.get());
-    if (output == nullptr) {
+    if (output == nullptr && decorate(*pane)) {
+    } else if (output == nullptr) {
       makeToplevel(*pane);
       xdg_toplevel_set_title(pane->toplevel, "Marvolet");
       if (decorations_ != nullptr) {
@@ -677,6 +713,22 @@ class WaylandSurface : public SaverSurface, public SaverWindowPort {
     panes_.push_back(std::move(pane));
   }
 
+  // -window through libdecor, which makes the xdg_toplevel itself; false without it.
+  bool decorate(Pane& pane) {
+#ifdef MARVOLET_WITH_LIBDECOR
+    if (decor_ == nullptr) return false;
+    pane.decorFrame = libdecor_decorate(decor_, pane.surface, &kDecorFrameInterface, &pane);
+    if (pane.decorFrame == nullptr) return false;
+    libdecor_frame_set_title(pane.decorFrame, "Marvolet");
+    libdecor_frame_set_app_id(pane.decorFrame, "marvolet");
+    libdecor_frame_map(pane.decorFrame);
+    return true;
+#else
+    (void)pane;
+    return false;
+#endif
+  }
+
   void makeToplevel(Pane& pane) {
     pane.xdgSurface = xdg_wm_base_get_xdg_surface(wmBase_, pane.surface);
     xdg_surface_add_listener(pane.xdgSurface, &kXdgSurfaceListener, &pane);
@@ -697,6 +749,9 @@ class WaylandSurface : public SaverSurface, public SaverWindowPort {
     if (pane->frame != nullptr) wl_callback_destroy(pane->frame);
     if (pane->inhibitor != nullptr) zwp_idle_inhibitor_v1_destroy(pane->inhibitor);
     if (pane->decoration != nullptr) zxdg_toplevel_decoration_v1_destroy(pane->decoration);
+#ifdef MARVOLET_WITH_LIBDECOR
+    if (pane->decorFrame != nullptr) libdecor_frame_unref(pane->decorFrame);
+#endif
     if (pane->toplevel != nullptr) xdg_toplevel_destroy(pane->toplevel);
     if (pane->xdgSurface != nullptr) xdg_surface_destroy(pane->xdgSurface);
     if (pane->layer != nullptr) zwlr_layer_surface_v1_destroy(pane->layer);
@@ -1048,11 +1103,22 @@ class WaylandSurface : public SaverSurface, public SaverWindowPort {
 
   // Listeners ----------------------------------------------------------------------------------
 
-  static WaylandSurface& self(void* data) { return *static_cast<WaylandSurface*>(data); }
-  static Pane& paneData(void* data) { return *static_cast<Pane*>(data); }
+  static WaylandSurface& self(void* data) {
+    return *static_cast<WaylandSurface*>(data);
+  }
+  static Pane& paneData(void* data) {
+    return *static_cast<Pane*>(data);
+  }
 
   static const wl_registry_listener kRegistryListener;
   static const xdg_wm_base_listener kWmBaseListener;
+#ifdef MARVOLET_WITH_LIBDECOR
+  static libdecor_interface decorInterface();
+  static libdecor_frame_interface decorFrameInterface();
+  // libdecor takes them as non-const pointers and keeps them.
+  static libdecor_interface kDecorInterface;
+  static libdecor_frame_interface kDecorFrameInterface;
+#endif
   static const wl_output_listener kOutputListener;
   static const zxdg_output_v1_listener kXdgOutputListener;
   static const zwlr_layer_surface_v1_listener kLayerListener;
@@ -1079,6 +1145,9 @@ class WaylandSurface : public SaverSurface, public SaverWindowPort {
   zwlr_layer_shell_v1* layerShell_ = nullptr;
   zwp_idle_inhibit_manager_v1* idleInhibit_ = nullptr;
   zxdg_decoration_manager_v1* decorations_ = nullptr;
+#ifdef MARVOLET_WITH_LIBDECOR
+  libdecor* decor_ = nullptr;  // -window where the compositor draws no title bars
+#endif
   zxdg_output_manager_v1* xdgOutputs_ = nullptr;
   wl_seat* seat_ = nullptr;
   wl_keyboard* keyboard_ = nullptr;
@@ -1199,6 +1268,50 @@ const xdg_toplevel_listener WaylandSurface::kToplevelListener = {
     [](void*, xdg_toplevel*, wl_array*) {},
 };
 
+#ifdef MARVOLET_WITH_LIBDECOR
+// Filled in field by field: libdecor's structures end in reserved slots, more in newer versions.
+libdecor_interface WaylandSurface::decorInterface() {
+  libdecor_interface interface {};
+  interface.error = [](libdecor*, libdecor_error, const char* message) {
+    std::fprintf(stderr, "marvolet: the window's decorations failed: %s\n",
+                 message != nullptr ? message : "no reason given");
+  };
+  return interface;
+}
+
+libdecor_frame_interface WaylandSurface::decorFrameInterface() {
+  libdecor_frame_interface interface {};
+  interface.configure = [](libdecor_frame* frame, libdecor_configuration* configuration,
+                           void* data) {
+    Pane& pane = paneData(data);
+    int width = 0, height = 0;
+    if (!libdecor_configuration_get_content_size(configuration, frame, &width, &height) ||
+        width <= 0 || height <= 0) {
+      width = pane.width > 0 ? pane.width : kTryWindowWidth;
+      height = pane.height > 0 ? pane.height : kTryWindowHeight;
+    }
+    // The size goes with the configure it answers, before anything is drawn at it.
+    libdecor_state* state = libdecor_state_new(width, height);
+    libdecor_frame_commit(frame, state, configuration);
+    libdecor_state_free(state);
+    pane.owner->configured(pane, width, height);
+  };
+  // The title bar's close button, as X11's WM_DELETE_WINDOW.
+  interface.close = [](libdecor_frame*, void* data) {
+    WaylandSurface& surface = *paneData(data).owner;
+    if (surface.rules().closeMessage()) surface.destroyWindow();
+  };
+  // The decorations changed and must be committed with the window.
+  interface.commit = [](libdecor_frame*, void* data) { wl_surface_commit(paneData(data).surface); };
+  interface.dismiss_popup = [](libdecor_frame*, const char*, void*) {};
+  return interface;
+}
+
+libdecor_interface WaylandSurface::kDecorInterface = WaylandSurface::decorInterface();
+libdecor_frame_interface WaylandSurface::kDecorFrameInterface =
+    WaylandSurface::decorFrameInterface();
+#endif
+
 const wl_surface_listener WaylandSurface::kSurfaceListener = {
     [](void* data, wl_surface*, wl_output* entered) {
       Pane& pane = paneData(data);
@@ -1211,7 +1324,7 @@ const wl_surface_listener WaylandSurface::kSurfaceListener = {
       }
     },
     [](void*, wl_surface*, wl_output*) {},
-    // Events of versions above the one bound, never sent; newer headers list them all the same.
+// Events of versions above the one bound, never sent; newer headers list them all the same.
 #ifdef WL_SURFACE_PREFERRED_BUFFER_SCALE_SINCE_VERSION
     [](void*, wl_surface*, int32_t) {},
 #endif

@@ -154,11 +154,12 @@ Shot readPpm(const std::string& path) {
 }
 
 // A headless sway 1.7 in a private runtime folder under the build folder, with the outputs
-// `config` sets up; or, with `weston`, a headless weston with one 640 x 480 output and no layer
-// shell, whose screenshooter does not answer.
+// `config` sets up; or, with `weston`, a headless weston with one output of `westonSize` and no
+// layer shell, drawing with GL so that its screenshots show EGL clients.
 class HeadlessSway {
  public:
-  explicit HeadlessSway(const std::string& config, bool weston = false) {
+  explicit HeadlessSway(const std::string& config, bool weston = false,
+                        const std::string& westonSize = "640x480") {
     // Under /tmp, as the build folder may lie where the unprivileged user cannot go (root's
     // home); the programs it runs of ours are copied in for the same reason.
     std::string pattern = "/tmp/marvolet-wayland-XXXXXX";
@@ -178,8 +179,12 @@ class HeadlessSway {
                                                   "WLR_LIBINPUT_NO_DEVICES=1"};
     if (weston) {
       sway_ = std::make_unique<Child>(
-          std::vector<std::string>{"weston", "--backend=headless-backend.so", "--width=640",
-                                   "--height=480", "--socket=wayland-1", "--idle-time=0"},
+          std::vector<std::string>{"weston", "--backend=headless-backend.so",
+                                   "--width=" + westonSize.substr(0, westonSize.find('x')),
+                                   "--height=" + westonSize.substr(westonSize.find('x') + 1),
+                                   "--socket=wayland-1", "--idle-time=0", "--use-gl",
+                                   // lets weston-screenshooter in
+                                   "--debug"},
           environment, folder_ + "/weston.log");
       ready_ = waitUntil(
           [&] {
@@ -262,10 +267,23 @@ class HeadlessSway {
     return readPpm(path);
   }
 
-  // A PNG for people to look at, in the build folder's shots.
-  void keep(const std::string& name) {
-    const std::string path = folder_ + "/" + name + ".png";
-    if (run({"grim", path}) != 0) return;
+  // weston's own screenshot, through its screenshooter and ImageMagick.
+  Shot shootWeston() {
+    const std::string path = folder_ + "/shot.ppm";
+    std::remove(path.c_str());
+    if (run({"sh", "-c",
+             "cd \"$HOME\" && rm -f wayland-screenshot-*.png && weston-screenshooter && "
+             "mv wayland-screenshot-*.png weston.png && convert weston.png shot.ppm"}) != 0) {
+      return {};
+    }
+    return readPpm(path);
+  }
+
+  // A PNG for people to look at, in the build folder's shots: grim's, or with weston the last
+  // shootWeston()'s.
+  void keep(const std::string& name, bool weston = false) {
+    const std::string path = folder_ + "/" + (weston ? "weston" : name) + ".png";
+    if (!weston && run({"grim", path}) != 0) return;
     const std::string command =
         "cp '" + path + "' '" + std::string(MARVOLET_WAYLAND_SHOTS) + "/" + name + ".png'";
     if (std::system(command.c_str()) != 0)
@@ -471,6 +489,45 @@ TEST_F(WaylandSaverTest, WithoutLayerShellAFullScreenWindowCoversTheOutput) {
   EXPECT_EQ(saver_->waitForExit(kExitMs), std::optional<int>(0));
 }
 
+// Rows holding a run of at least `length` identical pixels that are not black: a title bar's,
+// as neither a desktop's textured background nor the saver's picture has them.
+int flatRows(const Shot& shot, int length) {
+  int rows = 0;
+  for (int y = 0; y < shot.height; ++y) {
+    int run = 0;
+    for (int x = 1; x < shot.width && run < length; ++x) {
+      const uint32_t p = shot.at(x, y);
+      run = p == shot.at(x - 1, y) && (p & 0xe0e0e0) != 0 ? run + 1 : 0;
+    }
+    rows += run >= length;
+  }
+  return rows;
+}
+
+// weston, as GNOME, draws no title bars: the window gets its own, with a close button.
+TEST_F(WaylandSaverTest, AWindowGetsATitleBarFromItsClientWhereTheCompositorDrawsNone) {
+  sway_ = std::make_unique<HeadlessSway>("", true, "1024x768");
+  ASSERT_TRUE(sway_->ready()) << "headless weston did not start; see " << sway_->folder();
+  startSaver({"-window"});
+  Shot shot;
+  // The bar is some twenty rows, cut in two by the title; the window is 800 wide. weston's
+  // background has no black, the saver's picture plenty.
+  const auto titled = [&] { return flatRows(shot, 300) >= 16; };
+  const auto shown = [&] { return shot.dark(0, 0, shot.width, shot.height) > 0.1; };
+  waitUntil(
+      [&] {
+        shot = sway_->shootWeston();
+        return !saver_->running() || (titled() && shown());
+      },
+      kStartMs, 500);
+  sway_->keep("wayland-weston-window", true);
+  ASSERT_TRUE(saver_->running()) << sway_->saverLog();
+  EXPECT_TRUE(titled()) << "no title bar in weston's screenshot; see " << sway_->folder();
+  EXPECT_TRUE(shown()) << "the picture is not on show; see " << sway_->folder();
+  saver_->signal(SIGTERM);
+  EXPECT_EQ(saver_->waitForExit(kExitMs), std::optional<int>(0));
+}
+
 // --- Several outputs ---------------------------------------------------------------------------
 
 constexpr int kSecondWidth = 960;  // wider than the first: the copy gets bars left and right
@@ -620,6 +677,35 @@ TEST_F(TwoOutputsTest, AnOutputAddedOrResizedWhileItRunsIsFollowed) {
   sway_->keep("wayland-output-added-and-resized");
   saver_->signal(SIGTERM);
   EXPECT_EQ(saver_->waitForExit(kExitMs), std::optional<int>(0));
+}
+
+// The primary output goes: the other one draws the picture, at its own size, and the saver
+// stays. Sway 1.10 takes a headless output away; sway 1.7 can only disable one, which keeps it.
+TEST_F(TwoOutputsTest, WhenThePrimaryOutputIsRemovedTheOtherDrawsThePicture) {
+  startCompositor();
+  addSecondOutput();
+  startSaver({"-s"});
+  ASSERT_TRUE(waitForPicture(0, 0, kWidth, kHeight));
+  ASSERT_TRUE(waitForPicture(kWidth, 0, kWidth + kSecondWidth, kSecondHeight));
+  if (sway_->run({"swaymsg", "output", "HEADLESS-1", "unplug"}) != 0) {
+    saver_->signal(SIGTERM);
+    GTEST_SKIP() << "this sway cannot take an output away (sway 1.7 has no `output unplug`)";
+  }
+  // A copy has black bars left and right; the picture itself reaches the sides.
+  Shot shot;
+  const bool moved = waitUntil(
+      [&] {
+        shot = sway_->shoot();
+        return shot.width == kSecondWidth && shot.lit(0, 0, 150, kSecondHeight) > 0.02 &&
+               shot.lit(kSecondWidth - 150, 0, kSecondWidth, kSecondHeight) > 0.02;
+      },
+      10000, 300);
+  sway_->keep("wayland-primary-output-removed");
+  ASSERT_TRUE(saver_->running()) << sway_->saverLog();
+  EXPECT_TRUE(moved) << "the remaining output did not take the picture; see " << sway_->folder();
+  saver_->signal(SIGTERM);
+  EXPECT_EQ(saver_->waitForExit(kExitMs), std::optional<int>(0));
+  EXPECT_EQ(sway_->saverLog().find("closed"), std::string::npos) << sway_->saverLog();
 }
 
 // Scale 2 drawn at 1280 x 960, not magnified from 640 x 480 (sway 1.7 magnifies by repeating
