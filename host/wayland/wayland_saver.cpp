@@ -13,6 +13,8 @@
 #include <xkbcommon/xkbcommon.h>
 #ifdef MARVOLET_WITH_LIBDECOR
 #include <libdecor.h>
+#else
+struct libdecor_frame;
 #endif
 
 #include <algorithm>
@@ -164,9 +166,7 @@ struct Pane {
   xdg_surface* xdgSurface = nullptr;
   xdg_toplevel* toplevel = nullptr;
   zxdg_toplevel_decoration_v1* decoration = nullptr;
-#ifdef MARVOLET_WITH_LIBDECOR
   libdecor_frame* decorFrame = nullptr;  // -window's title bar and borders, drawn by libdecor
-#endif
   zwp_idle_inhibitor_v1* inhibitor = nullptr;
   wl_egl_window* window = nullptr;
   EGLSurface egl = EGL_NO_SURFACE;
@@ -183,12 +183,8 @@ struct Pane {
   uint32_t frameAskedAt = 0;
   int32_t swapInterval = -1;  // what its EGL surface was last given; -1: not yet
 
-  int32_t pixelWidth() const {
-    return width * scale;
-  }
-  int32_t pixelHeight() const {
-    return height * scale;
-  }
+  int32_t pixelWidth() const { return width * scale; }
+  int32_t pixelHeight() const { return height * scale; }
 };
 
 class WaylandSurface : public SaverSurface, public SaverWindowPort {
