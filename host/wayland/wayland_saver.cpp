@@ -14,7 +14,11 @@
 #ifdef MARVOLET_WITH_LIBDECOR
 #include <libdecor.h>
 #else
+// Declared still, so that the classes read the same with and without it.
+struct libdecor;
 struct libdecor_frame;
+struct libdecor_interface;
+struct libdecor_frame_interface;
 #endif
 
 #include <algorithm>
@@ -211,10 +215,8 @@ class WaylandSurface : public SaverSurface, public SaverWindowPort {
     for (auto& output : outputs_) releaseOutput(*output);
     outputs_.clear();
     releaseInput();
-#ifdef MARVOLET_WITH_LIBDECOR
-    if (decor_ != nullptr) libdecor_unref(decor_);
+    endDecorations(decor_, nullptr);
     decor_ = nullptr;
-#endif
     if (seat_ != nullptr) wl_seat_destroy(seat_);
     if (idleInhibit_ != nullptr) zwp_idle_inhibit_manager_v1_destroy(idleInhibit_);
     if (decorations_ != nullptr) zxdg_decoration_manager_v1_destroy(decorations_);
@@ -264,13 +266,9 @@ class WaylandSurface : public SaverSurface, public SaverWindowPort {
     }
     const SetupFailure eglFailure = createEgl();
     if (eglFailure != SetupFailure::NoFailure) return eglFailure;
-#ifdef MARVOLET_WITH_LIBDECOR
     // A compositor without server-side decorations (GNOME, weston) leaves a window's title bar
     // to its client; without one the window could not be moved or closed by the mouse.
-    if (mode_ == HackMode::Window && decorations_ == nullptr) {
-      decor_ = libdecor_new(display_, &kDecorInterface);
-    }
-#endif
+    if (mode_ == HackMode::Window && decorations_ == nullptr) decor_ = startDecorations(display_);
 
     if (mode_ == HackMode::Window) {
       addPane(nullptr);
@@ -310,9 +308,7 @@ class WaylandSurface : public SaverSurface, public SaverWindowPort {
     failed_ = true;
   }
 
-  const SaverLayout& layout() const override {
-    return layout_;
-  }
+  const SaverLayout& layout() const override { return layout_; }
 
   // The surfaces were committed with their first configure; each is mapped by its first frame.
   void show() override {}
@@ -409,9 +405,7 @@ class WaylandSurface : public SaverSurface, public SaverWindowPort {
     return holdInterval(*primary_, interval);
   }
 
-  void sleep(uint32_t milliseconds) override {
-    waitFor(milliseconds, -1);
-  }
+  void sleep(uint32_t milliseconds) override { waitFor(milliseconds, -1); }
 
   void destroy() override {
     if (egl_ == EGL_NO_DISPLAY) return;
@@ -430,18 +424,10 @@ class WaylandSurface : public SaverSurface, public SaverWindowPort {
 
   // SaverWindowPort --------------------------------------------------------------------------
 
-  CursorPoint cursorPosition() override {
-    return cursor_;
-  }
-  uint32_t tickCount() override {
-    return platform::milliseconds();
-  }
-  void postClose() override {
-    closePending_ = true;
-  }
-  void destroyWindow() override {
-    quit_ = true;
-  }
+  CursorPoint cursorPosition() override { return cursor_; }
+  uint32_t tickCount() override { return platform::milliseconds(); }
+  void postClose() override { closePending_ = true; }
+  void destroyWindow() override { quit_ = true; }
 
   // Hidden while the saver runs; Wayland gives no arrow back without a cursor theme, and no
   // password check ever shows one here.
@@ -452,9 +438,7 @@ class WaylandSurface : public SaverSurface, public SaverWindowPort {
   }
 
   // The screen locker, not the saver, asks for passwords on Wayland.
-  bool verifyPassword() override {
-    return true;
-  }
+  bool verifyPassword() override { return true; }
 
   void keyCommand(KeyCommand command) override {
     if (session_ != nullptr) session_->keyCommand(command);
@@ -673,7 +657,9 @@ class WaylandSurface : public SaverSurface, public SaverWindowPort {
     pane->output = output;
     pane->surface = wl_compositor_create_surface(compositor_);
     wl_surface_add_listener(pane->surface, &kSurfaceListener, pane.get());
-    if (output == nullptr && decorate(*pane)) {
+    if (output == nullptr && decor_ != nullptr &&
+        (pane->decorFrame = decorateWindow(decor_, *pane)) != nullptr) {
+      // libdecor made the xdg_toplevel and mapped it.
     } else if (output == nullptr) {
       makeToplevel(*pane);
       xdg_toplevel_set_title(pane->toplevel, "Marvolet");
@@ -709,22 +695,6 @@ class WaylandSurface : public SaverSurface, public SaverWindowPort {
     panes_.push_back(std::move(pane));
   }
 
-  // -window through libdecor, which makes the xdg_toplevel itself; false without it.
-  bool decorate(Pane& pane) {
-#ifdef MARVOLET_WITH_LIBDECOR
-    if (decor_ == nullptr) return false;
-    pane.decorFrame = libdecor_decorate(decor_, pane.surface, &kDecorFrameInterface, &pane);
-    if (pane.decorFrame == nullptr) return false;
-    libdecor_frame_set_title(pane.decorFrame, "Marvolet");
-    libdecor_frame_set_app_id(pane.decorFrame, "marvolet");
-    libdecor_frame_map(pane.decorFrame);
-    return true;
-#else
-    (void)pane;
-    return false;
-#endif
-  }
-
   void makeToplevel(Pane& pane) {
     pane.xdgSurface = xdg_wm_base_get_xdg_surface(wmBase_, pane.surface);
     xdg_surface_add_listener(pane.xdgSurface, &kXdgSurfaceListener, &pane);
@@ -745,9 +715,7 @@ class WaylandSurface : public SaverSurface, public SaverWindowPort {
     if (pane->frame != nullptr) wl_callback_destroy(pane->frame);
     if (pane->inhibitor != nullptr) zwp_idle_inhibitor_v1_destroy(pane->inhibitor);
     if (pane->decoration != nullptr) zxdg_toplevel_decoration_v1_destroy(pane->decoration);
-#ifdef MARVOLET_WITH_LIBDECOR
-    if (pane->decorFrame != nullptr) libdecor_frame_unref(pane->decorFrame);
-#endif
+    endDecorations(nullptr, pane->decorFrame);
     if (pane->toplevel != nullptr) xdg_toplevel_destroy(pane->toplevel);
     if (pane->xdgSurface != nullptr) xdg_surface_destroy(pane->xdgSurface);
     if (pane->layer != nullptr) zwlr_layer_surface_v1_destroy(pane->layer);
@@ -1099,22 +1067,20 @@ class WaylandSurface : public SaverSurface, public SaverWindowPort {
 
   // Listeners ----------------------------------------------------------------------------------
 
-  static WaylandSurface& self(void* data) {
-    return *static_cast<WaylandSurface*>(data);
-  }
-  static Pane& paneData(void* data) {
-    return *static_cast<Pane*>(data);
-  }
+  static WaylandSurface& self(void* data) { return *static_cast<WaylandSurface*>(data); }
+  static Pane& paneData(void* data) { return *static_cast<Pane*>(data); }
 
   static const wl_registry_listener kRegistryListener;
   static const xdg_wm_base_listener kWmBaseListener;
-#ifdef MARVOLET_WITH_LIBDECOR
+  // libdecor's title bar for -window; without libdecor at build time, no context and no frame.
+  static libdecor* startDecorations(wl_display* display);
+  static libdecor_frame* decorateWindow(libdecor* decor, Pane& pane);
+  static void endDecorations(libdecor* decor, libdecor_frame* frame);  // either may be null
   static libdecor_interface decorInterface();
   static libdecor_frame_interface decorFrameInterface();
   // libdecor takes them as non-const pointers and keeps them.
   static libdecor_interface kDecorInterface;
   static libdecor_frame_interface kDecorFrameInterface;
-#endif
   static const wl_output_listener kOutputListener;
   static const zxdg_output_v1_listener kXdgOutputListener;
   static const zwlr_layer_surface_v1_listener kLayerListener;
@@ -1141,9 +1107,7 @@ class WaylandSurface : public SaverSurface, public SaverWindowPort {
   zwlr_layer_shell_v1* layerShell_ = nullptr;
   zwp_idle_inhibit_manager_v1* idleInhibit_ = nullptr;
   zxdg_decoration_manager_v1* decorations_ = nullptr;
-#ifdef MARVOLET_WITH_LIBDECOR
   libdecor* decor_ = nullptr;  // -window where the compositor draws no title bars
-#endif
   zxdg_output_manager_v1* xdgOutputs_ = nullptr;
   wl_seat* seat_ = nullptr;
   wl_keyboard* keyboard_ = nullptr;
@@ -1265,19 +1229,37 @@ const xdg_toplevel_listener WaylandSurface::kToplevelListener = {
 };
 
 #ifdef MARVOLET_WITH_LIBDECOR
+libdecor* WaylandSurface::startDecorations(wl_display* display) {
+  return libdecor_new(display, &kDecorInterface);
+}
+
+libdecor_frame* WaylandSurface::decorateWindow(libdecor* decor, Pane& pane) {
+  libdecor_frame* frame = libdecor_decorate(decor, pane.surface, &kDecorFrameInterface, &pane);
+  if (frame == nullptr) return nullptr;
+  libdecor_frame_set_title(frame, "Marvolet");
+  libdecor_frame_set_app_id(frame, "marvolet");
+  libdecor_frame_map(frame);
+  return frame;
+}
+
+void WaylandSurface::endDecorations(libdecor* decor, libdecor_frame* frame) {
+  if (frame != nullptr) libdecor_frame_unref(frame);
+  if (decor != nullptr) libdecor_unref(decor);
+}
+
 // Filled in field by field: libdecor's structures end in reserved slots, more in newer versions.
 libdecor_interface WaylandSurface::decorInterface() {
-  libdecor_interface interface {};
-  interface.error = [](libdecor*, libdecor_error, const char* message) {
+  libdecor_interface callbacks{};
+  callbacks.error = [](libdecor*, libdecor_error, const char* message) {
     std::fprintf(stderr, "marvolet: the window's decorations failed: %s\n",
                  message != nullptr ? message : "no reason given");
   };
-  return interface;
+  return callbacks;
 }
 
 libdecor_frame_interface WaylandSurface::decorFrameInterface() {
-  libdecor_frame_interface interface {};
-  interface.configure = [](libdecor_frame* frame, libdecor_configuration* configuration,
+  libdecor_frame_interface callbacks{};
+  callbacks.configure = [](libdecor_frame* frame, libdecor_configuration* configuration,
                            void* data) {
     Pane& pane = paneData(data);
     int width = 0, height = 0;
@@ -1293,19 +1275,27 @@ libdecor_frame_interface WaylandSurface::decorFrameInterface() {
     pane.owner->configured(pane, width, height);
   };
   // The title bar's close button, as X11's WM_DELETE_WINDOW.
-  interface.close = [](libdecor_frame*, void* data) {
+  callbacks.close = [](libdecor_frame*, void* data) {
     WaylandSurface& surface = *paneData(data).owner;
     if (surface.rules().closeMessage()) surface.destroyWindow();
   };
   // The decorations changed and must be committed with the window.
-  interface.commit = [](libdecor_frame*, void* data) { wl_surface_commit(paneData(data).surface); };
-  interface.dismiss_popup = [](libdecor_frame*, const char*, void*) {};
-  return interface;
+  callbacks.commit = [](libdecor_frame*, void* data) { wl_surface_commit(paneData(data).surface); };
+  callbacks.dismiss_popup = [](libdecor_frame*, const char*, void*) {};
+  return callbacks;
 }
 
 libdecor_interface WaylandSurface::kDecorInterface = WaylandSurface::decorInterface();
 libdecor_frame_interface WaylandSurface::kDecorFrameInterface =
     WaylandSurface::decorFrameInterface();
+#else
+libdecor* WaylandSurface::startDecorations(wl_display*) {
+  return nullptr;
+}
+libdecor_frame* WaylandSurface::decorateWindow(libdecor*, Pane&) {
+  return nullptr;
+}
+void WaylandSurface::endDecorations(libdecor*, libdecor_frame*) {}
 #endif
 
 const wl_surface_listener WaylandSurface::kSurfaceListener = {
