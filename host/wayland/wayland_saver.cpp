@@ -31,6 +31,7 @@ struct libdecor_frame_interface;
 #include <string>
 #include <vector>
 
+#include "fractional-scale-v1-client-protocol.h"
 #include "host/closing_rules.h"
 #include "host/linux/linux_power_supply.h"
 #include "host/monitor_layout.h"
@@ -41,6 +42,7 @@ struct libdecor_frame_interface;
 #include "idle-inhibit-unstable-v1-client-protocol.h"
 #include "platform/clock.h"
 #include "platform/gl_proc_address.h"
+#include "viewporter-client-protocol.h"
 #include "wlr-layer-shell-unstable-v1-client-protocol.h"
 #include "xdg-decoration-unstable-v1-client-protocol.h"
 #include "xdg-output-unstable-v1-client-protocol.h"
@@ -172,14 +174,17 @@ struct Pane {
   zxdg_toplevel_decoration_v1* decoration = nullptr;
   libdecor_frame* decorFrame = nullptr;  // -window's title bar and borders, drawn by libdecor
   zwp_idle_inhibitor_v1* inhibitor = nullptr;
+  wp_fractional_scale_v1* fractionalScale = nullptr;
+  wp_viewport* viewport = nullptr;
   wl_egl_window* window = nullptr;
   EGLSurface egl = EGL_NO_SURFACE;
   int32_t width = 0;  // logical pixels, from the last configure
   int32_t height = 0;
   int32_t pendingWidth = 0;  // an xdg_toplevel's size, until its xdg_surface configure
   int32_t pendingHeight = 0;
-  int32_t scale = 1;         // buffer pixels per logical pixel
+  int32_t scale = 1;         // buffer pixels per logical pixel, without a fractional scale
   int32_t enteredScale = 1;  // -window: the scale of the output it is on
+  uint32_t fractional = 0;   // the compositor's preferred scale in 120ths; 0: none told
   bool configured = false;
   bool stale = true;  // a secondary pane that needs a frame although nothing is copied
   bool closed = false;
@@ -187,8 +192,12 @@ struct Pane {
   uint32_t frameAskedAt = 0;
   int32_t swapInterval = -1;  // what its EGL surface was last given; -1: not yet
 
-  int32_t pixelWidth() const { return width * scale; }
-  int32_t pixelHeight() const { return height * scale; }
+  // Rounded half up, as wp_fractional_scale_v1 asks.
+  int32_t pixelWidth() const { return fractional != 0 ? scaled(width) : width * scale; }
+  int32_t pixelHeight() const { return fractional != 0 ? scaled(height) : height * scale; }
+  int32_t scaled(int32_t logical) const {
+    return static_cast<int32_t>((int64_t{logical} * fractional + 60) / 120);
+  }
 };
 
 class WaylandSurface : public SaverSurface, public SaverWindowPort {
@@ -219,6 +228,10 @@ class WaylandSurface : public SaverSurface, public SaverWindowPort {
     decor_ = nullptr;
     if (seat_ != nullptr) wl_seat_destroy(seat_);
     if (idleInhibit_ != nullptr) zwp_idle_inhibit_manager_v1_destroy(idleInhibit_);
+    if (fractionalScales_ != nullptr) wp_fractional_scale_manager_v1_destroy(fractionalScales_);
+    if (viewporter_ != nullptr) wp_viewporter_destroy(viewporter_);
+    fractionalScales_ = nullptr;
+    viewporter_ = nullptr;
     if (decorations_ != nullptr) zxdg_decoration_manager_v1_destroy(decorations_);
     if (xdgOutputs_ != nullptr) zxdg_output_manager_v1_destroy(xdgOutputs_);
     xdgOutputs_ = nullptr;
@@ -657,6 +670,15 @@ class WaylandSurface : public SaverSurface, public SaverWindowPort {
     pane->output = output;
     pane->surface = wl_compositor_create_surface(compositor_);
     wl_surface_add_listener(pane->surface, &kSurfaceListener, pane.get());
+    // A scale of 1.5 then gets buffers of the output's own pixels, rather than ones drawn at 2
+    // and reduced by the compositor: sharper, and a third fewer pixels to draw.
+    if (fractionalScales_ != nullptr && viewporter_ != nullptr) {
+      pane->fractionalScale =
+          wp_fractional_scale_manager_v1_get_fractional_scale(fractionalScales_, pane->surface);
+      wp_fractional_scale_v1_add_listener(pane->fractionalScale, &kFractionalScaleListener,
+                                          pane.get());
+      pane->viewport = wp_viewporter_get_viewport(viewporter_, pane->surface);
+    }
     if (output == nullptr && decor_ != nullptr &&
         (pane->decorFrame = decorateWindow(decor_, *pane)) != nullptr) {
       // libdecor made the xdg_toplevel and mapped it.
@@ -714,6 +736,8 @@ class WaylandSurface : public SaverSurface, public SaverWindowPort {
     releaseEgl(*pane);
     if (pane->frame != nullptr) wl_callback_destroy(pane->frame);
     if (pane->inhibitor != nullptr) zwp_idle_inhibitor_v1_destroy(pane->inhibitor);
+    if (pane->viewport != nullptr) wp_viewport_destroy(pane->viewport);
+    if (pane->fractionalScale != nullptr) wp_fractional_scale_v1_destroy(pane->fractionalScale);
     if (pane->decoration != nullptr) zxdg_toplevel_decoration_v1_destroy(pane->decoration);
     endDecorations(nullptr, pane->decorFrame);
     if (pane->toplevel != nullptr) xdg_toplevel_destroy(pane->toplevel);
@@ -739,13 +763,18 @@ class WaylandSurface : public SaverSurface, public SaverWindowPort {
       }
     }
     const int32_t scale = pane.output != nullptr ? pane.output->scale : pane.enteredScale;
-    const bool changed = width != pane.width || height != pane.height || scale != pane.scale;
+    const int32_t oldPixelWidth = pane.pixelWidth(), oldPixelHeight = pane.pixelHeight();
     pane.width = width;
     pane.height = height;
     pane.scale = std::max(1, scale);
+    const bool changed = pane.pixelWidth() != oldPixelWidth || pane.pixelHeight() != oldPixelHeight;
     pane.configured = true;
     pane.stale = true;
-    if (compositorVersion_ >= WL_SURFACE_SET_BUFFER_SCALE_SINCE_VERSION) {
+    // Both take effect with the next buffer, which has the size they describe.
+    if (pane.fractional != 0) {
+      wl_surface_set_buffer_scale(pane.surface, 1);
+      wp_viewport_set_destination(pane.viewport, width, height);
+    } else if (compositorVersion_ >= WL_SURFACE_SET_BUFFER_SCALE_SINCE_VERSION) {
       wl_surface_set_buffer_scale(pane.surface, pane.scale);
     }
     if (!eglReady_) return;
@@ -846,6 +875,12 @@ class WaylandSurface : public SaverSurface, public SaverWindowPort {
     } else if (std::strcmp(interface, zwp_idle_inhibit_manager_v1_interface.name) == 0) {
       idleInhibit_ = static_cast<zwp_idle_inhibit_manager_v1*>(
           wl_registry_bind(registry_, name, &zwp_idle_inhibit_manager_v1_interface, 1));
+    } else if (std::strcmp(interface, wp_fractional_scale_manager_v1_interface.name) == 0) {
+      fractionalScales_ = static_cast<wp_fractional_scale_manager_v1*>(
+          wl_registry_bind(registry_, name, &wp_fractional_scale_manager_v1_interface, 1));
+    } else if (std::strcmp(interface, wp_viewporter_interface.name) == 0) {
+      viewporter_ = static_cast<wp_viewporter*>(
+          wl_registry_bind(registry_, name, &wp_viewporter_interface, 1));
     } else if (std::strcmp(interface, zxdg_decoration_manager_v1_interface.name) == 0) {
       decorations_ = static_cast<zxdg_decoration_manager_v1*>(
           wl_registry_bind(registry_, name, &zxdg_decoration_manager_v1_interface, 1));
@@ -1087,6 +1122,7 @@ class WaylandSurface : public SaverSurface, public SaverWindowPort {
   static const xdg_surface_listener kXdgSurfaceListener;
   static const xdg_toplevel_listener kToplevelListener;
   static const wl_surface_listener kSurfaceListener;
+  static const wp_fractional_scale_v1_listener kFractionalScaleListener;
   static const wl_callback_listener kFrameListener;
   static const wl_seat_listener kSeatListener;
   static const wl_keyboard_listener kKeyboardListener;
@@ -1106,6 +1142,8 @@ class WaylandSurface : public SaverSurface, public SaverWindowPort {
   xdg_wm_base* wmBase_ = nullptr;
   zwlr_layer_shell_v1* layerShell_ = nullptr;
   zwp_idle_inhibit_manager_v1* idleInhibit_ = nullptr;
+  wp_fractional_scale_manager_v1* fractionalScales_ = nullptr;  // with viewporter_: scale 1.5
+  wp_viewporter* viewporter_ = nullptr;
   zxdg_decoration_manager_v1* decorations_ = nullptr;
   libdecor* decor_ = nullptr;  // -window where the compositor draws no title bars
   zxdg_output_manager_v1* xdgOutputs_ = nullptr;
@@ -1297,6 +1335,15 @@ libdecor_frame* WaylandSurface::decorateWindow(libdecor*, Pane&) {
 }
 void WaylandSurface::endDecorations(libdecor*, libdecor_frame*) {}
 #endif
+
+const wp_fractional_scale_v1_listener WaylandSurface::kFractionalScaleListener = {
+    [](void* data, wp_fractional_scale_v1*, uint32_t scale) {
+      Pane& pane = paneData(data);
+      if (scale == 0 || scale == pane.fractional) return;
+      pane.fractional = scale;
+      if (pane.configured) pane.owner->configured(pane, pane.width, pane.height);
+    },
+};
 
 const wl_surface_listener WaylandSurface::kSurfaceListener = {
     [](void* data, wl_surface*, wl_output* entered) {

@@ -267,6 +267,16 @@ class HeadlessSway {
     return readPpm(path);
   }
 
+  // Sway's minor version (7 for 1.7), or -1 when it does not say.
+  int swayMinorVersion() {
+    const std::string path = folder_ + "/version.json";
+    if (run({"sh", "-c", "swaymsg -t get_version > \"$HOME/version.json\""}) != 0) return -1;
+    std::ifstream in(path);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const size_t at = text.find("\"minor\":");
+    return at == std::string::npos ? -1 : std::atoi(text.c_str() + at + 8);
+  }
+
   // weston's own screenshot, through its screenshooter and ImageMagick.
   Shot shootWeston() {
     const std::string path = folder_ + "/shot.ppm";
@@ -709,15 +719,23 @@ TEST_F(TwoOutputsTest, WhenThePrimaryOutputIsRemovedTheOtherDrawsThePicture) {
 }
 
 // Scale 2 drawn at 1280 x 960, not magnified from 640 x 480 (sway 1.7 magnifies by repeating
-// pixels: within/across is 0 then, and 0.99 drawn right). At 1.5, sway 1.7 asks for buffers
-// at scale 2 and reduces them: the picture must still cover the output.
+// pixels: within/across is 0 then, and 0.99 drawn right). At 1.5, a sway with fractional scales
+// (1.8 on) gets buffers of 1280 x 960 too; sway 1.7 asks for buffers at scale 2 and reduces
+// them, and the picture must still cover the output.
 TEST_F(WaylandSaverTest, ScaledOutputsAreCoveredAtTheirRealPixels) {
   for (const char* scale : {"2", "1.5"}) {
     SCOPED_TRACE(scale);
     startCompositor(std::string("output HEADLESS-1 resolution 1280x960 scale ") + scale +
                     " position 0 0\n");
-    startSaver({"-s"});
+    const std::string frame = sway_->folder() + "/frame.ppm";
+    startSaver({"-s"}, {"MARVOLET_WAYLAND_READBACK=" + frame});
     ASSERT_TRUE(waitForPicture(0, 0, 1280, 960));
+    Shot buffer;
+    ASSERT_TRUE(waitUntil([&] { return (buffer = readPpm(frame)).width > 0; }, kStartMs, 100));
+    if (std::string(scale) == "2" || sway_->swayMinorVersion() >= 8) {
+      EXPECT_EQ(buffer.width, 1280) << "the buffer is not of the output's own pixels";
+      EXPECT_EQ(buffer.height, 960);
+    }
     const Shot shot = sway_->shoot();
     ASSERT_EQ(shot.width, 1280);
     ASSERT_EQ(shot.height, 960);
