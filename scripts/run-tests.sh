@@ -43,6 +43,7 @@ if [[ "${MARVOLET_SKIP_SANITIZE:-0}" != 1 ]]; then
     -DMARVOLET_BUILD_X11=OFF -DMARVOLET_BUILD_TOOLS=OFF
   cmake --build build/sanitize -j2
   ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+    LSAN_OPTIONS=suppressions="$root/tests/lsan-suppressions.txt" \
     ctest --test-dir build/sanitize -L 'unit|gl' --output-on-failure -j2 --timeout 600
 fi
 
