@@ -398,31 +398,39 @@ class SlowFrameTest : public X11SaverTest {
 // SIGTERM a third of the way into a frame ends the saver with 0 at once, and that frame is never
 // shown; a signal at start-up ends it before any frame, SIGINT too where it came ignored.
 TEST_F(SlowFrameTest, TerminationAbandonsTheFrameBeingDrawnAndStartUp) {
-  Capture last = middle();
-  startOnRoot();
-  ASSERT_TRUE(nextPresent(last, kFirstFrameMs)) << "no picture";
-  ASSERT_TRUE(nextPresent(last, kFirstFrameMs));
-  const auto presented = std::chrono::steady_clock::now();
-  ASSERT_TRUE(nextPresent(last, kFirstFrameMs));
-  const long long frameMs = msSince(presented);
-  std::this_thread::sleep_for(std::chrono::milliseconds(frameMs / 3));
-  const Capture shown = middle();
-  auto sent = std::chrono::steady_clock::now();
-  saver_->sendSignal(SIGTERM);
-  std::optional<int> code = saver_->waitForExit(static_cast<int>(frameMs) * 3 + kExitMs);
-  long long endedMs = msSince(sent);
-  std::printf("a frame takes %lld ms; SIGTERM a third into one ended the saver in %lld ms\n",
-              frameMs, endedMs);
-  EXPECT_EQ(code, std::optional<int>(0));
-  EXPECT_TRUE(middle().pixels == shown.pixels) << "a frame was shown after the signal";
-  // The aim is 100 ms; this only tells an abandoned frame from one drawn to its end.
-  EXPECT_LT(endedMs, frameMs / 2 + 200);
+  // The aim is 100 ms; the bound, half a frame, only tells an abandoned frame from one drawn to
+  // its end, two thirds of a frame away. A loaded machine can stall any process that long now
+  // and then (1.3 s once, with two suites on two cores), so the saver gets three tries: one that
+  // finishes its frame never makes it.
+  long long frameMs = 0, endedMs = 0;
+  std::optional<int> code;
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    Capture last = middle();
+    startOnRoot();
+    ASSERT_TRUE(nextPresent(last, kFirstFrameMs)) << "no picture";
+    ASSERT_TRUE(nextPresent(last, kFirstFrameMs));
+    const auto presented = std::chrono::steady_clock::now();
+    ASSERT_TRUE(nextPresent(last, kFirstFrameMs));
+    frameMs = msSince(presented);
+    std::this_thread::sleep_for(std::chrono::milliseconds(frameMs / 3));
+    const Capture shown = middle();
+    const auto sent = std::chrono::steady_clock::now();
+    saver_->sendSignal(SIGTERM);
+    code = saver_->waitForExit(static_cast<int>(frameMs) * 3 + kExitMs);
+    endedMs = msSince(sent);
+    std::printf("a frame takes %lld ms; SIGTERM a third into one ended the saver in %lld ms\n",
+                frameMs, endedMs);
+    ASSERT_EQ(code, std::optional<int>(0));
+    ASSERT_TRUE(middle().pixels == shown.pixels) << "a frame was shown after the signal";
+    if (endedMs < frameMs / 2) break;
+  }
+  EXPECT_LT(endedMs, frameMs / 2) << "in each of three tries";
 
   // A signal before main() is held for it: blocked by the parent, and SIGINT also ignored, as
   // "&" in a script leaves it. The program must take it as soon as it runs, before any frame.
   for (const int signal : {SIGTERM, SIGINT}) {
     const Capture before = middle();
-    sent = std::chrono::steady_clock::now();
+    const auto sent = std::chrono::steady_clock::now();
     startOnRootAndSignal(signal, signal == SIGINT);
     code = saver_->waitForExit(static_cast<int>(frameMs) * 3 + kStartMs);
     endedMs = msSince(sent);
@@ -996,14 +1004,18 @@ class NoAlphaVisualTest : public X11SaverTest {
     return share;
   }
 
-  // The literal picture lights about a quarter of the screen, the veil over 80%.
+  // A picture lights a quarter to some 60% of the screen, by the colours and glow each run
+  // draws at random (two runs can differ by more than 0.1); the veil lights over 80%.
   void expectNoVeil(const std::vector<std::string>& args) {
     const double literal = brightShare(args, "literal");
     const double fast = brightShare(args, nullptr);
+    std::printf("bright share: literal path %.3f, default path %.3f\n", literal, fast);
     ASSERT_GT(literal, 0.0) << "the literal path showed no picture";
     ASSERT_GT(fast, 0.0) << "the default path showed no picture";
-    EXPECT_LT(fast, literal + 0.1) << "bright share " << fast << " against the literal " << literal;
+    EXPECT_LT(literal, kVeiled) << "the literal picture is veiled: the measure is wrong";
+    EXPECT_LT(fast, kVeiled) << "the default path's picture is veiled";
   }
+  static constexpr double kVeiled = 0.75;
 };
 
 class DepthSixteenTest : public NoAlphaVisualTest {
