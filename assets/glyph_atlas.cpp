@@ -13,12 +13,6 @@ namespace {
 // Clear texels around each picture, so that neighbours do not bleed into one another's quads
 // in the first mipmap levels.
 constexpr int32_t Gap = 2;
-
-int32_t powerOfTwoAtLeast(int32_t n) {
-  int32_t p = 1;
-  while (p < n) p *= 2;
-  return p;
-}
 }  // namespace
 
 GlyphAtlas::GlyphAtlas(const BitmapFont& base, int32_t baseWidth, int32_t baseHeight)

@@ -17,6 +17,13 @@ struct Texture {
   uint32_t textureName;   // GL texture object, 0 while none exists
 };
 
+// The least power of two not below `n` (1 for n <= 1): a side GL 1.1 takes for a texture.
+inline int32_t powerOfTwoAtLeast(int32_t n) {
+  int32_t p = 1;
+  while (p < n) p *= 2;
+  return p;
+}
+
 // Decodes `length` bytes at `data` into `texture` (pixels, bitsPerPixel, width, height) without
 // touching OpenGL. `pixels` is overwritten, not freed: a record must not still own a buffer.
 // A stream that ends early decodes what it has (the library fills in the rest) with a warning.

@@ -3,20 +3,11 @@
 
 #include <cmath>
 
+#include "assets/texture.h"
 #include "render/gl.h"
 #include "render/projections.h"
 
 namespace marvolet {
-
-namespace {
-
-int32_t powerOfTwoAtLeast(int32_t n) {
-  int32_t p = 1;
-  while (p < n) p *= 2;
-  return p;
-}
-
-}  // namespace
 
 MagnifiedGlow::~MagnifiedGlow() {
   if (texture_ != 0) {
