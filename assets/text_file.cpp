@@ -3,13 +3,14 @@
 
 #include <cstdint>
 
+#include "assets/utf8.h"
 #include "platform/user_file.h"
 
 namespace marvolet {
 
 namespace {
 
-constexpr char32_t Replacement = 0xFFFD;
+constexpr char32_t Replacement = kUtf8Replacement;
 
 // Appends code points as UTF-8 while folding white space and dropping control characters, so
 // that the result meets UserText's promises without a second pass.
@@ -76,50 +77,6 @@ class Normaliser {
   bool pendingSpace_ = false;
 };
 
-// UTF-8 as Unicode's table of well-formed byte sequences has it: after a lead byte, the first
-// continuation byte's range depends on the lead (no overlong forms, no surrogates, nothing past
-// U+10FFFF). A sequence broken off counts as one maximal subpart and gives one U+FFFD; decoding
-// resumes at the byte that broke it.
-void decodeUtf8(const unsigned char* data, size_t size, Normaliser& out) {
-  size_t i = 0;
-  while (i < size) {
-    const unsigned char lead = data[i];
-    if (lead < 0x80) {
-      out.add(lead);
-      ++i;
-      continue;
-    }
-    size_t length = 0;
-    unsigned char low = 0x80, high = 0xBF;  // the first continuation byte's range
-    if (lead >= 0xC2 && lead <= 0xDF) {
-      length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-      length = 3;
-      if (lead == 0xE0) low = 0xA0;
-      if (lead == 0xED) high = 0x9F;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-      length = 4;
-      if (lead == 0xF0) low = 0x90;
-      if (lead == 0xF4) high = 0x8F;
-    }
-    if (length == 0) {
-      out.add(Replacement);
-      ++i;
-      continue;
-    }
-    char32_t code = lead & (0x7F >> length);
-    size_t taken = 1;
-    for (; taken < length && i + taken < size; ++taken) {
-      const unsigned char next = data[i + taken];
-      const bool fits = taken == 1 ? next >= low && next <= high : next >= 0x80 && next <= 0xBF;
-      if (!fits) break;
-      code = (code << 6) | (next & 0x3F);
-    }
-    out.add(taken == length ? code : Replacement);
-    i += taken;
-  }
-}
-
 void decodeUtf16(const unsigned char* data, size_t size, bool bigEndian, Normaliser& out) {
   auto unitAt = [&](size_t i) -> char32_t {
     return bigEndian ? (char32_t{data[i]} << 8) | data[i + 1]
@@ -149,7 +106,7 @@ void decodeWithMark(const unsigned char* data, size_t size, Normaliser& out) {
     decodeUtf16(data + 2, size - 2, true, out);
   } else {
     // A UTF-8 mark decodes to U+FEFF, which is dropped like any other.
-    decodeUtf8(data, size, out);
+    decodeUtf8Into(data, size, out);
   }
 }
 
@@ -199,7 +156,7 @@ UserText readPassageFile(const std::string& path) {
 
 UserText titleFromTyped(const std::string& typed) {
   Normaliser normaliser;
-  decodeUtf8(reinterpret_cast<const unsigned char*>(typed.data()), typed.size(), normaliser);
+  decodeUtf8Into(reinterpret_cast<const unsigned char*>(typed.data()), typed.size(), normaliser);
   UserText result;
   result.text = normaliser.finish();
   if (result.text.empty()) return refused(typed.empty() ? "it is empty" : "it holds no text");

@@ -12,6 +12,7 @@
 #include FT_FREETYPE_H
 
 #include "assets/embedded_images.h"
+#include "assets/utf8.h"
 
 namespace marvolet {
 
@@ -116,40 +117,6 @@ struct TextShaper::Faces {
     return -1;
   }
 };
-
-std::u32string decodeUtf8(const std::string& utf8) {
-  std::u32string out;
-  out.reserve(utf8.size());
-  const auto* s = reinterpret_cast<const unsigned char*>(utf8.data());
-  const size_t n = utf8.size();
-  for (size_t i = 0; i < n;) {
-    const unsigned char lead = s[i];
-    if (lead < 0x80) {
-      out.push_back(lead);
-      ++i;
-      continue;
-    }
-    size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
-    char32_t code = lead & (0x7F >> length);
-    bool ok = lead >= 0xC2 && lead <= 0xF4 && n - i >= length;
-    for (size_t k = 1; ok && k < length; ++k) {
-      ok = (s[i + k] & 0xC0) == 0x80;
-      code = (code << 6) | (s[i + k] & 0x3F);
-    }
-    const char32_t smallest[] = {0, 0, 0x80, 0x800, 0x10000};
-    if (ok && (code < smallest[length] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))) {
-      ok = false;
-    }
-    if (!ok) {
-      out.push_back(0xFFFD);
-      ++i;  // one replacement per byte that starts no well-formed sequence
-      continue;
-    }
-    out.push_back(code);
-    i += length;
-  }
-  return out;
-}
 
 TextShaper::TextShaper(GlyphAtlas& atlas, FontLookup lookup)
     : atlas_(atlas), lookup_(std::move(lookup)), faces_(std::make_unique<Faces>()) {

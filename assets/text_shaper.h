@@ -61,7 +61,4 @@ class TextShaper {
   std::unique_ptr<Faces> faces_;
 };
 
-// UTF-8 to code points, each ill-formed sequence (or byte of one) as U+FFFD.
-std::u32string decodeUtf8(const std::string& utf8);
-
 }  // namespace marvolet

@@ -10,6 +10,7 @@
 
 #include "assets/glyph_atlas.h"
 #include "assets/text_shaper.h"
+#include "assets/utf8.h"
 
 namespace {
 
